@@ -1,0 +1,209 @@
+// The simulator's own behaviour, where the kit's logic depends on it matching Windows.
+#include <string>
+#include <vector>
+
+#include "platform.h"
+#include "sim_test.h"
+
+namespace {
+
+constexpr DWORD kSentinel = 0xdeadbeef;
+
+class WinsimTest : public SimTest {
+ protected:
+  // The first element of the set of all present devices.
+  HDEVINFO OpenAll(SP_DEVINFO_DATA& element, DWORD index = 0) {
+    HDEVINFO set =
+        SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES);
+    element.cbSize = sizeof element;
+    EXPECT_TRUE(SetupDiEnumDeviceInfo(set, index, &element));
+    return set;
+  }
+};
+
+TEST_F(WinsimTest, SetupApiSetsTheLastErrorCodeAndTheRegistryLeavesItAlone) {
+  winsim::AddComPort("COM1");
+  SetLastError(kSentinel);
+  HDEVINFO set = SetupDiGetClassDevsA(&winsim::kPortsClass, nullptr, nullptr, DIGCF_PRESENT);
+  ASSERT_NE(set, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD{0});
+
+  SP_DEVINFO_DATA element;
+  element.cbSize = sizeof element;
+  SetLastError(kSentinel);
+  EXPECT_FALSE(SetupDiEnumDeviceInfo(set, 1, &element));
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_NO_MORE_ITEMS});
+  element.cbSize = sizeof element + 1;
+  EXPECT_FALSE(SetupDiEnumDeviceInfo(set, 0, &element));
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_USER_BUFFER});
+  element.cbSize = sizeof element;
+  ASSERT_TRUE(SetupDiEnumDeviceInfo(set, 0, &element));
+
+  HKEY key = SetupDiOpenDevRegKey(set, &element, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ);
+  ASSERT_NE(key, reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE));
+  SetLastError(kSentinel);
+  DWORD size = 0;
+  EXPECT_EQ(RegQueryValueExA(key, "Missing", nullptr, nullptr, nullptr, &size),
+            LONG{ERROR_FILE_NOT_FOUND});
+  EXPECT_EQ(RegSetValueExA(key, "PortName", 0, REG_SZ, reinterpret_cast<const BYTE*>("X"), 2),
+            LONG{ERROR_ACCESS_DENIED});
+  EXPECT_EQ(GetLastError(), kSentinel);
+  EXPECT_EQ(RegCloseKey(key), LONG{ERROR_SUCCESS});
+
+  SetLastError(kSentinel);
+  EXPECT_EQ(SetupDiOpenDevRegKey(set, &element, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_ALL_ACCESS),
+            reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE));
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_KEY_DOES_NOT_EXIST});
+
+  SetLastError(kSentinel);
+  EXPECT_TRUE(SetupDiDestroyDeviceInfoList(set));
+  EXPECT_EQ(GetLastError(), DWORD{0});
+  EXPECT_FALSE(SetupDiDestroyDeviceInfoList(set));
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_HANDLE});
+}
+
+TEST_F(WinsimTest, HardwareIdListIsReadInTwoSteps) {
+  winsim::DeviceSpec withList;
+  withList.hardwareIds = winsim::MultiSz({"A", "WWAN_GENERIC"});
+  winsim::AddDevice(withList);
+  winsim::AddDevice(winsim::DeviceSpec{});  // no list
+
+  SP_DEVINFO_DATA element;
+  HDEVINFO set = OpenAll(element);
+  DWORD required = 0;
+  SetLastError(kSentinel);
+  EXPECT_FALSE(SetupDiGetDeviceRegistryPropertyA(set, &element, SPDRP_HARDWAREID, nullptr, nullptr,
+                                                 0, &required));
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_INSUFFICIENT_BUFFER});
+  EXPECT_EQ(required, 16u);
+  std::vector<BYTE> list(required);
+  DWORD type = 0;
+  EXPECT_TRUE(SetupDiGetDeviceRegistryPropertyA(set, &element, SPDRP_HARDWAREID, &type, list.data(),
+                                                required, &required));
+  EXPECT_EQ(GetLastError(), DWORD{0});
+  EXPECT_EQ(type, DWORD{REG_MULTI_SZ});
+  EXPECT_EQ(list, winsim::MultiSz({"A", "WWAN_GENERIC"}));
+
+  ASSERT_TRUE(SetupDiEnumDeviceInfo(set, 1, &element));
+  EXPECT_FALSE(SetupDiGetDeviceRegistryPropertyA(set, &element, SPDRP_HARDWAREID, nullptr, nullptr,
+                                                 0, &required));
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_DATA});
+  SetupDiDestroyDeviceInfoList(set);
+}
+
+TEST_F(WinsimTest, FaultsHitTheChosenCallOnly) {
+  winsim::FailCall("SetupDiCreateDeviceInfoList", 2, ERROR_NOT_ENOUGH_MEMORY);
+  winsim::FailCall("RegCloseKey", 0, ERROR_INVALID_HANDLE);
+  HDEVINFO first = SetupDiCreateDeviceInfoList(&winsim::kModemClass, nullptr);
+  SetLastError(kSentinel);
+  EXPECT_EQ(SetupDiCreateDeviceInfoList(&winsim::kModemClass, nullptr), INVALID_HANDLE_VALUE);
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_NOT_ENOUGH_MEMORY});
+  HDEVINFO third = SetupDiCreateDeviceInfoList(&winsim::kModemClass, nullptr);
+  EXPECT_NE(third, INVALID_HANDLE_VALUE);
+  SetLastError(kSentinel);
+  EXPECT_EQ(RegCloseKey(nullptr), LONG{ERROR_INVALID_HANDLE});
+  EXPECT_EQ(GetLastError(), kSentinel);
+  SetupDiDestroyDeviceInfoList(first);
+  SetupDiDestroyDeviceInfoList(third);
+  EXPECT_EQ(winsim::CallsTo("SetupDiCreateDeviceInfoList").size(), 3u);
+}
+
+TEST_F(WinsimTest, NewDevicesExistOnceRegisteredAndGoWhenRemoved) {
+  HDEVINFO set = SetupDiCreateDeviceInfoList(&winsim::kModemClass, nullptr);
+  SP_DEVINFO_DATA element;
+  element.cbSize = sizeof element;
+  ASSERT_TRUE(SetupDiCreateDeviceInfoA(set, "Modem", &winsim::kModemClass, nullptr, nullptr,
+                                       DICD_GENERATE_ID, &element));
+  EXPECT_TRUE(winsim::Devices().empty());
+  // A driver key belongs to a device node, which an unregistered element does not have yet.
+  EXPECT_EQ(
+      SetupDiCreateDevRegKeyA(set, &element, DICS_FLAG_GLOBAL, 0, DIREG_DRV, nullptr, nullptr),
+      reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE));
+  SetupDiDestroyDeviceInfoList(set);
+  EXPECT_TRUE(winsim::Devices().empty());
+
+  set = SetupDiCreateDeviceInfoList(&winsim::kModemClass, nullptr);
+  ASSERT_TRUE(SetupDiCreateDeviceInfoA(set, "Modem", &winsim::kModemClass, nullptr, nullptr,
+                                       DICD_GENERATE_ID, &element));
+  ASSERT_TRUE(SetupDiRegisterDeviceInfo(set, &element, 0, nullptr, nullptr, nullptr));
+  EXPECT_TRUE(SetupDiRegisterDeviceInfo(set, &element, 0, nullptr, nullptr, nullptr));
+  HKEY key =
+      SetupDiCreateDevRegKeyA(set, &element, DICS_FLAG_GLOBAL, 0, DIREG_DRV, nullptr, nullptr);
+  ASSERT_NE(key, reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE));
+  EXPECT_EQ(RegSetValueExA(key, "AttachedTo", 0, REG_SZ, reinterpret_cast<const BYTE*>("COM4"), 5),
+            LONG{ERROR_SUCCESS});
+  RegCloseKey(key);
+  SetupDiDestroyDeviceInfoList(set);
+  ASSERT_EQ(winsim::Devices().size(), 1u);
+  const winsim::Device& made = *winsim::Devices()[0];
+  EXPECT_EQ(made.instanceId, "ROOT\\MODEM\\0000");
+  EXPECT_TRUE(made.present);
+  EXPECT_EQ(made.driverKey->at("attachedto"), winsim::Sz("COM4"));
+
+  SP_DEVINFO_DATA found;
+  set = OpenAll(found);
+  EXPECT_TRUE(SetupDiCallClassInstaller(DIF_REMOVE, set, &found));
+  EXPECT_TRUE(winsim::Devices().empty());
+  SetupDiDestroyDeviceInfoList(set);
+}
+
+TEST_F(WinsimTest, ReadOnlyDriverKeyRefusesWriteAccess) {
+  winsim::DeviceSpec modem;
+  modem.driverKey = winsim::Values{};
+  winsim::SetDriverKeyReadOnly(winsim::AddDevice(modem), true);
+  SP_DEVINFO_DATA element;
+  HDEVINFO set = OpenAll(element);
+  EXPECT_EQ(SetupDiOpenDevRegKey(set, &element, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_ALL_ACCESS),
+            reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE));
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_ACCESS_DENIED});
+  HKEY key = SetupDiOpenDevRegKey(set, &element, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_READ);
+  EXPECT_NE(key, reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE));
+  RegCloseKey(key);
+  SetupDiDestroyDeviceInfoList(set);
+}
+
+TEST_F(WinsimTest, InfClassAndDriverUpdateFollowTheFiles) {
+  const char* inf = "C:\\kit\\wwandev.inf";
+  winsim::AddFile(
+      inf,
+      "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Modem ; the class\r\n"
+      "ClassGUID={4D36E96D-E325-11CE-BFC1-08002BE10318}\r\n[Strings]\r\nClass=Other\r\n");
+  GUID guid{};
+  char name[MAX_CLASS_NAME_LEN];
+  ASSERT_TRUE(SetupDiGetINFClassA(inf, &guid, name, sizeof name, nullptr));
+  EXPECT_STREQ(name, "Modem");
+  EXPECT_TRUE(guid == winsim::kModemClass);
+  EXPECT_FALSE(SetupDiGetINFClassA("C:\\kit\\none.inf", &guid, name, sizeof name, nullptr));
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_FILE_NOT_FOUND});
+
+  BOOL reboot = TRUE;
+  EXPECT_FALSE(
+      UpdateDriverForPlugAndPlayDevicesA(nullptr, "WWAN_GENERIC", inf, INSTALLFLAG_FORCE, &reboot));
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_NO_SUCH_DEVINST});
+
+  winsim::DeviceSpec modem;
+  modem.hardwareIds = winsim::MultiSz({"wwan_generic"});
+  modem.driverKey = winsim::Values{{"AttachedTo", winsim::Sz("COM1")}};
+  const winsim::DeviceId id = winsim::AddDevice(modem);
+  winsim::Newdev().rebootRequired = true;
+  EXPECT_TRUE(
+      UpdateDriverForPlugAndPlayDevicesA(nullptr, "WWAN_GENERIC", inf, INSTALLFLAG_FORCE, &reboot));
+  EXPECT_EQ(reboot, TRUE);
+  const winsim::Values& values = *winsim::FindDevice(id)->driverKey;
+  EXPECT_EQ(values.at("FriendlyName"), winsim::Sz("GPRS Modem"));
+  EXPECT_EQ(values.at("AttachedTo"), winsim::Sz("COM1"));
+}
+
+TEST_F(WinsimTest, NewdevCanBeMissingOrLackTheUpdate) {
+  winsim::Newdev().exportsUpdate = false;
+  HMODULE module = LoadLibraryA("NEWDEV.DLL");
+  ASSERT_NE(module, nullptr);
+  EXPECT_EQ(GetProcAddress(module, "UpdateDriverForPlugAndPlayDevicesA"), nullptr);
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_PROC_NOT_FOUND});
+  EXPECT_TRUE(FreeLibrary(module));
+  winsim::Newdev().loadable = false;
+  EXPECT_EQ(LoadLibraryA("newdev.dll"), nullptr);
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_MOD_NOT_FOUND});
+}
+
+}  // namespace

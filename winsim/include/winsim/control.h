@@ -1,0 +1,115 @@
+// The test-side controls of the simulated platform: build a machine, make any operation fail on a
+// chosen call, read back what the code under test called, and start over.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "winsim/win32.h"
+
+namespace winsim {
+
+// Registry value: its type and its bytes exactly as stored.
+struct Value {
+  DWORD type = REG_NONE;
+  std::vector<BYTE> bytes;
+  bool operator==(const Value& other) const { return type == other.type && bytes == other.bytes; }
+};
+
+// Value names compare without regard to case, as in the registry.
+struct NoCaseLess {
+  bool operator()(const std::string& a, const std::string& b) const;
+};
+using Values = std::map<std::string, Value, NoCaseLess>;
+
+// A REG_SZ value holding `text` and its NUL.
+Value Sz(std::string_view text);
+// REG_MULTI_SZ bytes: each entry and its NUL, then the closing NUL.
+std::vector<BYTE> MultiSz(std::initializer_list<std::string_view> entries);
+
+// {4D36E978-E325-11CE-BFC1-08002BE10318} and {4D36E96D-E325-11CE-BFC1-08002BE10318}.
+extern const GUID kPortsClass;
+extern const GUID kModemClass;
+
+using DeviceId = DWORD;
+
+struct DeviceSpec {
+  GUID classGuid = kPortsClass;
+  std::string className = "Ports";
+  // Raw REG_MULTI_SZ bytes of SPDRP_HARDWAREID; none when the device has no list.
+  std::optional<std::vector<BYTE>> hardwareIds;
+  // The hardware key (DIREG_DEV) and the driver key (DIREG_DRV); none when the key does not exist.
+  std::optional<Values> deviceKey;
+  std::optional<Values> driverKey;
+  bool present = true;
+};
+
+struct Device {
+  DeviceId id = 0;
+  std::string instanceId;
+  GUID classGuid{};
+  std::string className;
+  bool present = true;
+  bool registered = true;
+  std::map<DWORD, Value> properties;  // SPDRP_* codes
+  std::optional<Values> deviceKey;
+  std::optional<Values> driverKey;
+  bool driverKeyReadOnly =
+      false;  // opening it for writing is refused, as for a user who is no admin
+};
+
+// One call into the platform, with its arguments as text ("0x1100", "PortName", "null").
+struct Call {
+  std::string op;
+  std::vector<std::pair<std::string, std::string>> args;
+  // The argument's text; "" when the call had no such argument.
+  std::string Arg(std::string_view name) const;
+};
+
+// Back to an empty machine: no devices or files, every fault and the call log cleared, the
+// last-error code 0, the system's message texts and newdev.dll as on Windows, and no handle open.
+void Reset();
+
+DeviceId AddDevice(const DeviceSpec& spec);
+// A Ports-class device whose hardware key holds "PortName" (none when `portName` is empty).
+DeviceId AddComPort(std::string_view portName, bool present = true);
+void SetDriverKeyReadOnly(DeviceId id, bool readOnly);
+// Every device the machine holds, registered ones only, in enumeration order.
+std::vector<const Device*> Devices();
+const Device* FindDevice(DeviceId id);
+
+// Files, by full path (compared without regard to case).
+void AddFile(std::string_view path, std::string_view contents);
+bool FileExists(std::string_view path);
+
+// The system's message text for `code` (its own line break included), or none.
+void SetMessageText(DWORD code, std::optional<std::string> text);
+
+// newdev.dll: whether it loads, whether it exports the driver update, and what the update does.
+struct DriverPackage {
+  bool loadable = true;
+  bool exportsUpdate = true;
+  bool rebootRequired = false;
+  // Values that installing the driver puts into each matching device's driver key.
+  Values driverValues;
+};
+DriverPackage& Newdev();
+
+// Make operation `op` fail with `code` on its `nth` call from now (1 = the next one); nth 0 makes
+// every call fail. SetupAPI and kernel operations then return their failure value and set the
+// last-error code; registry operations return the code.
+void FailCall(std::string_view op, int nth, DWORD code);
+
+const std::vector<Call>& CallLog();
+std::vector<Call> CallsTo(std::string_view op);
+void ClearCallLog();
+
+// Device sets, keys, find handles, modules and local allocations not yet released.
+int OpenHandles();
+
+}  // namespace winsim

@@ -1,0 +1,120 @@
+// Kernel services: the last-error code, message texts, local memory, file search and modules.
+#include <cstdlib>
+#include <cstring>
+
+#include "state.h"
+
+using namespace winsim;
+using namespace winsim::detail;
+
+DWORD WINAPI GetLastError() {
+  return LastError();
+}
+
+void WINAPI SetLastError(DWORD code) {
+  LastError() = code;
+}
+
+DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD languageId,
+                            LPSTR buffer, DWORD size, va_list* arguments) {
+  ApiCall call("FormatMessageA", {{"flags", Hex(flags)},
+                                  {"source", Handle(source)},
+                                  {"messageId", Hex(messageId)},
+                                  {"languageId", Hex(languageId)},
+                                  {"size", Dec(size)},
+                                  {"arguments", Handle(arguments)}});
+  if (call.fault()) return Fail(call.fault(), DWORD{0});
+  // Only the system's own table is simulated.
+  if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || buffer == nullptr)
+    return Fail(ERROR_INVALID_PARAMETER, DWORD{0});
+  State& m = Machine();
+  auto found = m.messages.find(messageId);
+  if (found == m.messages.end()) return Fail(ERROR_MR_MID_NOT_FOUND, DWORD{0});
+  const std::string& text = found->second;
+  if (flags & FORMAT_MESSAGE_ALLOCATE_BUFFER) {
+    char* copy = static_cast<char*>(Allocate(text.size() + 1, false));
+    if (!copy) return Fail(ERROR_NOT_ENOUGH_MEMORY, DWORD{0});
+    std::memcpy(copy, text.c_str(), text.size() + 1);
+    *reinterpret_cast<char**>(buffer) = copy;
+  } else {
+    if (size < text.size() + 1) return Fail(ERROR_INSUFFICIENT_BUFFER, DWORD{0});
+    std::memcpy(buffer, text.c_str(), text.size() + 1);
+  }
+  return static_cast<DWORD>(text.size());
+}
+
+HLOCAL WINAPI LocalAlloc(UINT flags, SIZE_T bytes) {
+  ApiCall call("LocalAlloc", {{"flags", Hex(flags)}, {"bytes", Dec(bytes)}});
+  if (call.fault()) return Fail(call.fault(), HLOCAL{nullptr});
+  void* memory = Allocate(bytes, (flags & LMEM_ZEROINIT) != 0);
+  if (!memory) return Fail(ERROR_NOT_ENOUGH_MEMORY, HLOCAL{nullptr});
+  return memory;
+}
+
+HLOCAL WINAPI LocalFree(HLOCAL memory) {
+  ApiCall call("LocalFree", {{"memory", Handle(memory)}});
+  if (memory == nullptr) return nullptr;
+  State& m = Machine();
+  auto found = m.allocations.find(memory);
+  if (found == m.allocations.end()) return Fail(ERROR_INVALID_HANDLE, memory);
+  std::free(memory);
+  m.allocations.erase(found);
+  return nullptr;
+}
+
+HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
+  ApiCall call("FindFirstFileA", {{"fileName", Text(fileName)}});
+  if (call.fault()) return Fail(call.fault(), INVALID_HANDLE_VALUE);
+  if (!fileName || !findData) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+  // Names are matched whole; the kit never searches with wildcards.
+  State& m = Machine();
+  auto found = m.files.find(fileName);
+  if (found == m.files.end()) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+  std::memset(findData, 0, sizeof *findData);
+  findData->dwFileAttributes = 0x80;  // FILE_ATTRIBUTE_NORMAL
+  findData->nFileSizeLow = static_cast<DWORD>(found->second.size());
+  const char* base = std::strrchr(fileName, '\\');
+  base = base ? base + 1 : fileName;
+  std::strncpy(findData->cFileName, base, sizeof findData->cFileName - 1);
+  const uintptr_t token = NewHandle();
+  m.finds.insert(token);
+  return reinterpret_cast<HANDLE>(token);
+}
+
+BOOL WINAPI FindClose(HANDLE findFile) {
+  ApiCall call("FindClose", {{"findFile", Handle(findFile)}});
+  if (call.fault()) return Fail(call.fault(), FALSE);
+  if (Machine().finds.erase(Token(findFile)) == 0) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  return TRUE;
+}
+
+HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
+  ApiCall call("LoadLibraryA", {{"fileName", Text(fileName)}});
+  if (call.fault()) return Fail(call.fault(), HMODULE{nullptr});
+  State& m = Machine();
+  if (!fileName || !EqualNoCase(fileName, "newdev.dll") || !m.newdev.loadable)
+    return Fail(ERROR_MOD_NOT_FOUND, HMODULE{nullptr});
+  const uintptr_t token = NewHandle();
+  m.modules.insert(token);
+  return reinterpret_cast<HMODULE>(token);
+}
+
+FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
+  ApiCall call("GetProcAddress", {{"module", Handle(module)}, {"procName", Text(procName)}});
+  if (call.fault()) return Fail(call.fault(), FARPROC{nullptr});
+  State& m = Machine();
+  if (m.modules.count(Token(module)) == 0) return Fail(ERROR_INVALID_HANDLE, FARPROC{nullptr});
+  if (!procName || std::strcmp(procName, "UpdateDriverForPlugAndPlayDevicesA") != 0 ||
+      !m.newdev.exportsUpdate)
+    return Fail(ERROR_PROC_NOT_FOUND, FARPROC{nullptr});
+  // Through void(*)(), the one function-pointer type any other converts to without a warning.
+  return reinterpret_cast<FARPROC>(
+      reinterpret_cast<void (*)()>(&UpdateDriverForPlugAndPlayDevicesA));
+}
+
+BOOL WINAPI FreeLibrary(HMODULE module) {
+  ApiCall call("FreeLibrary", {{"module", Handle(module)}});
+  if (call.fault()) return Fail(call.fault(), FALSE);
+  if (Machine().modules.erase(Token(module)) == 0) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  return TRUE;
+}

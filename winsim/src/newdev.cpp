@@ -1,0 +1,35 @@
+// The driver update of newdev.dll: installs the package's driver on every present device that
+// carries the hardware ID. Its driver values join what the driver key already holds.
+#include "state.h"
+
+using namespace winsim;
+using namespace winsim::detail;
+
+BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND parent, LPCSTR hardwareId, LPCSTR fullInfPath,
+                                               DWORD installFlags, PBOOL rebootRequired) {
+  ApiCall call("UpdateDriverForPlugAndPlayDevicesA",
+               {{"parent", Handle(parent)},
+                {"hardwareId", Text(hardwareId)},
+                {"fullInfPath", Text(fullInfPath)},
+                {"installFlags", Hex(installFlags)},
+                {"rebootRequired", rebootRequired ? "set" : "null"}});
+  if (call.fault()) return Fail(call.fault(), FALSE);
+  if (!hardwareId || !*hardwareId || !fullInfPath) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  if (installFlags & ~DWORD{INSTALLFLAG_FORCE | INSTALLFLAG_READONLY | INSTALLFLAG_NONINTERACTIVE})
+    return Fail(ERROR_INVALID_FLAGS, FALSE);
+  State& m = Machine();
+  if (m.files.count(fullInfPath) == 0) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
+  bool matched = false;
+  for (auto& [id, device] : m.devices) {
+    if (!device.registered || !device.present) continue;
+    auto ids = device.properties.find(SPDRP_HARDWAREID);
+    if (ids == device.properties.end() || !MultiSzHolds(ids->second.bytes, hardwareId)) continue;
+    matched = true;
+    if (!device.driverKey) device.driverKey = Values{};
+    for (const auto& [name, value] : m.newdev.driverValues) (*device.driverKey)[name] = value;
+  }
+  if (!matched) return Fail(ERROR_NO_SUCH_DEVINST, FALSE);
+  if (rebootRequired) *rebootRequired = m.newdev.rebootRequired ? TRUE : FALSE;
+  LastError() = ERROR_SUCCESS;
+  return TRUE;
+}

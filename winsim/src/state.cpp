@@ -1,0 +1,275 @@
+#include "state.h"
+
+#include <cctype>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace winsim {
+
+namespace detail {
+
+State Fresh();
+
+State& Machine() {
+  static State state = Fresh();
+  return state;
+}
+
+DWORD& LastError() {
+  thread_local DWORD code = 0;
+  return code;
+}
+
+uintptr_t NewHandle() {
+  // Steps of 4 keep tokens looking like aligned pointers and far from INVALID_HANDLE_VALUE.
+  State& m = Machine();
+  m.nextHandle += 4;
+  return m.nextHandle;
+}
+
+ApiCall::ApiCall(const char* op, std::initializer_list<std::pair<const char*, std::string>> args) {
+  State& m = Machine();
+  Call call;
+  call.op = op;
+  for (const auto& [name, text] : args) call.args.emplace_back(name, text);
+  m.log.push_back(std::move(call));
+  for (Fault& f : m.faults) {
+    if (f.op != op) continue;
+    ++f.seen;
+    if (fault_ == 0 && (f.nth == 0 || f.seen == f.nth)) fault_ = f.code;
+  }
+}
+
+std::string Hex(uint64_t value) {
+  char text[24];
+  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
+  return text;
+}
+
+std::string Dec(uint64_t value) {
+  return std::to_string(value);
+}
+
+std::string Text(const char* text) {
+  return text ? std::string(text) : std::string("null");
+}
+
+std::string Handle(const void* handle) {
+  return handle ? Hex(Token(handle)) : "null";
+}
+
+std::string GuidText(const GUID* guid) {
+  if (!guid) return "null";
+  char text[40];
+  std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                guid->Data1, guid->Data2, guid->Data3, guid->Data4[0], guid->Data4[1],
+                guid->Data4[2], guid->Data4[3], guid->Data4[4], guid->Data4[5], guid->Data4[6],
+                guid->Data4[7]);
+  return text;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    if (std::tolower(static_cast<unsigned char>(a[i])) !=
+        std::tolower(static_cast<unsigned char>(b[i])))
+      return false;
+  }
+  return true;
+}
+
+bool MultiSzHolds(const std::vector<BYTE>& bytes, std::string_view id) {
+  const char* data = reinterpret_cast<const char*>(bytes.data());
+  size_t at = 0;
+  while (at < bytes.size() && data[at] != '\0') {
+    const size_t length = strnlen(data + at, bytes.size() - at);
+    if (EqualNoCase(std::string_view(data + at, length), id)) return true;
+    at += length + 1;
+  }
+  return false;
+}
+
+void* Allocate(size_t bytes, bool zero) {
+  void* memory = zero ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
+  if (memory) Machine().allocations[memory] = bytes;
+  return memory;
+}
+
+}  // namespace detail
+
+using namespace detail;
+
+const GUID kPortsClass = {
+    0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+const GUID kModemClass = {
+    0x4D36E96D, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+
+bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
+  const size_t n = a.size() < b.size() ? a.size() : b.size();
+  for (size_t i = 0; i < n; ++i) {
+    const int ca = std::tolower(static_cast<unsigned char>(a[i]));
+    const int cb = std::tolower(static_cast<unsigned char>(b[i]));
+    if (ca != cb) return ca < cb;
+  }
+  return a.size() < b.size();
+}
+
+std::string Call::Arg(std::string_view name) const {
+  for (const auto& [key, text] : args)
+    if (key == name) return text;
+  return "";
+}
+
+Value Sz(std::string_view text) {
+  Value value;
+  value.type = REG_SZ;
+  value.bytes.assign(text.begin(), text.end());
+  value.bytes.push_back(0);
+  return value;
+}
+
+std::vector<BYTE> MultiSz(std::initializer_list<std::string_view> entries) {
+  std::vector<BYTE> bytes;
+  for (std::string_view entry : entries) {
+    bytes.insert(bytes.end(), entry.begin(), entry.end());
+    bytes.push_back(0);
+  }
+  bytes.push_back(0);
+  return bytes;
+}
+
+// The texts Windows gives for the codes the kit meets; SetupAPI's own codes have none.
+static std::map<DWORD, std::string> DefaultMessages() {
+  return {
+      {0, "The operation completed successfully.\r\n"},
+      {ERROR_FILE_NOT_FOUND, "The system cannot find the file specified.\r\n"},
+      {ERROR_PATH_NOT_FOUND, "The system cannot find the path specified.\r\n"},
+      {ERROR_ACCESS_DENIED, "Access is denied.\r\n"},
+      {ERROR_INVALID_HANDLE, "The handle is invalid.\r\n"},
+      {ERROR_NOT_ENOUGH_MEMORY,
+       "Not enough memory resources are available to process this command.\r\n"},
+      {ERROR_INVALID_DATA, "The data is invalid.\r\n"},
+      {ERROR_OUTOFMEMORY,
+       "Not enough memory resources are available to complete this operation.\r\n"},
+      {ERROR_INVALID_PARAMETER, "The parameter is incorrect.\r\n"},
+      {ERROR_INSUFFICIENT_BUFFER, "The data area passed to a system call is too small.\r\n"},
+      {ERROR_MOD_NOT_FOUND, "The specified module could not be found.\r\n"},
+      {ERROR_PROC_NOT_FOUND, "The specified procedure could not be found.\r\n"},
+      {ERROR_MORE_DATA, "More data is available.\r\n"},
+      {ERROR_NO_MORE_ITEMS, "No more data is available.\r\n"},
+      {ERROR_INVALID_FLAGS, "Invalid flags.\r\n"},
+      {ERROR_INVALID_USER_BUFFER,
+       "The supplied user buffer is not valid for the requested operation.\r\n"},
+  };
+}
+
+namespace detail {
+State Fresh() {
+  State state;
+  state.messages = DefaultMessages();
+  state.newdev.driverValues["FriendlyName"] = Sz("GPRS Modem");
+  return state;
+}
+}  // namespace detail
+
+void Reset() {
+  State& m = Machine();
+  for (auto& [memory, size] : m.allocations) std::free(memory);
+  m = Fresh();
+  LastError() = 0;
+}
+
+DeviceId AddDevice(const DeviceSpec& spec) {
+  State& m = Machine();
+  Device device;
+  device.id = m.nextDevice++;
+  char instance[64];
+  std::snprintf(instance, sizeof instance, "ROOT\\%s\\%04u", spec.className.c_str(),
+                static_cast<unsigned>(device.id));
+  device.instanceId = instance;
+  device.classGuid = spec.classGuid;
+  device.className = spec.className;
+  device.present = spec.present;
+  if (spec.hardwareIds)
+    device.properties[SPDRP_HARDWAREID] = Value{REG_MULTI_SZ, *spec.hardwareIds};
+  device.deviceKey = spec.deviceKey;
+  device.driverKey = spec.driverKey;
+  m.devices[device.id] = device;
+  return device.id;
+}
+
+DeviceId AddComPort(std::string_view portName, bool present) {
+  DeviceSpec spec;
+  spec.present = present;
+  spec.deviceKey = Values{};
+  if (!portName.empty()) (*spec.deviceKey)["PortName"] = Sz(portName);
+  return AddDevice(spec);
+}
+
+void SetDriverKeyReadOnly(DeviceId id, bool readOnly) {
+  auto found = Machine().devices.find(id);
+  if (found != Machine().devices.end()) found->second.driverKeyReadOnly = readOnly;
+}
+
+std::vector<const Device*> Devices() {
+  std::vector<const Device*> devices;
+  for (const auto& [id, device] : Machine().devices)
+    if (device.registered) devices.push_back(&device);
+  return devices;
+}
+
+const Device* FindDevice(DeviceId id) {
+  auto found = Machine().devices.find(id);
+  return found == Machine().devices.end() ? nullptr : &found->second;
+}
+
+void AddFile(std::string_view path, std::string_view contents) {
+  Machine().files[std::string(path)] = std::string(contents);
+}
+
+bool FileExists(std::string_view path) {
+  return Machine().files.count(std::string(path)) != 0;
+}
+
+void SetMessageText(DWORD code, std::optional<std::string> text) {
+  if (text)
+    Machine().messages[code] = *text;
+  else
+    Machine().messages.erase(code);
+}
+
+DriverPackage& Newdev() {
+  return Machine().newdev;
+}
+
+void FailCall(std::string_view op, int nth, DWORD code) {
+  Fault fault;
+  fault.op = std::string(op);
+  fault.nth = nth;
+  fault.code = code;
+  Machine().faults.push_back(fault);
+}
+
+const std::vector<Call>& CallLog() {
+  return Machine().log;
+}
+
+std::vector<Call> CallsTo(std::string_view op) {
+  std::vector<Call> calls;
+  for (const Call& call : Machine().log)
+    if (call.op == op) calls.push_back(call);
+  return calls;
+}
+
+void ClearCallLog() {
+  Machine().log.clear();
+}
+
+int OpenHandles() {
+  const State& m = Machine();
+  return static_cast<int>(m.sets.size() + m.keys.size() + m.finds.size() + m.modules.size() +
+                          m.allocations.size());
+}
+
+}  // namespace winsim

@@ -1,0 +1,93 @@
+// The simulated machine behind the Win32 functions: its devices, handles, files and the record of
+// every call. Shared by the files that implement the functions; tests reach it through control.h.
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "winsim/control.h"
+
+namespace winsim::detail {
+
+struct DeviceSet {
+  bool hasClass = false;
+  GUID classGuid{};
+  std::vector<DeviceId> elements;
+  // Elements made in this set and not registered: they vanish with the set.
+  std::vector<DeviceId> created;
+};
+
+struct KeyHandle {
+  DeviceId device = 0;
+  DWORD keyType = DIREG_DEV;
+  REGSAM access = 0;
+};
+
+struct Fault {
+  std::string op;
+  int nth = 0;
+  DWORD code = 0;
+  int seen = 0;
+};
+
+struct State {
+  std::map<DeviceId, Device> devices;  // in enumeration order
+  DeviceId nextDevice = 1;
+  std::map<uintptr_t, DeviceSet> sets;
+  std::map<uintptr_t, KeyHandle> keys;
+  std::set<uintptr_t> finds;
+  std::set<uintptr_t> modules;
+  std::map<void*, size_t> allocations;
+  uintptr_t nextHandle = 0x1000;
+  std::map<std::string, std::string, NoCaseLess> files;
+  std::map<DWORD, std::string> messages;
+  DriverPackage newdev;
+  std::vector<Call> log;
+  std::vector<Fault> faults;
+};
+
+State& Machine();
+DWORD& LastError();
+uintptr_t NewHandle();
+
+template <class Handle>
+uintptr_t Token(Handle handle) {
+  return reinterpret_cast<uintptr_t>(handle);
+}
+
+// Records one call and tells whether an armed fault makes it fail.
+class ApiCall {
+ public:
+  ApiCall(const char* op, std::initializer_list<std::pair<const char*, std::string>> args);
+  // The code a fault gives this call, or 0 when it goes ahead.
+  DWORD fault() const { return fault_; }
+
+ private:
+  DWORD fault_ = 0;
+};
+
+std::string Hex(uint64_t value);
+std::string Dec(uint64_t value);
+std::string Text(const char* text);
+std::string Handle(const void* handle);
+std::string GuidText(const GUID* guid);
+
+// A failing SetupAPI or kernel call: sets the last-error code and returns `result`.
+template <class Result>
+Result Fail(DWORD code, Result result) {
+  LastError() = code;
+  return result;
+}
+
+bool EqualNoCase(std::string_view a, std::string_view b);
+// Whether the REG_MULTI_SZ bytes hold `id` as a whole entry; never reads past `bytes`.
+bool MultiSzHolds(const std::vector<BYTE>& bytes, std::string_view id);
+void* Allocate(size_t bytes, bool zero);
+
+}  // namespace winsim::detail
