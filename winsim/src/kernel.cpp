@@ -118,3 +118,10 @@ BOOL WINAPI FreeLibrary(HMODULE module) {
   if (Machine().modules.erase(Token(module)) == 0) return Fail(ERROR_INVALID_HANDLE, FALSE);
   return TRUE;
 }
+
+// Asked once per character of a compared text, so it stays out of the call log.
+BOOL WINAPI IsDBCSLeadByte(BYTE testChar) {
+  for (const auto& [first, last] : Machine().leadBytes)
+    if (testChar >= first && testChar <= last) return TRUE;
+  return FALSE;
+}

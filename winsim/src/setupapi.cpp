@@ -55,6 +55,17 @@ Device* FindElement(HDEVINFO set, PSP_DEVINFO_DATA data, DWORD& code) {
   return &device->second;
 }
 
+// The device whose key a call asks for, or the code the call fails with.
+Device* FindKeyOwner(HDEVINFO set, PSP_DEVINFO_DATA data, DWORD scope, DWORD keyType, DWORD& code) {
+  Device* device = FindElement(set, data, code);
+  if (device && ((scope != DICS_FLAG_GLOBAL && scope != DICS_FLAG_CONFIGSPECIFIC) ||
+                 (keyType != DIREG_DEV && keyType != DIREG_DRV))) {
+    code = ERROR_INVALID_FLAGS;
+    return nullptr;
+  }
+  return device;
+}
+
 HKEY NewKeyHandle(DeviceId device, DWORD keyType, REGSAM access) {
   const uintptr_t token = NewHandle();
   Machine().keys[token] = KeyHandle{device, keyType, access};
@@ -363,11 +374,8 @@ HKEY WINAPI SetupDiOpenDevRegKey(HDEVINFO set, PSP_DEVINFO_DATA data, DWORD scop
                                         {"access", Hex(access)}});
   if (call.fault()) return Fail(call.fault(), kInvalidKey);
   DWORD code = 0;
-  Device* device = FindElement(set, data, code);
+  Device* device = FindKeyOwner(set, data, scope, keyType, code);
   if (!device) return Fail(code, kInvalidKey);
-  if (scope != DICS_FLAG_GLOBAL && scope != DICS_FLAG_CONFIGSPECIFIC)
-    return Fail(ERROR_INVALID_FLAGS, kInvalidKey);
-  if (keyType != DIREG_DEV && keyType != DIREG_DRV) return Fail(ERROR_INVALID_FLAGS, kInvalidKey);
   const std::optional<Values>& key = keyType == DIREG_DRV ? device->driverKey : device->deviceKey;
   if (!key) return Fail(ERROR_KEY_DOES_NOT_EXIST, kInvalidKey);
   const REGSAM writeAccess = KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK;
@@ -387,11 +395,8 @@ HKEY WINAPI SetupDiCreateDevRegKeyA(HDEVINFO set, PSP_DEVINFO_DATA data, DWORD s
                                            {"installSection", Text(installSection)}});
   if (call.fault()) return Fail(call.fault(), kInvalidKey);
   DWORD code = 0;
-  Device* device = FindElement(set, data, code);
+  Device* device = FindKeyOwner(set, data, scope, keyType, code);
   if (!device) return Fail(code, kInvalidKey);
-  if (scope != DICS_FLAG_GLOBAL && scope != DICS_FLAG_CONFIGSPECIFIC)
-    return Fail(ERROR_INVALID_FLAGS, kInvalidKey);
-  if (keyType != DIREG_DEV && keyType != DIREG_DRV) return Fail(ERROR_INVALID_FLAGS, kInvalidKey);
   // The key lives with the device node, which exists only once the element is registered.
   if (!device->registered) return Fail(ERROR_NO_SUCH_DEVINST, kInvalidKey);
   if (keyType == DIREG_DRV && device->driverKeyReadOnly)

@@ -239,6 +239,10 @@ void SetMessageText(DWORD code, std::optional<std::string> text) {
     Machine().messages.erase(code);
 }
 
+void SetDbcsLeadBytes(std::vector<std::pair<BYTE, BYTE>> ranges) {
+  Machine().leadBytes = std::move(ranges);
+}
+
 DriverPackage& Newdev() {
   return Machine().newdev;
 }

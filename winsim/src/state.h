@@ -50,6 +50,7 @@ struct State {
   DriverPackage newdev;
   std::vector<Call> log;
   std::vector<Fault> faults;
+  std::vector<std::pair<BYTE, BYTE>> leadBytes;
 };
 
 State& Machine();

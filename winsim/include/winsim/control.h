@@ -90,6 +90,10 @@ bool FileExists(std::string_view path);
 // The system's message text for `code` (its own line break included), or none.
 void SetMessageText(DWORD code, std::optional<std::string> text);
 
+// The lead bytes of the system's double-byte code page, as ranges; none (a single-byte code page)
+// after Reset.
+void SetDbcsLeadBytes(std::vector<std::pair<BYTE, BYTE>> ranges);
+
 // newdev.dll: whether it loads, whether it exports the driver update, and what the update does.
 struct DriverPackage {
   bool loadable = true;

@@ -209,6 +209,7 @@ BOOL WINAPI FindClose(HANDLE findFile);
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName);
 BOOL WINAPI FreeLibrary(HMODULE module);
+BOOL WINAPI IsDBCSLeadByte(BYTE testChar);
 
 // Registry.
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
