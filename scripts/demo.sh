@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The kit's main job under Wine, headless, in a fresh prefix that is thrown away afterwards.
+# Run by `make demo` once the Windows builds are made.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+runner=$root/tests/wine/wine-run.sh
+
+step() { printf '\n== %s\n' "$*"; }
+
+# The kit is made for 32-bit Windows; a machine that cannot run 32-bit programs shows the same job
+# with the 64-bit build.
+if /usr/lib/wine/wine --version >/dev/null 2>&1; then
+  arch=win32 loader=/usr/lib/wine/wine server=/usr/lib/wine/wineserver
+else
+  arch=win64 loader=/usr/lib/wine/wine64 server=/usr/lib/wine/wineserver64
+  printf 'This machine cannot run 32-bit programs, so the demo runs the 64-bit build of the kit.\n'
+fi
+kit=$root/build/$arch/tests/wine
+[[ -f $kit/demo_probe.exe ]] || { echo "no $arch build in $kit: run 'make demo' from the top" >&2; exit 1; }
+
+prefix=$(mktemp -d "${TMPDIR:-/tmp}/gprs-kit-demo.XXXXXX")
+wine() { sh "$runner" --loader "$loader" --server "$server" --arch "$arch" --prefix "$prefix/wine" "$@"; }
+trap 'wine cleanup >/dev/null 2>&1; rm -rf "$prefix"' EXIT
+
+step "Creating a fresh Wine prefix ($arch) in $prefix"
+wine setup
+
+step "Making serial ports present: COM1, COM4, LPT1 and one port without a name"
+wine run -- "$kit/fixture_ports.exe" >/dev/null
+printf 'done\n'
+
+step "InfInstall.dll lists the COM ports"
+wine run -- "$kit/demo_probe.exe" ports
+
+step "InfInstall.dll installs the GPRS modem from wwandev.inf on COM4"
+wine run -- "$kit/demo_probe.exe" install COM4
+
+step "The modem as Wine's SetupAPI and registry now hold it"
+wine run -- "$kit/demo_probe.exe" show
