@@ -12,10 +12,6 @@
 #define INFINSTALL_API
 #endif
 
-// Every text the library exchanges lives in a buffer of this many bytes (259 characters and the
-// NUL).
-constexpr int kTextCapacity = 260;
-
 // The text of the latest failure the library reported; callers may also write it (260 bytes).
 INFINSTALL_API extern char g_szError[kTextCapacity];
 // The "FriendlyName" of the modem installed last.

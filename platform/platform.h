@@ -17,3 +17,6 @@
 #else
 #include "winsim/win32.h"
 #endif
+
+// Every text the kit exchanges lives in a buffer of this many bytes: 259 characters and the NUL.
+constexpr int kTextCapacity = 260;

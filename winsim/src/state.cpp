@@ -243,6 +243,22 @@ void SetDbcsLeadBytes(std::vector<std::pair<BYTE, BYTE>> ranges) {
   Machine().leadBytes = std::move(ranges);
 }
 
+void SetWindowsVersion(DWORD platformId, DWORD major, DWORD minor) {
+  State& m = Machine();
+  m.platformId = platformId;
+  m.majorVersion = major;
+  m.minorVersion = minor;
+}
+
+void SetCurrentDirectory(std::optional<std::string> path, DWORD code) {
+  Machine().currentDirectory = std::move(path);
+  Machine().currentDirectoryError = code;
+}
+
+void SetStrings(std::map<UINT, std::string> strings) {
+  Machine().strings = std::move(strings);
+}
+
 DriverPackage& Newdev() {
   return Machine().newdev;
 }

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <map>
+#include <optional>
 #include <set>
 #include <string>
 #include <string_view>
@@ -51,6 +52,12 @@ struct State {
   std::vector<Call> log;
   std::vector<Fault> faults;
   std::vector<std::pair<BYTE, BYTE>> leadBytes;
+  DWORD platformId = VER_PLATFORM_WIN32_NT;
+  DWORD majorVersion = 5;
+  DWORD minorVersion = 1;
+  std::optional<std::string> currentDirectory = std::string("C:\\Kit");
+  DWORD currentDirectoryError = ERROR_ACCESS_DENIED;
+  std::map<UINT, std::string> strings;
 };
 
 State& Machine();

@@ -94,6 +94,13 @@ void SetMessageText(DWORD code, std::optional<std::string> text);
 // after Reset.
 void SetDbcsLeadBytes(std::vector<std::pair<BYTE, BYTE>> ranges);
 
+// What GetVersionExA reports: Windows XP (NT 5.1) after Reset.
+void SetWindowsVersion(DWORD platformId, DWORD major, DWORD minor);
+// The process's current directory; none makes GetCurrentDirectoryA fail with `code`.
+void SetCurrentDirectory(std::optional<std::string> path, DWORD code = ERROR_ACCESS_DENIED);
+// The string table of the program under test.
+void SetStrings(std::map<UINT, std::string> strings);
+
 // newdev.dll: whether it loads, whether it exports the driver update, and what the update does.
 struct DriverPackage {
   bool loadable = true;

@@ -27,6 +27,7 @@ typedef ULONG_PTR SIZE_T;
 typedef WORD LANGID;
 typedef DWORD REGSAM;
 typedef UINT DI_FUNCTION;
+typedef int INT;
 
 typedef void* PVOID;
 typedef void* LPVOID;
@@ -104,6 +105,20 @@ typedef SP_DEVINFO_DATA* PSP_DEVINFO_DATA;
 static_assert(sizeof(SP_DEVINFO_DATA) == (sizeof(void*) == 8 ? 32 : 28),
               "SP_DEVINFO_DATA has Windows' size for this pointer width");
 
+struct OSVERSIONINFOA {
+  DWORD dwOSVersionInfoSize;
+  DWORD dwMajorVersion;
+  DWORD dwMinorVersion;
+  DWORD dwBuildNumber;
+  DWORD dwPlatformId;
+  CHAR szCSDVersion[128];
+};
+typedef OSVERSIONINFOA* LPOSVERSIONINFOA;
+static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA has Windows' size");
+#define VER_PLATFORM_WIN32s 0
+#define VER_PLATFORM_WIN32_WINDOWS 1
+#define VER_PLATFORM_WIN32_NT 2
+
 typedef DWORD(CALLBACK* PSP_DETSIG_CMPPROC)(HDEVINFO, PSP_DEVINFO_DATA, PSP_DEVINFO_DATA, PVOID);
 
 // Error codes.
@@ -123,6 +138,8 @@ typedef DWORD(CALLBACK* PSP_DETSIG_CMPPROC)(HDEVINFO, PSP_DEVINFO_DATA, PSP_DEVI
 #define ERROR_MORE_DATA 234L
 #define ERROR_NO_MORE_ITEMS 259L
 #define ERROR_MR_MID_NOT_FOUND 317L
+#define ERROR_RESOURCE_DATA_NOT_FOUND 1812L
+#define ERROR_RESOURCE_NAME_NOT_FOUND 1814L
 #define ERROR_NOACCESS 998L
 #define ERROR_INVALID_FLAGS 1004L
 #define ERROR_KEY_DELETED 1018L
@@ -147,6 +164,12 @@ typedef DWORD(CALLBACK* PSP_DETSIG_CMPPROC)(HDEVINFO, PSP_DEVINFO_DATA, PSP_DEVI
 #define LANG_NEUTRAL 0x00
 #define SUBLANG_DEFAULT 0x01
 #define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
+
+// Message boxes.
+#define MB_OK 0x00000000L
+#define MB_ICONERROR 0x00000010L
+#define MB_ICONWARNING 0x00000030L
+#define MB_ICONINFORMATION 0x00000040L
 
 // Local memory.
 #define LMEM_FIXED 0x0000
@@ -210,6 +233,12 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName);
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName);
 BOOL WINAPI FreeLibrary(HMODULE module);
 BOOL WINAPI IsDBCSLeadByte(BYTE testChar);
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA versionInfo);
+DWORD WINAPI GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer);
+HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
+
+// Resources of the program under test.
+int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);
 
 // Registry.
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,

@@ -1,0 +1,39 @@
+// The application object: one per program, built before the program's entry runs. Its instance
+// initialisation does the program's whole job.
+#pragma once
+
+#include "platform.h"
+
+class Application {
+ public:
+  Application();
+  virtual ~Application();
+  Application(const Application&) = delete;
+  Application& operator=(const Application&) = delete;
+
+  // The one application object of the program, or none.
+  static Application* Current();
+
+  // Runs once at start. False ends the program at once; true enters a message loop that runs
+  // until the program posts WM_QUIT.
+  virtual bool InitInstance() = 0;
+
+  // The request for three-dimensional controls that programs of the NT 4 era made first: every
+  // supported Windows draws them so already, so it asks for nothing.
+  void Enable3dControls() {}
+
+  HINSTANCE Instance() const { return instance_; }
+  // The owner of pages and message boxes that are given none.
+  HWND MainWindow() const { return mainWindow_; }
+  void SetMainWindow(HWND window) { mainWindow_ = window; }
+  // The executable's file name without its extension.
+  const char* Title() const { return title_; }
+
+  // Called by the program's entry point.
+  int Run(HINSTANCE instance);
+
+ private:
+  HINSTANCE instance_ = nullptr;
+  HWND mainWindow_ = nullptr;
+  char title_[kTextCapacity] = {};
+};

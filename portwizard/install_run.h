@@ -1,0 +1,24 @@
+// The install the page runs once the user has picked a port, and what it then tells the user.
+#pragma once
+
+#include "program_strings.h"
+
+enum class InstallOutcome {
+  kInstalled,       // nothing to say
+  kRestartNeeded,   // installed; Windows must be restarted first
+  kFailed,          // the library's failure text says why
+  kFolderUnusable,  // the kit's folder could not be used, so nothing was tried
+};
+
+// The INF's full path: `directory` (the length GetCurrentDirectoryA reported for it), a
+// separator and `infName`. False when the directory could not be read or the path would not fit
+// in 259 characters; the separator is added even after a drive's root.
+bool BuildInfPath(const char* directory, DWORD directoryLength, const char* infName,
+                  char (&path)[kTextCapacity]);
+
+// Installs the modem from the INF in the current directory on g_szPort.
+InstallOutcome RunInstall();
+
+// The message for `outcome`, if there is one: its text, and the message box style. A failure
+// without a library text gets the program's own (string 5), which is also put into g_szError.
+bool OutcomeMessage(InstallOutcome outcome, char (&text)[kTextCapacity], UINT& style);

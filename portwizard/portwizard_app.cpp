@@ -1,0 +1,25 @@
+// PortWizard: installs the GPRS modem on the COM port the user picks.
+#include "application.h"
+#include "install_page.h"
+#include "message_box.h"
+#include "version_check.h"
+
+class PortWizardApp : public Application {
+ public:
+  bool InitInstance() override;
+};
+
+PortWizardApp theApp;
+
+bool PortWizardApp::InitInstance() {
+  Enable3dControls();
+  if (IsSupportedWindows()) {
+    InstallPage page;
+    // The page owns the port dialog and the messages: it is the main window while it is up.
+    page.MakeMainWindow();
+    page.DoModal();
+  } else {
+    ShowMessage(nullptr, "Invalid window version", MB_OK | MB_ICONWARNING, "Error");
+  }
+  return false;
+}

@@ -1,0 +1,151 @@
+#include <string>
+#include <vector>
+
+#include "install_run.h"
+#include "platform.h"
+#include "port_choice.h"
+#include "resource.h"
+#include "sim_test.h"
+#include "version_check.h"
+
+namespace {
+
+std::vector<std::string> Split(const char* list) {
+  std::vector<std::string> pieces;
+  PortListReader reader(list);
+  char piece[kTextCapacity];
+  while (reader.Next(piece)) pieces.push_back(piece);
+  return pieces;
+}
+
+TEST(PortWizardVersionTest, OnlyTheNtFamilyFromVersionFiveOn) {
+  for (DWORD platform : {0u, 1u, 2u}) {
+    for (DWORD major = 3; major <= 10; ++major) {
+      EXPECT_EQ(IsSupportedVersion(platform, major), platform == 2 && major >= 5)
+          << "platform " << platform << ", version " << major;
+    }
+  }
+}
+
+TEST(PortWizardPortListTest, SplitsAtCommasWithoutEmptyPieces) {
+  EXPECT_EQ(Split("COM1,COM4,"), (std::vector<std::string>{"COM1", "COM4"}));
+  EXPECT_EQ(Split(",,COM3,,,COM1,,"), (std::vector<std::string>{"COM3", "COM1"}));
+  EXPECT_EQ(Split("COM2"), (std::vector<std::string>{"COM2"}));
+  EXPECT_TRUE(Split("").empty());
+  EXPECT_TRUE(Split(",,,").empty());
+}
+
+TEST(PortWizardPathTest, DirectorySeparatorAndName) {
+  char path[kTextCapacity];
+  EXPECT_TRUE(BuildInfPath("C:\\Kit", 6, "wwandev.inf", path));
+  EXPECT_STREQ(path, "C:\\Kit\\wwandev.inf");
+  // A drive's root already ends in a separator; the path then holds two.
+  EXPECT_TRUE(BuildInfPath("C:\\", 3, "wwandev.inf", path));
+  EXPECT_STREQ(path, "C:\\\\wwandev.inf");
+}
+
+TEST(PortWizardPathTest, RefusesAnUnreadableDirectoryAndAnythingOver259) {
+  char path[kTextCapacity];
+  const std::string fits(259 - 1 - 11, 'd');  // directory, separator and "wwandev.inf": 259
+  EXPECT_TRUE(BuildInfPath(fits.c_str(), static_cast<DWORD>(fits.size()), "wwandev.inf", path));
+  EXPECT_EQ(std::string(path).size(), 259u);
+  const std::string tooLong(fits.size() + 1, 'd');
+  EXPECT_FALSE(
+      BuildInfPath(tooLong.c_str(), static_cast<DWORD>(tooLong.size()), "wwandev.inf", path));
+  EXPECT_STREQ(path, "");
+  EXPECT_FALSE(BuildInfPath("", 0, "wwandev.inf", path));         // could not be read
+  EXPECT_FALSE(BuildInfPath("C:\\x", 300, "wwandev.inf", path));  // the size it would need
+}
+
+class PortWizardInstallTest : public SimTest {
+ protected:
+  void SetUp() override {
+    SimTest::SetUp();
+    winsim::SetStrings({{IDS_HARDWARE_ID, "WWAN_GENERIC"},
+                        {IDS_INSTALL_FAILED, "Failed to create GPRS dial-up network entry"},
+                        {IDS_INF_NAME, "wwandev.inf"},
+                        {IDS_RESTART_NEEDED, "restart text"},
+                        {IDS_FOLDER_UNUSABLE, "folder text"}});
+    winsim::SetCurrentDirectory(std::string("C:\\Kit"));
+    winsim::AddFile("C:\\Kit\\wwandev.inf",
+                    "[Version]\nClass=Modem\nClassGUID={4D36E96D-E325-11CE-BFC1-08002BE10318}\n");
+    winsim::AddComPort("COM3");
+    winsim::AddComPort("COM1");
+    std::strcpy(g_szPort, "COM3");
+  }
+  void TearDown() override {
+    g_szPort[0] = '\0';
+    SimTest::TearDown();
+  }
+  std::string Message(InstallOutcome outcome, UINT& style) {
+    char text[kTextCapacity];
+    return OutcomeMessage(outcome, text, style) ? text : "(none)";
+  }
+};
+
+TEST_F(PortWizardInstallTest, InstallsFromTheCurrentDirectoryOnThePickedPort) {
+  char list[kTextCapacity];
+  ASSERT_TRUE(ReadPortList(list));
+  EXPECT_STREQ(list, "COM3,COM1,");
+
+  EXPECT_EQ(RunInstall(), InstallOutcome::kInstalled);
+  const auto update = winsim::CallsTo("UpdateDriverForPlugAndPlayDevicesA");
+  ASSERT_EQ(update.size(), 1u);
+  EXPECT_EQ(update[0].Arg("fullInfPath"), "C:\\Kit\\wwandev.inf");
+  EXPECT_EQ(update[0].Arg("hardwareId"), "WWAN_GENERIC");
+  const winsim::Device& modem = *winsim::Devices().back();
+  EXPECT_EQ(modem.driverKey->at("AttachedTo"), winsim::Sz("COM3"));
+  for (const auto& call : winsim::CallsTo("LoadStringA")) EXPECT_EQ(call.Arg("bufferMax"), "260");
+  EXPECT_EQ(winsim::CallsTo("GetCurrentDirectoryA")[0].Arg("bufferLength"), "260");
+
+  winsim::Newdev().rebootRequired = true;
+  EXPECT_EQ(RunInstall(), InstallOutcome::kRestartNeeded);
+}
+
+TEST_F(PortWizardInstallTest, AnUnusableFolderInstallsNothing) {
+  winsim::SetCurrentDirectory(std::nullopt);
+  EXPECT_EQ(RunInstall(), InstallOutcome::kFolderUnusable);
+  winsim::SetCurrentDirectory("C:\\" + std::string(250, 'k'));
+  EXPECT_EQ(RunInstall(), InstallOutcome::kFolderUnusable);
+  EXPECT_TRUE(winsim::CallsTo("FindFirstFileA").empty());
+  EXPECT_TRUE(winsim::CallsTo("SetupDiGetClassDevsA").empty());
+}
+
+TEST_F(PortWizardInstallTest, AMissingInfFailsWithTheLibrarysText) {
+  winsim::SetCurrentDirectory(std::string("D:\\Elsewhere"));
+  EXPECT_EQ(RunInstall(), InstallOutcome::kFailed);
+  UINT style = 0xffff;
+  EXPECT_EQ(Message(InstallOutcome::kFailed, style),
+            ".inf not found. FAILURE: The system cannot find the file specified.\r\n\n");
+  EXPECT_EQ(style, UINT{MB_OK});
+}
+
+TEST_F(PortWizardInstallTest, EachOutcomeSaysWhatTheUserNeeds) {
+  UINT style = 0xffff;
+  EXPECT_EQ(Message(InstallOutcome::kInstalled, style), "(none)");
+  EXPECT_EQ(Message(InstallOutcome::kRestartNeeded, style), "restart text");
+  EXPECT_EQ(style, UINT{MB_OK | MB_ICONINFORMATION});
+  EXPECT_EQ(Message(InstallOutcome::kFolderUnusable, style), "folder text");
+  EXPECT_EQ(style, UINT{MB_OK});
+
+  // A failure without a library text gets the program's own, in the library's buffer too.
+  EXPECT_EQ(Message(InstallOutcome::kFailed, style), "Failed to create GPRS dial-up network entry");
+  EXPECT_STREQ(g_szError, "Failed to create GPRS dial-up network entry");
+  std::strcpy(g_szError, "Register Device 1\n FAILURE: (0xe000020b)\n");
+  EXPECT_EQ(Message(InstallOutcome::kFailed, style), "Register Device 1\n FAILURE: (0xe000020b)\n");
+}
+
+TEST_F(PortWizardInstallTest, TheVersionIsAskedOfTheRunningSystem) {
+  EXPECT_TRUE(IsSupportedWindows());  // Windows XP
+  EXPECT_EQ(winsim::CallsTo("GetVersionExA")[0].Arg("size"), "148");
+  winsim::SetWindowsVersion(VER_PLATFORM_WIN32_NT, 4, 0);
+  EXPECT_FALSE(IsSupportedWindows());
+  winsim::SetWindowsVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 10);
+  EXPECT_FALSE(IsSupportedWindows());
+  winsim::SetWindowsVersion(VER_PLATFORM_WIN32_NT, 10, 0);
+  EXPECT_TRUE(IsSupportedWindows());
+  winsim::FailCall("GetVersionExA", 1, ERROR_INVALID_PARAMETER);
+  EXPECT_FALSE(IsSupportedWindows());
+}
+
+}  // namespace

@@ -1,0 +1,69 @@
+// What a program asks about itself and its surroundings: the Windows version, its current
+// directory, its module and its string table.
+#include <cstring>
+
+#include "state.h"
+
+using namespace winsim;
+using namespace winsim::detail;
+
+namespace {
+// The one module a program under test is: its own executable.
+const HMODULE kProgram = reinterpret_cast<HMODULE>(uintptr_t{0x400000});
+}  // namespace
+
+BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA versionInfo) {
+  ApiCall call("GetVersionExA",
+               {{"size", versionInfo ? Dec(versionInfo->dwOSVersionInfoSize) : "null"}});
+  if (call.fault()) return Fail(call.fault(), FALSE);
+  if (!versionInfo || versionInfo->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA))
+    return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
+  const State& m = Machine();
+  versionInfo->dwMajorVersion = m.majorVersion;
+  versionInfo->dwMinorVersion = m.minorVersion;
+  versionInfo->dwBuildNumber = 2600;
+  versionInfo->dwPlatformId = m.platformId;
+  std::memset(versionInfo->szCSDVersion, 0, sizeof versionInfo->szCSDVersion);
+  return TRUE;
+}
+
+DWORD WINAPI GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer) {
+  ApiCall call("GetCurrentDirectoryA", {{"bufferLength", Dec(bufferLength)}});
+  if (call.fault()) return Fail(call.fault(), DWORD{0});
+  const State& m = Machine();
+  if (!m.currentDirectory) return Fail(m.currentDirectoryError, DWORD{0});
+  const std::string& path = *m.currentDirectory;
+  // Too small a buffer gets nothing and the size needed, NUL included.
+  if (!buffer || bufferLength < path.size() + 1) return static_cast<DWORD>(path.size() + 1);
+  std::memcpy(buffer, path.c_str(), path.size() + 1);
+  return static_cast<DWORD>(path.size());
+}
+
+HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
+  ApiCall call("GetModuleHandleA", {{"moduleName", Text(moduleName)}});
+  if (call.fault()) return Fail(call.fault(), HMODULE{nullptr});
+  if (moduleName) return Fail(ERROR_MOD_NOT_FOUND, HMODULE{nullptr});
+  return kProgram;
+}
+
+int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {
+  ApiCall call("LoadStringA", {{"instance", Handle(instance)},
+                               {"id", Dec(id)},
+                               {"bufferMax", Dec(static_cast<DWORD>(bufferMax))}});
+  if (call.fault()) return Fail(call.fault(), 0);
+  if (instance != kProgram) return Fail(ERROR_RESOURCE_DATA_NOT_FOUND, 0);
+  if (!buffer || bufferMax <= 0) return Fail(ERROR_INVALID_PARAMETER, 0);
+  const State& m = Machine();
+  auto found = m.strings.find(id);
+  if (found == m.strings.end()) {
+    buffer[0] = '\0';
+    return Fail(ERROR_RESOURCE_NAME_NOT_FOUND, 0);
+  }
+  // Like Windows: as much as fits, always NUL-terminated.
+  const size_t count = found->second.size() < static_cast<size_t>(bufferMax - 1)
+                           ? found->second.size()
+                           : static_cast<size_t>(bufferMax - 1);
+  std::memcpy(buffer, found->second.data(), count);
+  buffer[count] = '\0';
+  return static_cast<int>(count);
+}
