@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "convention_machine.h"
+#include "port_devices.h"
 #include "platform.h"
 #include "unique_handle.h"
 
@@ -96,40 +97,12 @@ bool TestDeviceIsTheMachines(const std::vector<Seen>& devices) {
              std::string(kMachineTestHardwareIds, sizeof kMachineTestHardwareIds);
 }
 
-// Creates, registers and gives a device key to one root-enumerated device of `deviceClass`.
-// `portName` goes into the device key when given; `hardwareIds` (with its byte length) is set
-// before registration, as an install does.
+// Makes one device or ends the program saying which step failed.
 void MakeDevice(const GUID& deviceClass, const char* deviceName, const char* portName,
                 const char* hardwareIds, DWORD hardwareIdsSize) {
-  DeviceInfoSet set(SetupDiCreateDeviceInfoList(&deviceClass, nullptr));
-  if (!set.valid()) Fail("SetupDiCreateDeviceInfoList");
-  SP_DEVINFO_DATA element;
-  element.cbSize = sizeof element;
-  if (!SetupDiCreateDeviceInfoA(set.get(), deviceName, &deviceClass, nullptr, nullptr,
-                                DICD_GENERATE_ID, &element)) {
-    Fail("SetupDiCreateDeviceInfoA");
-  }
-  if (hardwareIds != nullptr && !SetupDiSetDeviceRegistryPropertyA(
-                                    set.get(), &element, SPDRP_HARDWAREID,
-                                    reinterpret_cast<const BYTE*>(hardwareIds), hardwareIdsSize)) {
-    Fail("SetupDiSetDeviceRegistryPropertyA(SPDRP_HARDWAREID)");
-  }
-  if (!SetupDiRegisterDeviceInfo(set.get(), &element, 0, nullptr, nullptr, nullptr)) {
-    Fail("SetupDiRegisterDeviceInfo");
-  }
-  DeviceRegKey key(SetupDiCreateDevRegKeyA(set.get(), &element, DICS_FLAG_GLOBAL, 0, DIREG_DEV,
-                                           nullptr, nullptr));
-  if (!key.valid()) Fail("SetupDiCreateDevRegKeyA(DIREG_DEV)");
-  if (portName != nullptr) {
-    const LONG status =
-        RegSetValueExA(key.get(), "PortName", 0, REG_SZ, reinterpret_cast<const BYTE*>(portName),
-                       static_cast<DWORD>(std::strlen(portName) + 1));
-    if (status != ERROR_SUCCESS) {
-      // The registry returns its code rather than setting the thread's.
-      SetLastError(static_cast<DWORD>(status));
-      Fail("RegSetValueExA(PortName)");
-    }
-  }
+  const char* failedStep =
+      MakePresentDevice(deviceClass, deviceName, portName, hardwareIds, hardwareIdsSize);
+  if (failedStep) Fail(failedStep);
 }
 
 }  // namespace

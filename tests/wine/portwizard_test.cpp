@@ -1,0 +1,309 @@
+// PortWizard's own pages under Wine, driven by the robot the way a user would: the layout of each
+// page against its template, every way of leaving them, and the install they lead to.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "beside_program.h"
+#include "modem_devices.h"
+#include "port_devices.h"
+#include "robot.h"
+
+namespace {
+
+using robot::DluRect;
+
+constexpr char kProgram[] = "PortWizard.exe";
+constexpr char kHardwareId[] = "WWAN_GENERIC";
+constexpr GUID kPortsClass = {
+    0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+constexpr char kVersionKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion";
+
+// The kit as it ships, gathered by the build.
+std::string KitFolder() {
+  return BesideProgram("..\\..\\kit");
+}
+
+// Saves a picture of `window` for people to look at; the build turns them into PNG files.
+void SaveScreenshot(HWND window, const char* name) {
+  const std::string folder = BesideProgram("screenshots");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const auto image = robot::CaptureWindow(window);
+  ASSERT_TRUE(image.has_value()) << "no picture of " << name;
+  EXPECT_TRUE(robot::WriteBitmapFile(*image, folder + "\\" + name + ".bmp"));
+}
+
+struct Expected {
+  int id;
+  const char* className;
+  const char* text;
+  DWORD typeMask;
+  DWORD type;
+  DWORD tabAndGroup;
+  DluRect units;
+};
+
+void ExpectLayout(const robot::Dialog& dialog, const std::vector<Expected>& layout) {
+  ASSERT_EQ(dialog.controls.size(), layout.size());
+  for (size_t i = 0; i < layout.size(); ++i) {
+    const robot::Control& control = dialog.controls[i];
+    const Expected& expected = layout[i];
+    SCOPED_TRACE(std::string("control ") + expected.text);
+    EXPECT_EQ(control.id, expected.id);
+    EXPECT_EQ(control.className, expected.className);
+    EXPECT_EQ(control.text, expected.text);
+    EXPECT_EQ(control.style & expected.typeMask, expected.type);
+    EXPECT_EQ(control.style & (WS_TABSTOP | WS_GROUP), expected.tabAndGroup);
+    // A picture takes its bitmap's own size: only its place is the template's.
+    if (expected.units.cx == 0) {
+      EXPECT_EQ(control.units.x, expected.units.x);
+      EXPECT_EQ(control.units.y, expected.units.y);
+    } else {
+      EXPECT_EQ(control.units, expected.units);
+    }
+  }
+}
+
+class PortWizardPages : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveModems(kHardwareId);
+    ASSERT_TRUE(robot::LetWineManageWindows(kProgram));
+  }
+  void TearDown() override {
+    process_ = robot::Process();  // ends a program still running
+    RemoveModems(kHardwareId);
+  }
+
+  // Starts PortWizard in `folder` (the kit's own by default) and waits for `caption`.
+  HWND Start(const char* caption = "GPRS Modem", const std::string& folder = KitFolder()) {
+    process_ = robot::Process::Start(KitFolder() + "\\" + kProgram, "", folder);
+    EXPECT_TRUE(process_.started()) << "error " << process_.startError();
+    HWND window = robot::WaitForWindow(process_.id(), caption);
+    EXPECT_NE(window, nullptr) << "no window \"" << caption << "\" came up";
+    return window;
+  }
+  // The program ends on its own: nothing is left waiting for the user.
+  void ExpectEndsQuietly() {
+    EXPECT_TRUE(process_.WaitForExit()) << "PortWizard is still running, waiting for the user";
+  }
+
+  robot::Process process_;
+};
+
+TEST_F(PortWizardPages, TheInstallPageIsLaidOutAsItsTemplate) {
+  HWND page = Start();
+  ASSERT_NE(page, nullptr);
+  const robot::Dialog dialog = robot::ReadDialog(page);
+  EXPECT_TRUE(dialog.hasSystemMenu());
+  EXPECT_EQ(dialog.style & (WS_CAPTION | DS_MODALFRAME), DWORD{WS_CAPTION | DS_MODALFRAME});
+  ASSERT_TRUE(dialog.font.has_value());
+  EXPECT_EQ(dialog.font->face, "Microsoft Sans Serif");
+  EXPECT_EQ(dialog.font->pointSize, 8);
+  EXPECT_EQ(dialog.client, (DluRect{0, 0, 264, 196}));
+  ExpectLayout(
+      dialog,
+      {{IDOK, "Button", "Next", BS_TYPEMASK, BS_DEFPUSHBUTTON, WS_TABSTOP, {169, 175, 38, 14}},
+       {IDCANCEL, "Button", "Cancel", BS_TYPEMASK, BS_PUSHBUTTON, WS_TABSTOP, {222, 175, 35, 14}},
+       {-1, "Static", "", SS_TYPEMASK, SS_BITMAP, 0, {7, 7, 0, 0}},
+       {-1, "Button", "Install GPRS Modem", BS_TYPEMASK, BS_GROUPBOX, 0, {97, 7, 160, 159}},
+       // The template makes neither radio button a tab stop; the platform makes the
+       // checked one of a group one, so that the keyboard can reach the group.
+       {1002,
+        "Button",
+        "Yes, install modem",
+        BS_TYPEMASK,
+        BS_AUTORADIOBUTTON,
+        WS_GROUP | WS_TABSTOP,
+        {108, 31, 89, 14}},
+       {1003,
+        "Button",
+        "No, don't install modem",
+        BS_TYPEMASK,
+        BS_AUTORADIOBUTTON,
+        0,
+        {108, 49, 93, 10}}});
+  EXPECT_EQ(robot::TabOrder(page), (std::vector<int>{IDOK, IDCANCEL, 1002}));
+  EXPECT_EQ(robot::DefaultButtonId(page), IDOK);
+  EXPECT_EQ(robot::FocusedWindow(page), GetDlgItem(page, IDOK));
+  EXPECT_TRUE(robot::IsChecked(GetDlgItem(page, 1002)));
+  EXPECT_FALSE(robot::IsChecked(GetDlgItem(page, 1003)));
+  SaveScreenshot(page, "portwizard_install_page");
+  robot::Click(GetDlgItem(page, IDCANCEL));
+  ExpectEndsQuietly();
+}
+
+TEST_F(PortWizardPages, EveryWayOfLeavingThePageInstallsNothing) {
+  const struct {
+    const char* how;
+    void (*leave)(HWND page);
+  } ways[] = {
+      {"No, then Next",
+       [](HWND page) {
+         robot::Click(GetDlgItem(page, 1003));
+         robot::Click(GetDlgItem(page, IDOK));
+       }},
+      {"Cancel", [](HWND page) { robot::Click(GetDlgItem(page, IDCANCEL)); }},
+      {"Esc", [](HWND page) { robot::PressEscape(page); }},
+      {"the close box", [](HWND page) { robot::PressCloseBox(page); }},
+  };
+  for (const auto& way : ways) {
+    SCOPED_TRACE(way.how);
+    HWND page = Start();
+    ASSERT_NE(page, nullptr);
+    way.leave(page);
+    ExpectEndsQuietly();
+    EXPECT_TRUE(FindModems(kHardwareId).empty());
+  }
+}
+
+TEST_F(PortWizardPages, ThePickedPortGetsTheModem) {
+  // COM3 made after COM1 and COM4: a sorted list would show it second.
+  ASSERT_EQ(MakePresentDevice(kPortsClass, "Ports", "COM3", nullptr, 0), nullptr);
+  HWND page = Start();
+  ASSERT_NE(page, nullptr);
+  robot::Click(GetDlgItem(page, IDOK));
+  HWND ports = robot::WaitForWindow(process_.id(), "COM Port Select");
+  ASSERT_NE(ports, nullptr);
+
+  const robot::Dialog dialog = robot::ReadDialog(ports);
+  EXPECT_TRUE(dialog.isAppWindow());
+  EXPECT_TRUE(dialog.hasSystemMenu());
+  EXPECT_EQ(dialog.owner, page);
+  EXPECT_FALSE(IsWindowEnabled(page));
+  ASSERT_TRUE(dialog.font.has_value());
+  EXPECT_EQ(dialog.font->face, "MS Sans Serif");
+  EXPECT_EQ(dialog.font->pointSize, 8);
+  EXPECT_EQ(dialog.client, (DluRect{0, 0, 175, 146}));
+  ExpectLayout(
+      dialog, {{IDOK, "Button", "OK", BS_TYPEMASK, BS_DEFPUSHBUTTON, WS_TABSTOP, {61, 122, 50, 16}},
+               {-1, "Static", "COM port select", SS_TYPEMASK, SS_LEFT, WS_GROUP, {7, 7, 74, 8}},
+               {1001,
+                "ListBox",
+                "",
+                LBS_SORT | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                LBS_SORT | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+                WS_TABSTOP,
+                {7, 19, 161, 94}}});
+  EXPECT_EQ(robot::DefaultButtonId(ports), IDOK);
+  EXPECT_EQ(robot::FocusedWindow(ports), GetDlgItem(ports, IDOK));
+  HWND list = GetDlgItem(ports, 1001);
+  EXPECT_EQ(robot::ListBoxItems(list), (std::vector<std::string>{"COM1", "COM4", "COM3"}));
+  EXPECT_EQ(robot::ListBoxSelection(list), 0);
+  SaveScreenshot(ports, "portwizard_port_dialog");
+
+  // The port must be chosen: Esc and the close box leave the dialog up.
+  robot::PressEscape(ports);
+  robot::PressCloseBox(ports);
+  robot::RoundTrip(ports);
+  EXPECT_TRUE(IsWindowVisible(ports));
+
+  robot::SelectListBoxItem(list, 1);
+  robot::Click(GetDlgItem(ports, IDOK));
+  ExpectEndsQuietly();
+  RemovePort("COM3");
+  const auto modems = FindModems(kHardwareId);
+  ASSERT_EQ(modems.size(), 1u);
+  EXPECT_EQ(modems[0].attachedTo, "COM4");
+  EXPECT_EQ(modems[0].friendlyName, "GPRS Modem");
+}
+
+TEST_F(PortWizardPages, WithoutTheInfTheLibrarysTextIsShown) {
+  // Started from another folder: the INF is looked for in the current directory.
+  HWND page = Start("GPRS Modem", "C:\\windows");
+  ASSERT_NE(page, nullptr);
+  robot::Click(GetDlgItem(page, IDOK));
+  HWND ports = robot::WaitForWindow(process_.id(), "COM Port Select");
+  ASSERT_NE(ports, nullptr);
+  robot::Click(GetDlgItem(ports, IDOK));
+  HWND box = robot::WaitForWindow(process_.id(), "PortWizard");
+  ASSERT_NE(box, nullptr);
+  const robot::MessageBoxContent message = robot::ReadMessageBox(box);
+  EXPECT_EQ(message.text.rfind(".inf not found. FAILURE: ", 0), 0u) << message.text;
+  EXPECT_EQ(message.owner, page);
+  EXPECT_FALSE(message.hasIcon);
+  ASSERT_EQ(message.buttons.size(), 1u);
+  EXPECT_EQ(message.buttons[0].id, IDOK);
+  SaveScreenshot(box, "portwizard_install_failed");
+  robot::Click(message.buttons[0].window);
+  ExpectEndsQuietly();
+  EXPECT_TRUE(FindModems(kHardwareId).empty());
+}
+
+// What the prefix tells programs about the Windows version, for the length of one test.
+class ReportedVersion {
+ public:
+  ReportedVersion() { RegOpenKeyExA(HKEY_LOCAL_MACHINE, kVersionKey, 0, KEY_ALL_ACCESS, &key_); }
+  ~ReportedVersion() {
+    for (const auto& [name, value] : saved_)
+      RegSetValueExA(key_, name.c_str(), 0, value.first,
+                     reinterpret_cast<const BYTE*>(value.second.data()),
+                     static_cast<DWORD>(value.second.size()));
+    if (key_) RegCloseKey(key_);
+  }
+  void Set(const char* version, const char* build, DWORD major, DWORD minor) {
+    Write("CurrentVersion", REG_SZ, version, std::strlen(version) + 1);
+    Write("CurrentBuildNumber", REG_SZ, build, std::strlen(build) + 1);
+    Write("CurrentMajorVersionNumber", REG_DWORD, &major, sizeof major);
+    Write("CurrentMinorVersionNumber", REG_DWORD, &minor, sizeof minor);
+  }
+
+ private:
+  void Write(const char* name, DWORD type, const void* data, size_t size) {
+    if (!saved_.count(name)) {
+      std::string old(64, '\0');
+      DWORD oldType = 0;
+      DWORD oldSize = static_cast<DWORD>(old.size());
+      if (RegQueryValueExA(key_, name, nullptr, &oldType, reinterpret_cast<BYTE*>(&old[0]),
+                           &oldSize) == ERROR_SUCCESS)
+        saved_[name] = {oldType, old.substr(0, oldSize)};
+    }
+    RegSetValueExA(key_, name, 0, type, static_cast<const BYTE*>(data), static_cast<DWORD>(size));
+  }
+  HKEY key_ = nullptr;
+  std::map<std::string, std::pair<DWORD, std::string>> saved_;
+};
+
+TEST_F(PortWizardPages, OnlyWindows2000AndLaterGetThePage) {
+  const struct {
+    const char* name;
+    const char* version;
+    const char* build;
+    DWORD major, minor;
+    bool supported;
+  } versions[] = {
+      {"Windows NT 4.0", "4.0", "1381", 4, 0, false}, {"Windows 2000", "5.0", "2195", 5, 0, true},
+      {"Windows XP", "5.1", "2600", 5, 1, true},      {"Windows 7", "6.1", "7601", 6, 1, true},
+      {"Windows 10", "10.0", "19045", 10, 0, true},
+  };
+  for (const auto& version : versions) {
+    SCOPED_TRACE(version.name);
+    ReportedVersion reported;
+    reported.Set(version.version, version.build, version.major, version.minor);
+    if (version.supported) {
+      HWND page = Start();
+      ASSERT_NE(page, nullptr);
+      robot::Click(GetDlgItem(page, IDCANCEL));
+    } else {
+      HWND box = Start("Error");
+      ASSERT_NE(box, nullptr);
+      const robot::MessageBoxContent message = robot::ReadMessageBox(box);
+      EXPECT_EQ(message.text, "Invalid window version");
+      EXPECT_EQ(message.owner, nullptr);
+      EXPECT_TRUE(message.hasIcon);
+      ASSERT_EQ(message.buttons.size(), 1u);
+      EXPECT_EQ(message.buttons[0].text, "OK");
+      SaveScreenshot(box, "portwizard_invalid_version");
+      robot::Click(message.buttons[0].window);
+    }
+    ExpectEndsQuietly();
+    EXPECT_TRUE(FindModems(kHardwareId).empty());
+  }
+}
+
+}  // namespace
