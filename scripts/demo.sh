@@ -32,8 +32,8 @@ printf 'done\n'
 step "InfInstall.dll lists the COM ports"
 wine run -- "$kit/demo_probe.exe" ports
 
-step "InfInstall.dll installs the GPRS modem from wwandev.inf on COM4"
-wine run -- "$kit/demo_probe.exe" install COM4
+step "PortWizard installs the GPRS modem on COM4 through its own pages"
+wine run --display -- "$kit/demo_drive.exe" portwizard COM4
 
 step "The modem as Wine's SetupAPI and registry now hold it"
 wine run -- "$kit/demo_probe.exe" show

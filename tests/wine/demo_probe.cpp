@@ -1,7 +1,6 @@
 // The demo's window into a prefix: calls InfInstall.dll as the kit's programs do, and shows the
 // modem as SetupAPI and the registry hold it.
 //   demo_probe ports           MdmGetPortList
-//   demo_probe install PORT    MdmInstallModem with the wwandev.inf beside this program
 //   demo_probe show            the WWAN_GENERIC modems present
 // Exits non-zero when the call did not give what the kit needs.
 
@@ -10,7 +9,6 @@
 #include <string>
 
 #include "InfInstall.h"
-#include "beside_program.h"
 #include "modem_devices.h"
 #include "platform.h"
 
@@ -36,17 +34,6 @@ int Ports() {
   return result == 1 ? 0 : 1;
 }
 
-int Install(const char* port) {
-  const std::string inf = BesideProgram("wwandev.inf");
-  const int result = MdmInstallModem(inf.c_str(), port, kHardwareId);
-  static const char* const kMeaning[] = {"installed", "installed, restart needed", "failed"};
-  std::printf("MdmInstallModem(\"%s\", \"%s\", \"%s\") returned %d (%s)\n", inf.c_str(), port,
-              kHardwareId, result, result >= 0 && result <= 2 ? kMeaning[result] : "unknown");
-  if (result == kInstallFailed) std::printf("g_szError: %s", g_szError);
-  std::printf("g_szModemDesc: \"%s\"\n", g_szModemDesc);
-  return result == kInstallFailed ? 1 : 0;
-}
-
 int Show() {
   const auto modems = FindModems(kHardwareId);
   std::printf("%zu device(s) with hardware ID %s\n", modems.size(), kHardwareId);
@@ -64,8 +51,7 @@ int Show() {
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "ports" && argc == 2) return Ports();
-  if (command == "install" && argc == 3) return Install(argv[2]);
   if (command == "show" && argc == 2) return Show();
-  std::fprintf(stderr, "usage: demo_probe ports | install PORT | show\n");
+  std::fprintf(stderr, "usage: demo_probe ports | show\n");
   return 2;
 }
