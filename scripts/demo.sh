@@ -35,5 +35,8 @@ wine run -- "$kit/demo_probe.exe" ports
 step "PortWizard installs the GPRS modem on COM4 through its own pages"
 wine run --display -- "$kit/demo_drive.exe" portwizard COM4
 
+step "InitWriter writes the APN \"internet\" into the modem's init string through its page"
+wine run --display -- "$kit/demo_drive.exe" initwriter internet
+
 step "The modem as Wine's SetupAPI and registry now hold it"
 wine run -- "$kit/demo_probe.exe" show

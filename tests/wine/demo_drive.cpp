@@ -1,6 +1,7 @@
 // Drives the kit's programs through their own pages for the demo, as a user would, and says what it
 // sees at each step.
 //   demo_drive portwizard PORT   Yes, Next, PORT, OK
+//   demo_drive initwriter APN    types APN, Enter
 // Exits non-zero when a page does not come up or the program asks for anything unexpected.
 
 #include <cstdio>
@@ -16,11 +17,28 @@ int Fail(const char* what) {
   return 1;
 }
 
-int DrivePortWizard(const std::string& port) {
-  const char program[] = "PortWizard.exe";
+// Starts one of the kit's programs from the kit's folder, its working directory.
+robot::Process StartFromKit(const char* program) {
   const std::string kit = BesideProgram("..\\..\\kit");
   robot::LetWineManageWindows(program);
-  robot::Process wizard = robot::Process::Start(kit + "\\" + program, "", kit);
+  return robot::Process::Start(kit + "\\" + program, "", kit);
+}
+
+// A program that did its job ends by itself; one that shows a message waits for the user.
+int ExpectQuietEnd(robot::Process& process, const char* name, const char* messageCaption,
+                   const char* done) {
+  if (process.WaitForExit(60000)) {
+    std::printf("  %s ended without a message: %s\n", name, done);
+    return 0;
+  }
+  HWND box = robot::WaitForWindow(process.id(), messageCaption, "#32770", 1000);
+  if (box) std::printf("  %s says: %s\n", name, robot::ReadMessageBox(box).text.c_str());
+  std::printf("  %s did not finish on its own\n", name);
+  return 1;
+}
+
+int DrivePortWizard(const std::string& port) {
+  robot::Process wizard = StartFromKit("PortWizard.exe");
   if (!wizard.started()) return Fail("PortWizard.exe did not start");
 
   HWND page = robot::WaitForWindow(wizard.id(), "GPRS Modem");
@@ -45,14 +63,18 @@ int DrivePortWizard(const std::string& port) {
   robot::SelectListBoxItem(list, pick);
   robot::Click(GetDlgItem(dialog, IDOK));
 
-  // A successful install says nothing: the program just ends.
-  if (!wizard.WaitForExit(60000)) {
-    HWND box = robot::WaitForWindow(wizard.id(), "PortWizard", "#32770", 1000);
-    if (box) std::printf("  PortWizard says: %s\n", robot::ReadMessageBox(box).text.c_str());
-    return Fail("PortWizard did not finish on its own");
-  }
-  std::printf("  PortWizard ended without a message: the modem is installed\n");
-  return 0;
+  return ExpectQuietEnd(wizard, "PortWizard", "PortWizard", "the modem is installed");
+}
+
+int DriveInitWriter(const std::string& apn) {
+  robot::Process writer = StartFromKit("InitWriter.exe");
+  if (!writer.started()) return Fail("InitWriter.exe did not start");
+  HWND page = robot::WaitForWindow(writer.id(), "APN");
+  if (!page) return Fail("the APN page did not come up");
+  std::printf("  page \"APN\": typing \"%s\" and pressing Enter\n", apn.c_str());
+  robot::TypeText(GetDlgItem(page, 1000), apn);
+  robot::PressEnter(page);
+  return ExpectQuietEnd(writer, "InitWriter", "", "the APN is written");
 }
 
 }  // namespace
@@ -60,6 +82,7 @@ int DrivePortWizard(const std::string& port) {
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "portwizard" && argc == 3) return DrivePortWizard(argv[2]);
-  std::fprintf(stderr, "usage: demo_drive portwizard PORT\n");
+  if (command == "initwriter" && argc == 3) return DriveInitWriter(argv[2]);
+  std::fprintf(stderr, "usage: demo_drive portwizard PORT | initwriter APN\n");
   return 2;
 }

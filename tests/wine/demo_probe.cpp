@@ -42,6 +42,7 @@ int Show() {
     std::printf("    hardware IDs:  %s\n", Entries(modem.hardwareIds).c_str());
     std::printf("    AttachedTo:    %s\n", modem.attachedTo.c_str());
     std::printf("    FriendlyName:  %s\n", modem.friendlyName.c_str());
+    std::printf("    UserInit:      %s\n", modem.userInit.c_str());
   }
   return modems.size() == 1 ? 0 : 1;
 }

@@ -13,6 +13,7 @@
 #include "modem_devices.h"
 #include "port_devices.h"
 #include "robot.h"
+#include "wine_test_support.h"
 
 namespace {
 
@@ -23,51 +24,6 @@ constexpr char kHardwareId[] = "WWAN_GENERIC";
 constexpr GUID kPortsClass = {
     0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
 constexpr char kVersionKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion";
-
-// The kit as it ships, gathered by the build.
-std::string KitFolder() {
-  return BesideProgram("..\\..\\kit");
-}
-
-// Saves a picture of `window` for people to look at; the build turns them into PNG files.
-void SaveScreenshot(HWND window, const char* name) {
-  const std::string folder = BesideProgram("screenshots");
-  CreateDirectoryA(folder.c_str(), nullptr);
-  const auto image = robot::CaptureWindow(window);
-  ASSERT_TRUE(image.has_value()) << "no picture of " << name;
-  EXPECT_TRUE(robot::WriteBitmapFile(*image, folder + "\\" + name + ".bmp"));
-}
-
-struct Expected {
-  int id;
-  const char* className;
-  const char* text;
-  DWORD typeMask;
-  DWORD type;
-  DWORD tabAndGroup;
-  DluRect units;
-};
-
-void ExpectLayout(const robot::Dialog& dialog, const std::vector<Expected>& layout) {
-  ASSERT_EQ(dialog.controls.size(), layout.size());
-  for (size_t i = 0; i < layout.size(); ++i) {
-    const robot::Control& control = dialog.controls[i];
-    const Expected& expected = layout[i];
-    SCOPED_TRACE(std::string("control ") + expected.text);
-    EXPECT_EQ(control.id, expected.id);
-    EXPECT_EQ(control.className, expected.className);
-    EXPECT_EQ(control.text, expected.text);
-    EXPECT_EQ(control.style & expected.typeMask, expected.type);
-    EXPECT_EQ(control.style & (WS_TABSTOP | WS_GROUP), expected.tabAndGroup);
-    // A picture takes its bitmap's own size: only its place is the template's.
-    if (expected.units.cx == 0) {
-      EXPECT_EQ(control.units.x, expected.units.x);
-      EXPECT_EQ(control.units.y, expected.units.y);
-    } else {
-      EXPECT_EQ(control.units, expected.units);
-    }
-  }
-}
 
 class PortWizardPages : public ::testing::Test {
  protected:

@@ -1,0 +1,139 @@
+// InitWriter's page under Wine, driven by the robot: its layout, and the APN it writes into the
+// real driver key of the modem the library installed in the prefix.
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "InfInstall.h"
+#include "beside_program.h"
+#include "modem_devices.h"
+#include "robot.h"
+#include "wine_test_support.h"
+
+namespace {
+
+using robot::DluRect;
+
+constexpr char kProgram[] = "InitWriter.exe";
+constexpr char kHardwareId[] = "WWAN_GENERIC";
+constexpr char kFailure[] = "Can't setup APN to GPRS modem, please check the modem setting first.";
+
+class InitWriterPage : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    RemoveModems(kHardwareId);
+    ASSERT_TRUE(robot::LetWineManageWindows(kProgram));
+  }
+  void TearDown() override {
+    process_ = robot::Process();  // ends a program still running
+    RemoveModems(kHardwareId);
+  }
+  void InstallModem() {
+    ASSERT_EQ(MdmInstallModem(BesideProgram("wwandev.inf").c_str(), "COM4", kHardwareId), 0)
+        << g_szError;
+  }
+  HWND Start() {
+    process_ = robot::Process::Start(KitFolder() + "\\" + kProgram, "", KitFolder());
+    EXPECT_TRUE(process_.started()) << "error " << process_.startError();
+    HWND page = robot::WaitForWindow(process_.id(), "APN");
+    EXPECT_NE(page, nullptr) << "the APN page did not come up";
+    return page;
+  }
+  std::string UserInit() {
+    const auto modems = FindModems(kHardwareId);
+    return modems.empty() ? "(no modem)" : modems[0].userInit;
+  }
+
+  robot::Process process_;
+};
+
+TEST_F(InitWriterPage, IsLaidOutAsItsTemplate) {
+  HWND page = Start();
+  ASSERT_NE(page, nullptr);
+  const robot::Dialog dialog = robot::ReadDialog(page);
+  EXPECT_FALSE(dialog.hasSystemMenu());
+  EXPECT_TRUE(dialog.isAppWindow());
+  EXPECT_EQ(dialog.style & (WS_CAPTION | DS_MODALFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
+            DWORD{WS_CAPTION | DS_MODALFRAME});
+  ASSERT_TRUE(dialog.font.has_value());
+  EXPECT_EQ(dialog.font->face, "Microsoft Sans Serif");
+  EXPECT_EQ(dialog.font->pointSize, 8);
+  EXPECT_EQ(dialog.client, (DluRect{0, 0, 264, 196}));
+  ExpectLayout(
+      dialog,
+      {{IDOK, "Button", "Next", BS_TYPEMASK, BS_DEFPUSHBUTTON, WS_TABSTOP, {207, 175, 50, 14}},
+       {-1,
+        "Static",
+        "If no need APN, keep space and click Next. Less than 21 characters",
+        SS_TYPEMASK,
+        SS_LEFT,
+        WS_GROUP,
+        {101, 23, 139, 22}},
+       {1000,
+        "Edit",
+        "",
+        ES_AUTOHSCROLL | ES_MULTILINE,
+        ES_AUTOHSCROLL,
+        WS_TABSTOP,
+        {109, 142, 140, 14}},
+       {-1, "Button", "APN", BS_TYPEMASK, BS_GROUPBOX, 0, {98, 126, 159, 40}},
+       {-1, "Static", "", SS_TYPEMASK, SS_BITMAP, 0, {6, 7, 0, 0}}});
+  EXPECT_EQ(robot::TabOrder(page), (std::vector<int>{IDOK, 1000}));
+  EXPECT_EQ(robot::DefaultButtonId(page), IDOK);
+  EXPECT_EQ(robot::FocusedWindow(page), GetDlgItem(page, IDOK));
+  SaveScreenshot(page, "initwriter_apn_page");
+}
+
+TEST_F(InitWriterPage, WritesTheApnAsTypedAndEndsQuietly) {
+  ASSERT_NO_FATAL_FAILURE(InstallModem());
+  const struct {
+    const char* typed;
+    const char* written;
+  } cases[] = {{"internet", "E1;+CGDCONT=\"internet\";+CGQREQ=1"},
+               {"", "E1;+CGDCONT=\"\";+CGQREQ=1"},
+               {"a\"b;c%s", "E1;+CGDCONT=\"a\"b;c%s\";+CGQREQ=1"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.typed);
+    HWND page = Start();
+    ASSERT_NE(page, nullptr);
+    robot::TypeText(GetDlgItem(page, 1000), c.typed);
+    robot::PressEnter(page);  // Enter in the edit box is "Next"
+    EXPECT_TRUE(process_.WaitForExit()) << "InitWriter is waiting for the user";
+    EXPECT_EQ(UserInit(), c.written);
+  }
+}
+
+TEST_F(InitWriterPage, EscWritesNothingAndLeavesThePageOpen) {
+  ASSERT_NO_FATAL_FAILURE(InstallModem());
+  HWND page = Start();
+  ASSERT_NE(page, nullptr);
+  robot::TypeText(GetDlgItem(page, 1000), "internet");
+  robot::PressEscape(page);
+  robot::RoundTrip(page);
+  EXPECT_TRUE(IsWindowVisible(page));
+  EXPECT_EQ(UserInit(), "");
+  robot::Click(GetDlgItem(page, IDOK));
+  EXPECT_TRUE(process_.WaitForExit());
+}
+
+TEST_F(InitWriterPage, WithoutTheModemTheFailureIsShownOnce) {
+  HWND page = Start();
+  ASSERT_NE(page, nullptr);
+  robot::TypeText(GetDlgItem(page, 1000), "internet");
+  robot::Click(GetDlgItem(page, IDOK));
+  HWND box = robot::WaitForWindow(process_.id(), "");
+  ASSERT_NE(box, nullptr) << "no failure message";
+  const robot::MessageBoxContent message = robot::ReadMessageBox(box);
+  EXPECT_EQ(message.text, kFailure);
+  EXPECT_EQ(message.owner, page);
+  EXPECT_FALSE(message.hasIcon);
+  ASSERT_EQ(message.buttons.size(), 1u);
+  EXPECT_EQ(message.buttons[0].id, IDOK);
+  SaveScreenshot(box, "initwriter_failed");
+  robot::Click(message.buttons[0].window);
+  EXPECT_TRUE(process_.WaitForExit()) << "the page did not close after the message";
+}
+
+}  // namespace
