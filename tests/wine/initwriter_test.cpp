@@ -20,33 +20,18 @@ constexpr char kProgram[] = "InitWriter.exe";
 constexpr char kHardwareId[] = "WWAN_GENERIC";
 constexpr char kFailure[] = "Can't setup APN to GPRS modem, please check the modem setting first.";
 
-class InitWriterPage : public ::testing::Test {
+class InitWriterPage : public KitProgramTest {
  protected:
-  void SetUp() override {
-    RemoveModems(kHardwareId);
-    ASSERT_TRUE(robot::LetWineManageWindows(kProgram));
-  }
-  void TearDown() override {
-    process_ = robot::Process();  // ends a program still running
-    RemoveModems(kHardwareId);
-  }
+  InitWriterPage() : KitProgramTest(kProgram) {}
   void InstallModem() {
     ASSERT_EQ(MdmInstallModem(BesideProgram("wwandev.inf").c_str(), "COM4", kHardwareId), 0)
         << g_szError;
   }
-  HWND Start() {
-    process_ = robot::Process::Start(KitFolder() + "\\" + kProgram, "", KitFolder());
-    EXPECT_TRUE(process_.started()) << "error " << process_.startError();
-    HWND page = robot::WaitForWindow(process_.id(), "APN");
-    EXPECT_NE(page, nullptr) << "the APN page did not come up";
-    return page;
-  }
+  HWND Start() { return KitProgramTest::Start("APN"); }
   std::string UserInit() {
     const auto modems = FindModems(kHardwareId);
     return modems.empty() ? "(no modem)" : modems[0].userInit;
   }
-
-  robot::Process process_;
 };
 
 TEST_F(InitWriterPage, IsLaidOutAsItsTemplate) {
@@ -100,7 +85,7 @@ TEST_F(InitWriterPage, WritesTheApnAsTypedAndEndsQuietly) {
     ASSERT_NE(page, nullptr);
     robot::TypeText(GetDlgItem(page, 1000), c.typed);
     robot::PressEnter(page);  // Enter in the edit box is "Next"
-    EXPECT_TRUE(process_.WaitForExit()) << "InitWriter is waiting for the user";
+    ExpectEndsQuietly();
     EXPECT_EQ(UserInit(), c.written);
   }
 }
@@ -115,7 +100,7 @@ TEST_F(InitWriterPage, EscWritesNothingAndLeavesThePageOpen) {
   EXPECT_TRUE(IsWindowVisible(page));
   EXPECT_EQ(UserInit(), "");
   robot::Click(GetDlgItem(page, IDOK));
-  EXPECT_TRUE(process_.WaitForExit());
+  ExpectEndsQuietly();
 }
 
 TEST_F(InitWriterPage, WithoutTheModemTheFailureIsShownOnce) {
@@ -133,7 +118,7 @@ TEST_F(InitWriterPage, WithoutTheModemTheFailureIsShownOnce) {
   EXPECT_EQ(message.buttons[0].id, IDOK);
   SaveScreenshot(box, "initwriter_failed");
   robot::Click(message.buttons[0].window);
-  EXPECT_TRUE(process_.WaitForExit()) << "the page did not close after the message";
+  ExpectEndsQuietly();
 }
 
 }  // namespace

@@ -25,31 +25,12 @@ constexpr GUID kPortsClass = {
     0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
 constexpr char kVersionKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion";
 
-class PortWizardPages : public ::testing::Test {
+class PortWizardPages : public KitProgramTest {
  protected:
-  void SetUp() override {
-    RemoveModems(kHardwareId);
-    ASSERT_TRUE(robot::LetWineManageWindows(kProgram));
-  }
-  void TearDown() override {
-    process_ = robot::Process();  // ends a program still running
-    RemoveModems(kHardwareId);
-  }
-
-  // Starts PortWizard in `folder` (the kit's own by default) and waits for `caption`.
+  PortWizardPages() : KitProgramTest(kProgram) {}
   HWND Start(const char* caption = "GPRS Modem", const std::string& folder = KitFolder()) {
-    process_ = robot::Process::Start(KitFolder() + "\\" + kProgram, "", folder);
-    EXPECT_TRUE(process_.started()) << "error " << process_.startError();
-    HWND window = robot::WaitForWindow(process_.id(), caption);
-    EXPECT_NE(window, nullptr) << "no window \"" << caption << "\" came up";
-    return window;
+    return KitProgramTest::Start(caption, folder);
   }
-  // The program ends on its own: nothing is left waiting for the user.
-  void ExpectEndsQuietly() {
-    EXPECT_TRUE(process_.WaitForExit()) << "PortWizard is still running, waiting for the user";
-  }
-
-  robot::Process process_;
 };
 
 TEST_F(PortWizardPages, TheInstallPageIsLaidOutAsItsTemplate) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "beside_program.h"
+#include "modem_devices.h"
 
 using robot::DluRect;
 
@@ -39,4 +40,30 @@ void ExpectLayout(const robot::Dialog& dialog, const std::vector<Expected>& layo
       EXPECT_EQ(control.units, expected.units);
     }
   }
+}
+
+namespace {
+constexpr char kHardwareId[] = "WWAN_GENERIC";
+}  // namespace
+
+void KitProgramTest::SetUp() {
+  RemoveModems(kHardwareId);
+  ASSERT_TRUE(robot::LetWineManageWindows(program_));
+}
+
+void KitProgramTest::TearDown() {
+  process_ = robot::Process();  // ends a program still running
+  RemoveModems(kHardwareId);
+}
+
+HWND KitProgramTest::Start(const char* caption, const std::string& folder) {
+  process_ = robot::Process::Start(KitFolder() + "\\" + program_, "", folder);
+  EXPECT_TRUE(process_.started()) << "error " << process_.startError();
+  HWND window = robot::WaitForWindow(process_.id(), caption);
+  EXPECT_NE(window, nullptr) << "no window \"" << caption << "\" came up";
+  return window;
+}
+
+void KitProgramTest::ExpectEndsQuietly() {
+  EXPECT_TRUE(process_.WaitForExit()) << program_ << " is still running, waiting for the user";
 }

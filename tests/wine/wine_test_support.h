@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "robot.h"
 
 // The kit as it ships, gathered by the build.
@@ -27,3 +29,22 @@ struct Expected {
 
 // The page's controls in template order, each as expected.
 void ExpectLayout(const robot::Dialog& dialog, const std::vector<Expected>& layout);
+
+// A test of one of the kit's programs, started from the kit's folder. Each test starts and ends
+// on a prefix without the GPRS modem, and no program of it outlives it.
+class KitProgramTest : public ::testing::Test {
+ protected:
+  explicit KitProgramTest(const char* program) : program_(program) {}
+  void SetUp() override;
+  void TearDown() override;
+
+  // Starts the program in `folder` and waits for its window `caption`.
+  HWND Start(const char* caption, const std::string& folder = KitFolder());
+  // The program ends on its own: nothing is left waiting for the user.
+  void ExpectEndsQuietly();
+
+  robot::Process process_;
+
+ private:
+  const char* program_;
+};
