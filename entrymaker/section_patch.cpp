@@ -1,0 +1,75 @@
+#include "section_patch.h"
+
+#include <vector>
+
+#include "entry_settings.h"
+
+namespace {
+
+// Whether `line` is the setting `key`: after leading blanks it begins with the key's text, so a
+// longer key that only ends with it ("IpHeaderCompression=" for "Compression=") is another one.
+bool HoldsKey(std::string_view line, std::string_view key) {
+  const size_t start = line.find_first_not_of(" \t");
+  return start != std::string_view::npos && line.substr(start, key.size()) == key;
+}
+
+bool IsSectionHeader(std::string_view line) {
+  return !line.empty() && line.front() == '[';
+}
+
+// Copies lines through the entry's header line; false when the input ends or fails first.
+bool CopyThroughSectionHeader(LineSource& in, LineSink& out, std::string_view entryName) {
+  const std::string header = "[" + std::string(entryName) + "]";
+  std::string line;
+  while (in.ReadLine(line) == LineSource::Read::kLine) {
+    if (!out.WriteLine(line)) return false;
+    if (line == header) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+bool PatchEntrySection(LineSource& in, LineSink& out, std::string_view entryName) {
+  if (!CopyThroughSectionHeader(in, out, entryName)) return false;
+
+  // The section runs to the next header or the end of the file.
+  std::vector<std::string> section;
+  std::string next;
+  bool haveNext = false;
+  for (;;) {
+    const LineSource::Read read = in.ReadLine(next);
+    if (read == LineSource::Read::kError) return false;
+    if (read == LineSource::Read::kEnd) break;
+    if (IsSectionHeader(next)) {
+      haveNext = true;
+      break;
+    }
+    section.push_back(next);
+  }
+
+  // Each key after the line of the one found before it; a missing key leaves the place where the
+  // next search starts as it was.
+  size_t from = 0;
+  int replaced = 0;
+  for (const EntrySetting& setting : EntrySettings) {
+    for (size_t i = from; i < section.size(); ++i) {
+      if (!HoldsKey(section[i], setting.key)) continue;
+      section[i] = std::string(setting.key) + setting.value;
+      from = i + 1;
+      ++replaced;
+      break;
+    }
+  }
+  if (replaced == 0) return false;
+
+  for (const std::string& line : section)
+    if (!out.WriteLine(line)) return false;
+  if (haveNext && !out.WriteLine(next)) return false;
+  std::string line;
+  for (;;) {
+    const LineSource::Read read = in.ReadLine(line);
+    if (read == LineSource::Read::kEnd) return true;
+    if (read == LineSource::Read::kError || !out.WriteLine(line)) return false;
+  }
+}

@@ -1,0 +1,29 @@
+// Setting the entry's thirteen lines while a phonebook is copied line by line.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// Where the phonebook's lines come from: each without its line end, a CR before the LF included.
+class LineSource {
+ public:
+  enum class Read { kLine, kEnd, kError };
+  virtual ~LineSource() = default;
+  virtual Read ReadLine(std::string& line) = 0;
+};
+
+// Where the copy goes: each line followed by CR LF. False when the line could not be written.
+class LineSink {
+ public:
+  virtual ~LineSink() = default;
+  virtual bool WriteLine(std::string_view line) = 0;
+};
+
+// Copies `in` to `out`, setting the thirteen settings lines of the section headed
+// "[entryName]" (the first such header, matched exactly). Keys are looked for in the settings'
+// order, each after the line of the one before; a line holds a key only when, after leading
+// blanks, it begins with it; a key the rest of the section lacks is skipped. No line outside the
+// section is ever changed, and only the section is held in memory.
+// False, with the copy to be thrown away, when the header is missing, the section holds none of
+// the keys, or a line could not be read or written.
+bool PatchEntrySection(LineSource& in, LineSink& out, std::string_view entryName);
