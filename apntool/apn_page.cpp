@@ -9,7 +9,9 @@ ApnPage::ApnPage()
     : Dialog(IDD_APN_PAGE),
       appIcon_(LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDI_INITWRITER))) {}
 
-void ApnPage::DoDataExchange(DataExchange& exchange) { exchange.Text(IDC_APN, apn_); }
+void ApnPage::DoDataExchange(DataExchange& exchange) {
+  exchange.Text(IDC_APN, apn_);
+}
 
 bool ApnPage::OnInitDialog() {
   Dialog::OnInitDialog();

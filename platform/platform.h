@@ -10,6 +10,7 @@
 #include <windows.h>
 #include <setupapi.h>
 #include <newdev.h>
+#include <ras.h>
 // The SDK's setupapi.h has it; mingw-w64's does not.
 #ifndef MAX_CLASS_NAME_LEN
 #define MAX_CLASS_NAME_LEN 32

@@ -46,7 +46,9 @@ class InitWriterWriteTest : public SimTest {
     modem.driverKey = winsim::Values{{"AttachedTo", winsim::Sz("COM4")}};
     return winsim::AddDevice(modem);
   }
-  const winsim::Values& DriverKey(winsim::DeviceId id) { return *winsim::FindDevice(id)->driverKey; }
+  const winsim::Values& DriverKey(winsim::DeviceId id) {
+    return *winsim::FindDevice(id)->driverKey;
+  }
 };
 
 TEST_F(InitWriterWriteTest, WritesUserInitWithOneLibraryCall) {

@@ -68,11 +68,12 @@ HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
   if (!fileName || !findData) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   // Names are matched whole; the kit never searches with wildcards.
   State& m = Machine();
-  auto found = m.files.find(fileName);
-  if (found == m.files.end()) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
+  std::string contents;
+  if (!ReadHostFile(HostPath(fileName), contents))
+    return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
   std::memset(findData, 0, sizeof *findData);
-  findData->dwFileAttributes = 0x80;  // FILE_ATTRIBUTE_NORMAL
-  findData->nFileSizeLow = static_cast<DWORD>(found->second.size());
+  findData->dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
+  findData->nFileSizeLow = static_cast<DWORD>(contents.size());
   const char* base = std::strrchr(fileName, '\\');
   base = base ? base + 1 : fileName;
   std::strncpy(findData->cFileName, base, sizeof findData->cFileName - 1);

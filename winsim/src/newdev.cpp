@@ -18,7 +18,7 @@ BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND parent, LPCSTR hardwareId, L
   if (installFlags & ~DWORD{INSTALLFLAG_FORCE | INSTALLFLAG_READONLY | INSTALLFLAG_NONINTERACTIVE})
     return Fail(ERROR_INVALID_FLAGS, FALSE);
   State& m = Machine();
-  if (m.files.count(fullInfPath) == 0) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
+  if (!FileExists(fullInfPath)) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
   bool matched = false;
   for (auto& [id, device] : m.devices) {
     if (!device.registered || !device.present) continue;

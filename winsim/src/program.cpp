@@ -67,3 +67,13 @@ int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax)
   buffer[count] = '\0';
   return static_cast<int>(count);
 }
+
+// The program under test never waits for a user: the message is logged and taken as read.
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type) {
+  ApiCall call("MessageBoxA", {{"owner", Handle(owner)},
+                               {"text", Text(text)},
+                               {"caption", Text(caption)},
+                               {"type", Hex(type)}});
+  if (call.fault()) return Fail(call.fault(), 0);
+  return IDOK;
+}

@@ -17,6 +17,18 @@ Values* OpenKey(HKEY key, REGSAM needed, LONG& code) {
     code = ERROR_INVALID_HANDLE;
     return nullptr;
   }
+  if (!handle->second.userKey.empty()) {
+    auto user = m.userKeys.find(handle->second.userKey);
+    if (user == m.userKeys.end()) {
+      code = ERROR_KEY_DELETED;
+      return nullptr;
+    }
+    if ((handle->second.access & needed) != needed) {
+      code = ERROR_ACCESS_DENIED;
+      return nullptr;
+    }
+    return &user->second;
+  }
   auto device = m.devices.find(handle->second.device);
   std::optional<Values>* values = nullptr;
   if (device != m.devices.end())
@@ -85,5 +97,25 @@ LONG WINAPI RegCloseKey(HKEY key) {
   ApiCall call("RegCloseKey", {{"key", Handle(key)}});
   if (call.fault()) return static_cast<LONG>(call.fault());
   if (Machine().keys.erase(Token(key)) == 0) return ERROR_INVALID_HANDLE;
+  return ERROR_SUCCESS;
+}
+
+LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, HKEY* result) {
+  ApiCall call("RegOpenKeyExA", {{"key", Handle(key)},
+                                 {"subKey", Text(subKey)},
+                                 {"options", Dec(options)},
+                                 {"access", Hex(access)}});
+  if (result) *result = nullptr;
+  if (call.fault()) return static_cast<LONG>(call.fault());
+  // The kit opens keys of the current user's registry only, by their full path.
+  if (key != HKEY_CURRENT_USER || !subKey || !result) return ERROR_INVALID_PARAMETER;
+  State& m = Machine();
+  if (m.userKeys.count(subKey) == 0) return ERROR_FILE_NOT_FOUND;
+  const uintptr_t token = NewHandle();
+  KeyHandle handle;
+  handle.userKey = subKey;
+  handle.access = access;
+  m.keys[token] = handle;
+  *result = reinterpret_cast<HKEY>(token);
   return ERROR_SUCCESS;
 }

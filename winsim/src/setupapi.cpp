@@ -68,7 +68,7 @@ Device* FindKeyOwner(HDEVINFO set, PSP_DEVINFO_DATA data, DWORD scope, DWORD key
 
 HKEY NewKeyHandle(DeviceId device, DWORD keyType, REGSAM access) {
   const uintptr_t token = NewHandle();
-  Machine().keys[token] = KeyHandle{device, keyType, access};
+  Machine().keys[token] = KeyHandle{"", device, keyType, access};
   return reinterpret_cast<HKEY>(token);
 }
 
@@ -352,11 +352,11 @@ BOOL WINAPI SetupDiGetINFClassA(PCSTR infName, LPGUID classGuid, PSTR className,
                                        {"requiredSize", requiredSize ? "set" : "null"}});
   if (call.fault()) return Fail(call.fault(), FALSE);
   if (!infName || !classGuid || !className) return Fail(ERROR_INVALID_PARAMETER, FALSE);
-  auto file = Machine().files.find(infName);
-  if (file == Machine().files.end()) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
+  std::string inf;
+  if (!ReadHostFile(HostPath(infName), inf)) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
   std::string name;
   GUID guid{};
-  if (!ReadInfClass(file->second, name, guid)) return Fail(ERROR_INVALID_CLASS, FALSE);
+  if (!ReadInfClass(inf, name, guid)) return Fail(ERROR_INVALID_CLASS, FALSE);
   const DWORD needed = static_cast<DWORD>(name.size() + 1);
   if (requiredSize) *requiredSize = needed;
   if (classNameSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);

@@ -4,6 +4,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <unistd.h>
 
 namespace winsim {
 
@@ -87,6 +92,41 @@ bool MultiSzHolds(const std::vector<BYTE>& bytes, std::string_view id) {
     if (EqualNoCase(std::string_view(data + at, length), id)) return true;
     at += length + 1;
   }
+  return false;
+}
+
+std::string HostPath(std::string_view windowsPath) {
+  State& m = Machine();
+  if (m.sandbox.empty()) {
+    std::string pattern = (std::filesystem::temp_directory_path() / "winsim.XXXXXX").string();
+    if (::mkdtemp(&pattern[0])) m.sandbox = pattern;
+  }
+  std::string path(windowsPath);
+  const bool absolute = path.size() >= 2 && path[1] == ':';
+  if (!absolute && m.currentDirectory) path = *m.currentDirectory + "\\" + path;
+  std::string host = m.sandbox + "/";
+  for (size_t i = 0; i < path.size(); ++i) {
+    if (i == 1 && path[1] == ':') continue;  // "C:" is the folder "C"
+    const char c = path[i];
+    host += c == '\\'
+                ? '/'
+                : (i == 0 ? static_cast<char>(std::toupper(static_cast<unsigned char>(c))) : c);
+  }
+  return host;
+}
+
+bool ReadHostFile(const std::string& hostPath, std::string& contents) {
+  std::ifstream file(hostPath, std::ios::binary);
+  if (!file || !std::filesystem::is_regular_file(hostPath)) return false;
+  contents.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  return true;
+}
+
+bool IsOpenOrHeld(const std::string& hostPath) {
+  const State& m = Machine();
+  if (m.heldFiles.count(hostPath)) return true;
+  for (const auto& [token, file] : m.files)
+    if (file.hostPath == hostPath) return true;
   return false;
 }
 
@@ -176,6 +216,8 @@ State Fresh() {
 void Reset() {
   State& m = Machine();
   for (auto& [memory, size] : m.allocations) std::free(memory);
+  for (auto& [token, file] : m.files) ::close(file.descriptor);
+  if (!m.sandbox.empty()) std::filesystem::remove_all(m.sandbox);
   m = Fresh();
   LastError() = 0;
 }
@@ -225,11 +267,39 @@ const Device* FindDevice(DeviceId id) {
 }
 
 void AddFile(std::string_view path, std::string_view contents) {
-  Machine().files[std::string(path)] = std::string(contents);
+  const std::filesystem::path host = HostPath(path);
+  std::filesystem::create_directories(host.parent_path());
+  std::ofstream(host, std::ios::binary | std::ios::trunc) << contents;
 }
 
 bool FileExists(std::string_view path) {
-  return Machine().files.count(std::string(path)) != 0;
+  return std::filesystem::is_regular_file(std::filesystem::path(HostPath(path)));
+}
+
+std::optional<std::string> FileContents(std::string_view path) {
+  std::string contents;
+  if (!ReadHostFile(HostPath(path), contents)) return std::nullopt;
+  return contents;
+}
+
+std::vector<std::string> FilesIn(std::string_view folder) {
+  std::vector<std::string> names;
+  std::error_code error;
+  for (const auto& entry : std::filesystem::directory_iterator(HostPath(folder), error))
+    names.push_back(entry.path().filename().string());
+  return names;
+}
+
+void HoldFileOpen(std::string_view path) {
+  Machine().heldFiles.insert(HostPath(path));
+}
+
+void SetUserValue(std::string_view key, std::string_view name, const Value& value) {
+  Machine().userKeys[std::string(key)][std::string(name)] = value;
+}
+
+void SetPhonebookWithFrameSize(bool withFrameSize) {
+  Machine().phonebookWithFrameSize = withFrameSize;
 }
 
 void SetMessageText(DWORD code, std::optional<std::string> text) {
@@ -289,7 +359,7 @@ void ClearCallLog() {
 int OpenHandles() {
   const State& m = Machine();
   return static_cast<int>(m.sets.size() + m.keys.size() + m.finds.size() + m.modules.size() +
-                          m.allocations.size());
+                          m.allocations.size() + m.files.size());
 }
 
 }  // namespace winsim

@@ -25,6 +25,7 @@ struct DeviceSet {
 };
 
 struct KeyHandle {
+  std::string userKey;  // a key of the current user's registry, or none for a device's key
   DeviceId device = 0;
   DWORD keyType = DIREG_DEV;
   REGSAM access = 0;
@@ -46,7 +47,17 @@ struct State {
   std::set<uintptr_t> modules;
   std::map<void*, size_t> allocations;
   uintptr_t nextHandle = 0x1000;
-  std::map<std::string, std::string, NoCaseLess> files;
+  std::string sandbox;  // the host folder that holds the simulated drives; made when first needed
+  struct OpenFile {
+    int descriptor = -1;
+    std::string hostPath;
+    DWORD shareMode = 0;
+  };
+  std::map<uintptr_t, OpenFile> files;
+  std::set<std::string> heldFiles;  // host paths another program holds open
+  unsigned tempCounter = 0;
+  std::map<std::string, Values, NoCaseLess> userKeys;
+  bool phonebookWithFrameSize = false;
   std::map<DWORD, std::string> messages;
   DriverPackage newdev;
   std::vector<Call> log;
@@ -94,6 +105,10 @@ Result Fail(DWORD code, Result result) {
 }
 
 bool EqualNoCase(std::string_view a, std::string_view b);
+// Where a Windows path lies in the sandbox; relative paths start at the current directory.
+std::string HostPath(std::string_view windowsPath);
+bool ReadHostFile(const std::string& hostPath, std::string& contents);
+bool IsOpenOrHeld(const std::string& hostPath);
 // Whether the REG_MULTI_SZ bytes hold `id` as a whole entry; never reads past `bytes`.
 bool MultiSzHolds(const std::vector<BYTE>& bytes, std::string_view id);
 void* Allocate(size_t bytes, bool zero);

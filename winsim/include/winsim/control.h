@@ -83,9 +83,21 @@ void SetDriverKeyReadOnly(DeviceId id, bool readOnly);
 std::vector<const Device*> Devices();
 const Device* FindDevice(DeviceId id);
 
-// Files, by full path (compared without regard to case).
+// Files, by Windows path. They are real files in a folder of their own that Reset empties, so the
+// code under test reads and writes through the host's own file system; "C:\\a\\b" is C/a/b there.
 void AddFile(std::string_view path, std::string_view contents);
 bool FileExists(std::string_view path);
+std::optional<std::string> FileContents(std::string_view path);
+// The names of the files in a folder.
+std::vector<std::string> FilesIn(std::string_view folder);
+// Another program holds the file open without sharing, until Reset.
+void HoldFileOpen(std::string_view path);
+
+// A value in the current user's registry, under `key` (a path below HKEY_CURRENT_USER).
+void SetUserValue(std::string_view key, std::string_view name, const Value& value);
+
+// Whether the remote-access service writes "IpFrameSize=" into an entry, as before Windows Vista.
+void SetPhonebookWithFrameSize(bool withFrameSize);
 
 // The system's message text for `code` (its own line break included), or none.
 void SetMessageText(DWORD code, std::optional<std::string> text);

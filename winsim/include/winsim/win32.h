@@ -51,6 +51,11 @@ typedef struct HWND__* HWND;
 typedef struct HKEY__* HKEY;
 typedef struct HINSTANCE__* HINSTANCE;
 typedef HINSTANCE HMODULE;
+struct SECURITY_ATTRIBUTES;
+typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+struct OVERLAPPED;
+typedef OVERLAPPED* LPOVERLAPPED;
+#define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)((LONG)0x80000001))
 typedef intptr_t(WINAPI* FARPROC)();
 
 #define TRUE 1
@@ -119,12 +124,62 @@ static_assert(sizeof(OSVERSIONINFOA) == 148, "OSVERSIONINFOA has Windows' size")
 #define VER_PLATFORM_WIN32_WINDOWS 1
 #define VER_PLATFORM_WIN32_NT 2
 
+// Remote access: the entry record in the layout of version 4.0, the one `dwSize` 1768 selects.
+struct RASIPADDR {
+  BYTE a, b, c, d;
+};
+struct RASENTRYA {
+  DWORD dwSize;
+  DWORD dwfOptions;
+  DWORD dwCountryID;
+  DWORD dwCountryCode;
+  CHAR szAreaCode[11];
+  CHAR szLocalPhoneNumber[129];
+  DWORD dwAlternateOffset;
+  RASIPADDR ipaddr;
+  RASIPADDR ipaddrDns;
+  RASIPADDR ipaddrDnsAlt;
+  RASIPADDR ipaddrWins;
+  RASIPADDR ipaddrWinsAlt;
+  DWORD dwFrameSize;
+  DWORD dwfNetProtocols;
+  DWORD dwFramingProtocol;
+  CHAR szScript[MAX_PATH];
+  CHAR szAutodialDll[MAX_PATH];
+  CHAR szAutodialFunc[MAX_PATH];
+  CHAR szDeviceType[17];
+  CHAR szDeviceName[129];
+  CHAR szX25PadType[33];
+  CHAR szX25Address[201];
+  CHAR szX25Facilities[201];
+  CHAR szX25UserData[201];
+  DWORD dwChannels;
+  DWORD dwReserved1;
+  DWORD dwReserved2;
+};
+typedef RASENTRYA* LPRASENTRYA;
+static_assert(sizeof(RASENTRYA) == 1768, "RASENTRYA has the size of its version-4.0 layout");
+#define RASEO_SpecificNameServers 0x00000004
+#define RASEO_RemoteDefaultGateway 0x00000010
+#define RASEO_DisableLcpExtensions 0x00000020
+#define RASNP_Ip 0x00000004
+#define RASFP_Ppp 0x00000001
+#define ERROR_CANNOT_OPEN_PHONEBOOK 621L
+#define ERROR_INVALID_SIZE 632L
+
 typedef DWORD(CALLBACK* PSP_DETSIG_CMPPROC)(HDEVINFO, PSP_DEVINFO_DATA, PSP_DEVINFO_DATA, PVOID);
 
 // Error codes.
 #define ERROR_SUCCESS 0L
 #define NO_ERROR 0L
 #define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_SHARING_VIOLATION 32L
+#define ERROR_HANDLE_DISK_FULL 39L
+#define ERROR_ALREADY_EXISTS 183L
+#define ERROR_FILE_EXISTS 80L
+#define ERROR_DIRECTORY 267L
+#define ERROR_WRITE_FAULT 29L
+#define ERROR_READ_FAULT 30L
 #define ERROR_PATH_NOT_FOUND 3L
 #define ERROR_ACCESS_DENIED 5L
 #define ERROR_INVALID_HANDLE 6L
@@ -165,8 +220,23 @@ typedef DWORD(CALLBACK* PSP_DETSIG_CMPPROC)(HDEVINFO, PSP_DEVINFO_DATA, PSP_DEVI
 #define SUBLANG_DEFAULT 0x01
 #define MAKELANGID(p, s) ((((WORD)(s)) << 10) | (WORD)(p))
 
+// Files.
+#define GENERIC_READ 0x80000000UL
+#define GENERIC_WRITE 0x40000000UL
+#define FILE_SHARE_READ 0x00000001
+#define FILE_SHARE_WRITE 0x00000002
+#define CREATE_NEW 1
+#define CREATE_ALWAYS 2
+#define OPEN_EXISTING 3
+#define OPEN_ALWAYS 4
+#define TRUNCATE_EXISTING 5
+#define FILE_ATTRIBUTE_NORMAL 0x00000080
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define MOVEFILE_WRITE_THROUGH 0x00000008
+
 // Message boxes.
 #define MB_OK 0x00000000L
+#define IDOK 1
 #define MB_ICONERROR 0x00000010L
 #define MB_ICONWARNING 0x00000030L
 #define MB_ICONINFORMATION 0x00000040L
@@ -240,7 +310,29 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 // Resources of the program under test.
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);
 
+// Files.
+HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode,
+                          LPSECURITY_ATTRIBUTES security, DWORD disposition, DWORD flags,
+                          HANDLE templateFile);
+BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read,
+                     LPOVERLAPPED overlapped);
+BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD written,
+                      LPOVERLAPPED overlapped);
+BOOL WINAPI FlushFileBuffers(HANDLE file);
+BOOL WINAPI CloseHandle(HANDLE object);
+UINT WINAPI GetTempFileNameA(LPCSTR pathName, LPCSTR prefix, UINT unique, LPSTR tempFileName);
+BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags);
+BOOL WINAPI DeleteFileA(LPCSTR fileName);
+
+// Remote access.
+DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entryName, LPRASENTRYA entry,
+                                    DWORD entrySize, LPBYTE deviceInfo, DWORD deviceInfoSize);
+
+// Windows.
+int WINAPI MessageBoxA(HWND owner, LPCSTR text, LPCSTR caption, UINT type);
+
 // Registry.
+LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access, HKEY* result);
 LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWORD type,
                              LPBYTE data, LPDWORD dataSize);
 LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD type, const BYTE* data,

@@ -73,6 +73,12 @@ struct ModuleTraits {
   static void Close(Handle handle) { FreeLibrary(handle); }
 };
 
+struct FileTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle handle) { CloseHandle(handle); }
+};
+
 struct LocalMemoryTraits {
   using Handle = HLOCAL;
   static Handle Invalid() { return nullptr; }
@@ -85,3 +91,4 @@ using RegKey = UniqueHandle<RegKeyTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using Module = UniqueHandle<ModuleTraits>;
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;
+using File = UniqueHandle<FileTraits>;

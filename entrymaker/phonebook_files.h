@@ -1,0 +1,36 @@
+// The phonebook's lines read from, and the copy's lines written to, open files.
+#pragma once
+
+#include <string>
+
+#include "platform.h"
+#include "section_patch.h"
+
+// Reads lines in large pieces; a line ends at LF, and a CR right before it belongs to the end.
+class FileLineSource : public LineSource {
+ public:
+  explicit FileLineSource(HANDLE file) : file_(file) {}
+  Read ReadLine(std::string& line) override;
+
+ private:
+  HANDLE file_;
+  char buffer_[64 * 1024];
+  DWORD filled_ = 0;
+  DWORD at_ = 0;
+  bool ended_ = false;
+};
+
+// Writes lines with CR LF in large pieces. Finish writes what is left and flushes the file to
+// disk; a copy is complete only when it returned true.
+class FileLineSink : public LineSink {
+ public:
+  explicit FileLineSink(HANDLE file) : file_(file) {}
+  bool WriteLine(std::string_view line) override;
+  bool Finish();
+
+ private:
+  bool WritePending();
+
+  HANDLE file_;
+  std::string pending_;
+};
