@@ -40,3 +40,17 @@ wine run --display -- "$kit/demo_drive.exe" initwriter internet
 
 step "The modem as Wine's SetupAPI and registry now hold it"
 wine run -- "$kit/demo_probe.exe" show
+
+# Wine's remote-access service accepts an entry without writing it: the entry is put into the
+# phonebook the way Windows writes it, and EntryMaker then sets its lines.
+pbk="$prefix/wine/drive_c/users/$(id -un)/AppData/Roaming/Microsoft/Network/Connections/Pbk"
+step "EntryMaker sets the lines of \"GPRS Connection\" in the phonebook Windows wrote"
+mkdir -p "$pbk"
+cp "$kit/rasphone-seed.pbk" "$pbk/rasphone.pbk"
+wine run --display -- "$kit/demo_drive.exe" entrymaker
+
+step "The entry's settings lines in rasphone.pbk (written as Windows 10 does, without IpFrameSize=)"
+awk '/^\[GPRS Connection\]/ { inside = 1; next } /^\[/ { inside = 0 } inside' "$pbk/rasphone.pbk" |
+  tr -d '\r' |
+  grep -E '^(NegotiateMultilinkAlways|BindMsNetClient|PreviewUserPw|ShowDialingProgress|ShowMonitorIconInTaskBar|IpHeaderCompression|IpNameAssign|IpFrameSize|ms_msclient|ConnectBPS|HwFlowControl|Protocol|Compression)=' |
+  sed 's/^/  /'

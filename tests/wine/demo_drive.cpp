@@ -2,6 +2,7 @@
 // sees at each step.
 //   demo_drive portwizard PORT   Yes, Next, PORT, OK
 //   demo_drive initwriter APN    types APN, Enter
+//   demo_drive entrymaker        runs EntryMaker, which has no page: it must end by itself
 // Exits non-zero when a page does not come up or the program asks for anything unexpected.
 
 #include <cstdio>
@@ -77,12 +78,19 @@ int DriveInitWriter(const std::string& apn) {
   return ExpectQuietEnd(writer, "InitWriter", "", "the APN is written");
 }
 
+int RunEntryMaker() {
+  robot::Process maker = StartFromKit("EntryMaker.exe");
+  if (!maker.started()) return Fail("EntryMaker.exe did not start");
+  return ExpectQuietEnd(maker, "EntryMaker", "Error", "the entry's lines are set");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "portwizard" && argc == 3) return DrivePortWizard(argv[2]);
   if (command == "initwriter" && argc == 3) return DriveInitWriter(argv[2]);
-  std::fprintf(stderr, "usage: demo_drive portwizard PORT | initwriter APN\n");
+  if (command == "entrymaker" && argc == 2) return RunEntryMaker();
+  std::fprintf(stderr, "usage: demo_drive portwizard PORT | initwriter APN | entrymaker\n");
   return 2;
 }
