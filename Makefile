@@ -3,9 +3,9 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
 HOST_PACKAGES := cmake g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
-                 wine wine64 wine32:i386 xvfb xauth imagemagick
+                 wine wine64 wine32:i386 xvfb xauth imagemagick clang libclang-rt-14-dev
 
-.PHONY: test demo deps build host host-asan win32 win64 clean
+.PHONY: test demo fuzz bench deps build host host-asan fuzz-build win32 win64 clean
 
 deps:
 	@scripts/install-deps.sh $(HOST_PACKAGES)
@@ -15,16 +15,33 @@ host host-asan win32 win64: deps
 	@cmake --preset $@ >/dev/null
 	@cmake --build --preset $@ -j $(JOBS)
 
-build: host host-asan win32 win64
+fuzz-build: deps
+	@echo "== building fuzz"
+	@cmake --preset fuzz >/dev/null
+	@cmake --build --preset fuzz -j $(JOBS)
+
+build: host host-asan fuzz-build win32 win64
 
 # One ctest run over every build, so the run ends with one summary of unit and Wine tests alike.
 test: build
 	@mkdir -p build/all
-	@printf 'subdirs("%s")\n' ../host ../host-asan ../win32 ../win64 > build/all/CTestTestfile.cmake
+	@printf 'subdirs("%s")\n' ../host ../host-asan ../fuzz ../win32 ../win64 > build/all/CTestTestfile.cmake
 	@ctest --test-dir build/all --output-on-failure -j $(JOBS)
 
 demo: win32 win64
 	@scripts/demo.sh
+
+# The fuzzers for ten minutes each, instead of the seconds `make test` gives them.
+fuzz: fuzz-build
+	@cmake -S . -B build/fuzz -DKIT_FUZZ_SECONDS=600 >/dev/null
+	@ctest --test-dir build/fuzz --output-on-failure -V | grep -E 'stat::|Passed|Failed'
+	@cmake -S . -B build/fuzz -DKIT_FUZZ_SECONDS=20 >/dev/null
+
+# The phonebook patch on 2 MB and 200 MB against a plain copy, with the peak memory of each.
+bench: deps
+	@cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build build/bench -j $(JOBS) --target phonebook_bench
+	@build/bench/tests/unit/phonebook_bench
 
 clean:
 	rm -rf build

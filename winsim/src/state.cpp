@@ -38,7 +38,7 @@ ApiCall::ApiCall(const char* op, std::initializer_list<std::pair<const char*, st
   Call call;
   call.op = op;
   for (const auto& [name, text] : args) call.args.emplace_back(name, text);
-  m.log.push_back(std::move(call));
+  if (m.logging) m.log.push_back(std::move(call));
   for (Fault& f : m.faults) {
     if (f.op != op) continue;
     ++f.seen;
@@ -101,6 +101,8 @@ std::string HostPath(std::string_view windowsPath) {
     std::string pattern = (std::filesystem::temp_directory_path() / "winsim.XXXXXX").string();
     if (::mkdtemp(&pattern[0])) m.sandbox = pattern;
   }
+  // A path of the host's own, as a benchmark's, is taken as it is.
+  if (!windowsPath.empty() && windowsPath.front() == '/') return std::string(windowsPath);
   std::string path(windowsPath);
   const bool absolute = path.size() >= 2 && path[1] == ':';
   if (!absolute && m.currentDirectory) path = *m.currentDirectory + "\\" + path;
@@ -354,6 +356,10 @@ std::vector<Call> CallsTo(std::string_view op) {
 
 void ClearCallLog() {
   Machine().log.clear();
+}
+
+void SetCallLogging(bool on) {
+  Machine().logging = on;
 }
 
 int OpenHandles() {

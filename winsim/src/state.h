@@ -61,6 +61,7 @@ struct State {
   std::map<DWORD, std::string> messages;
   DriverPackage newdev;
   std::vector<Call> log;
+  bool logging = true;
   std::vector<Fault> faults;
   std::vector<std::pair<BYTE, BYTE>> leadBytes;
   DWORD platformId = VER_PLATFORM_WIN32_NT;

@@ -129,6 +129,8 @@ DriverPackage& Newdev();
 void FailCall(std::string_view op, int nth, DWORD code);
 
 const std::vector<Call>& CallLog();
+// Whether calls are logged (they are after Reset); a benchmark turns it off to measure the code.
+void SetCallLogging(bool on);
 std::vector<Call> CallsTo(std::string_view op);
 void ClearCallLog();
 

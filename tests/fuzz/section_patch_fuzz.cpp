@@ -1,0 +1,80 @@
+// Any phonebook the patch may meet: it never crashes, and when it says yes, the copy is the input
+// but for the lines it set to a setting's value, each of which held that setting's key.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "entry_settings.h"
+#include "section_patch.h"
+
+namespace {
+
+std::vector<std::string> InputLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    const bool ended = end != std::string::npos;
+    if (!ended) end = text.size();
+    std::string line = text.substr(at, end - at);
+    if (ended && !line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    at = ended ? end + 1 : end;
+  }
+  return lines;
+}
+
+class Source : public LineSource {
+ public:
+  explicit Source(const std::vector<std::string>& lines) : lines_(lines) {}
+  Read ReadLine(std::string& line) override {
+    if (next_ == lines_.size()) return Read::kEnd;
+    line = lines_[next_++];
+    return Read::kLine;
+  }
+
+ private:
+  const std::vector<std::string>& lines_;
+  size_t next_ = 0;
+};
+
+class Sink : public LineSink {
+ public:
+  bool WriteLine(std::string_view line) override {
+    lines.emplace_back(line);
+    return true;
+  }
+  std::vector<std::string> lines;
+};
+
+bool IsSettingOf(const std::string& before, const std::string& after) {
+  for (const EntrySetting& setting : EntrySettings) {
+    if (after != std::string(setting.key) + setting.value) continue;
+    const size_t start = before.find_first_not_of(" \t");
+    if (start != std::string::npos &&
+        before.compare(start, std::string(setting.key).size(), setting.key) == 0)
+      return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::vector<std::string> input =
+      InputLines(std::string(reinterpret_cast<const char*>(data), size));
+  Source source(input);
+  Sink sink;
+  if (!PatchEntrySection(source, sink, "GPRS Connection")) return 0;
+  if (sink.lines.size() != input.size()) std::abort();
+  int changed = 0;
+  for (size_t i = 0; i < input.size(); ++i) {
+    if (sink.lines[i] == input[i]) continue;
+    if (!IsSettingOf(input[i], sink.lines[i])) std::abort();
+    ++changed;
+  }
+  if (changed > kEntrySettingCount) std::abort();
+  return 0;
+}
