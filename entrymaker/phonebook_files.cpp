@@ -3,8 +3,7 @@
 #include <cstring>
 
 LineSource::Read FileLineSource::ReadLine(std::string& line) {
-  line.clear();
-  bool any = false;
+  bool partial = false;  // part of the line came from an earlier piece of the file
   for (;;) {
     if (at_ == filled_) {
       if (ended_) break;
@@ -17,42 +16,60 @@ LineSource::Read FileLineSource::ReadLine(std::string& line) {
         break;
       }
     }
-    any = true;
     const char* start = buffer_ + at_;
     const void* end = std::memchr(start, '\n', filled_ - at_);
     if (!end) {
-      line.append(start, filled_ - at_);
+      if (partial)
+        line.append(start, filled_ - at_);
+      else
+        line.assign(start, filled_ - at_);
+      partial = true;
       at_ = filled_;
       continue;
     }
     const DWORD length = static_cast<DWORD>(static_cast<const char*>(end) - start);
-    line.append(start, length);
+    if (partial)
+      line.append(start, length);
+    else
+      line.assign(start, length);
     at_ += length + 1;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     return Read::kLine;
   }
   // A last line without its end is a line all the same.
-  return any ? Read::kLine : Read::kEnd;
+  return partial ? Read::kLine : Read::kEnd;
 }
 
 bool FileLineSink::WriteLine(std::string_view line) {
-  pending_.append(line.data(), line.size());
-  pending_ += "\r\n";
-  return pending_.size() < 64 * 1024 || WritePending();
+  if (filled_ + line.size() + 2 > sizeof pending_) {
+    if (!WritePending()) return false;
+    // A line longer than the whole buffer goes out on its own.
+    if (line.size() + 2 > sizeof pending_)
+      return WriteAll(line.data(), line.size()) && WriteAll("\r\n", 2);
+  }
+  std::memcpy(pending_ + filled_, line.data(), line.size());
+  filled_ += line.size();
+  pending_[filled_++] = '\r';
+  pending_[filled_++] = '\n';
+  return true;
 }
 
-bool FileLineSink::WritePending() {
+bool FileLineSink::WriteAll(const char* data, size_t size) {
   size_t at = 0;
-  while (at < pending_.size()) {
+  while (at < size) {
     DWORD written = 0;
-    if (!WriteFile(file_, pending_.data() + at, static_cast<DWORD>(pending_.size() - at), &written,
-                   nullptr) ||
+    if (!WriteFile(file_, data + at, static_cast<DWORD>(size - at), &written, nullptr) ||
         written == 0)
       return false;
     at += written;
   }
-  pending_.clear();
   return true;
+}
+
+bool FileLineSink::WritePending() {
+  const bool written = WriteAll(pending_, filled_);
+  filled_ = 0;
+  return written;
 }
 
 bool FileLineSink::Finish() {

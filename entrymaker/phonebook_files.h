@@ -30,7 +30,9 @@ class FileLineSink : public LineSink {
 
  private:
   bool WritePending();
+  bool WriteAll(const char* data, size_t size);
 
   HANDLE file_;
-  std::string pending_;
+  char pending_[64 * 1024];
+  size_t filled_ = 0;
 };

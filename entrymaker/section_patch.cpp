@@ -28,6 +28,19 @@ bool CopyThroughSectionHeader(LineSource& in, LineSink& out, std::string_view en
   return false;
 }
 
+// Replaces the first line at or after `from` that holds the setting's key with the setting, and
+// moves `from` past it; false, with `from` as it was, when no such line is left.
+bool ReplaceNextSetting(std::vector<std::string>& section, size_t& from,
+                        const EntrySetting& setting) {
+  for (size_t i = from; i < section.size(); ++i) {
+    if (!HoldsKey(section[i], setting.key)) continue;
+    section[i] = std::string(setting.key) + setting.value;
+    from = i + 1;
+    return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 bool PatchEntrySection(LineSource& in, LineSink& out, std::string_view entryName) {
@@ -52,15 +65,8 @@ bool PatchEntrySection(LineSource& in, LineSink& out, std::string_view entryName
   // next search starts as it was.
   size_t from = 0;
   int replaced = 0;
-  for (const EntrySetting& setting : EntrySettings) {
-    for (size_t i = from; i < section.size(); ++i) {
-      if (!HoldsKey(section[i], setting.key)) continue;
-      section[i] = std::string(setting.key) + setting.value;
-      from = i + 1;
-      ++replaced;
-      break;
-    }
-  }
+  for (const EntrySetting& setting : EntrySettings)
+    if (ReplaceNextSetting(section, from, setting)) ++replaced;
   if (replaced == 0) return false;
 
   for (const std::string& line : section)

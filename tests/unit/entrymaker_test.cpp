@@ -142,6 +142,20 @@ TEST_F(EntryMakerTest, APhonebookHeldOpenElsewhereIsNotTouched) {
   EXPECT_EQ(winsim::FilesIn(kPbkFolder), std::vector<std::string>{"rasphone.pbk"});
 }
 
+TEST_F(EntryMakerTest, LinesOfAnyLengthAndAnyPlaceInTheFileSurvive) {
+  // A line far longer than the copy's buffers, and a CR LF split between two reads of the file.
+  std::string before = "[Long]\r\nComment=" + std::string(200000, 'c') + "\r\n";
+  before += "Filler=" + std::string(65536 - 1 - before.size() % 65536 - 7, 'f') + "\r\n";
+  ASSERT_EQ((before.size() - 1) % 65536, 0u);  // the CR ends one read, the LF starts the next
+  before += "LastLine=without an end\n\r\n";
+  winsim::AddFile(kPhonebook, before);
+  EXPECT_TRUE(RunEntrySetup());
+  const std::string after = Phonebook();
+  ASSERT_GE(after.size(), before.size());
+  EXPECT_EQ(after.substr(0, before.size() - 3), before.substr(0, before.size() - 3));
+  EXPECT_TRUE(SectionHolds("ConnectBPS=115200"));
+}
+
 TEST(RasEntryTest, SetsTheGprsFieldsAndNothingElse) {
   RasEntryV4 entry;
   std::memset(&entry, 0xAB, sizeof entry);
