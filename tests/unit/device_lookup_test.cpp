@@ -10,12 +10,12 @@ constexpr DWORD kSentinel = 0xdeadbeef;
 class DeviceLookupTest : public SimTest {
  protected:
   winsim::DeviceId AddModem(std::vector<BYTE> ids, bool withDriverKey = true) {
-    winsim::DeviceSpec spec;
-    spec.classGuid = winsim::kModemClass;
-    spec.className = "Modem";
-    spec.hardwareIds = std::move(ids);
-    if (withDriverKey) spec.driverKey = winsim::Values{{"UserInit", winsim::Sz("old")}};
-    return winsim::AddDevice(spec);
+    winsim::DeviceSpec wanted;
+    wanted.classGuid = winsim::kModemClass;
+    wanted.className = "Modem";
+    wanted.hardwareIds = std::move(ids);
+    if (withDriverKey) wanted.driverKey = winsim::Values{{"UserInit", winsim::Sz("old")}};
+    return winsim::AddDevice(wanted);
   }
   std::optional<winsim::Value> DriverValue(winsim::DeviceId id, const std::string& name) {
     const winsim::Device* device = winsim::FindDevice(id);

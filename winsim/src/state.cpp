@@ -224,31 +224,31 @@ void Reset() {
   LastError() = 0;
 }
 
-DeviceId AddDevice(const DeviceSpec& spec) {
+DeviceId AddDevice(const DeviceSpec& wanted) {
   State& m = Machine();
   Device device;
   device.id = m.nextDevice++;
   char instance[64];
-  std::snprintf(instance, sizeof instance, "ROOT\\%s\\%04u", spec.className.c_str(),
+  std::snprintf(instance, sizeof instance, "ROOT\\%s\\%04u", wanted.className.c_str(),
                 static_cast<unsigned>(device.id));
   device.instanceId = instance;
-  device.classGuid = spec.classGuid;
-  device.className = spec.className;
-  device.present = spec.present;
-  if (spec.hardwareIds)
-    device.properties[SPDRP_HARDWAREID] = Value{REG_MULTI_SZ, *spec.hardwareIds};
-  device.deviceKey = spec.deviceKey;
-  device.driverKey = spec.driverKey;
+  device.classGuid = wanted.classGuid;
+  device.className = wanted.className;
+  device.present = wanted.present;
+  if (wanted.hardwareIds)
+    device.properties[SPDRP_HARDWAREID] = Value{REG_MULTI_SZ, *wanted.hardwareIds};
+  device.deviceKey = wanted.deviceKey;
+  device.driverKey = wanted.driverKey;
   m.devices[device.id] = device;
   return device.id;
 }
 
 DeviceId AddComPort(std::string_view portName, bool present) {
-  DeviceSpec spec;
-  spec.present = present;
-  spec.deviceKey = Values{};
-  if (!portName.empty()) (*spec.deviceKey)["PortName"] = Sz(portName);
-  return AddDevice(spec);
+  DeviceSpec wanted;
+  wanted.present = present;
+  wanted.deviceKey = Values{};
+  if (!portName.empty()) (*wanted.deviceKey)["PortName"] = Sz(portName);
+  return AddDevice(wanted);
 }
 
 void SetDriverKeyReadOnly(DeviceId id, bool readOnly) {

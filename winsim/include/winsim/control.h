@@ -75,7 +75,7 @@ struct Call {
 // last-error code 0, the system's message texts and newdev.dll as on Windows, and no handle open.
 void Reset();
 
-DeviceId AddDevice(const DeviceSpec& spec);
+DeviceId AddDevice(const DeviceSpec& wanted);
 // A Ports-class device whose hardware key holds "PortName" (none when `portName` is empty).
 DeviceId AddComPort(std::string_view portName, bool present = true);
 void SetDriverKeyReadOnly(DeviceId id, bool readOnly);
