@@ -39,7 +39,8 @@ step "InitWriter writes the APN \"internet\" into the modem's init string throug
 wine run --display -- "$kit/demo_drive.exe" initwriter internet
 
 step "The modem as Wine's SetupAPI and registry now hold it"
-wine run -- "$kit/demo_probe.exe" show
+modem=$(wine run -- "$kit/demo_probe.exe" show | tr -d '\r') || true
+printf '%s\n' "$modem"
 
 # Wine's remote-access service accepts an entry without writing it: the entry is put into the
 # phonebook the way Windows writes it, and EntryMaker then sets its lines.
@@ -50,7 +51,36 @@ cp "$kit/rasphone-seed.pbk" "$pbk/rasphone.pbk"
 wine run --display -- "$kit/demo_drive.exe" entrymaker
 
 step "The entry's settings lines in rasphone.pbk (written as Windows 10 does, without IpFrameSize=)"
-awk '/^\[GPRS Connection\]/ { inside = 1; next } /^\[/ { inside = 0 } inside' "$pbk/rasphone.pbk" |
-  tr -d '\r' |
+entry=$(awk '/^\[GPRS Connection\]/ { inside = 1; next } /^\[/ { inside = 0 } inside' "$pbk/rasphone.pbk" |
+  tr -d '\r')
+printf '%s\n' "$entry" |
   grep -E '^(NegotiateMultilinkAlways|BindMsNetClient|PreviewUserPw|ShowDialingProgress|ShowMonitorIconInTaskBar|IpHeaderCompression|IpNameAssign|IpFrameSize|ms_msclient|ConnectBPS|HwFlowControl|Protocol|Compression)=' |
   sed 's/^/  /'
+
+# The report: every value the set-up is for, as found, against what it must be.
+step "Report"
+failures=0
+expect() {  # expect WHAT FOUND WANTED
+  if [[ "$2" == "$3" ]]; then
+    printf '  ok        %-26s %s\n' "$1" "$2"
+  else
+    printf '  NOT OK    %-26s %s (expected %s)\n' "$1" "${2:-nothing}" "$3"
+    failures=$((failures + 1))
+  fi
+}
+field() { printf '%s\n' "$modem" | sed -n "s/^ *$1: *//p" | head -n 1; }
+line() { printf '%s\n' "$entry" | grep -m1 "^$1=" | cut -d= -f2-; }
+expect "hardware ID" "$(field 'hardware IDs')" "WWAN_GENERIC"
+expect "AttachedTo" "$(field AttachedTo)" "COM4"
+expect "FriendlyName" "$(field FriendlyName)" "GPRS Modem"
+expect "UserInit" "$(field UserInit)" 'E1;+CGDCONT="internet";+CGQREQ=1'
+for setting in NegotiateMultilinkAlways=0 BindMsNetClient=0 PreviewUserPw=1 ShowDialingProgress=1 \
+  ShowMonitorIconInTaskBar=1 IpHeaderCompression=0 IpNameAssign=1 ms_msclient=0 \
+  ConnectBPS=115200 HwFlowControl=0 Protocol=0 Compression=0; do
+  expect "${setting%%=*}" "$(line "${setting%%=*}")" "${setting#*=}"
+done
+if [[ $failures -ne 0 ]]; then
+  printf '\n%d value(s) not as expected\n' "$failures"
+  exit 1
+fi
+printf '\nEvery value is as expected.\n'
