@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-LineSource::Read FileLineSource::ReadLine(std::string& line) {
+LineSource::Read FileLineSource::ReadLine(std::string_view& line) {
   bool partial = false;  // part of the line came from an earlier piece of the file
   for (;;) {
     if (at_ == filled_) {
@@ -19,25 +19,27 @@ LineSource::Read FileLineSource::ReadLine(std::string& line) {
     const char* start = buffer_ + at_;
     const void* end = std::memchr(start, '\n', filled_ - at_);
     if (!end) {
-      if (partial)
-        line.append(start, filled_ - at_);
-      else
-        line.assign(start, filled_ - at_);
+      if (!partial) carried_.clear();
+      carried_.append(start, filled_ - at_);
       partial = true;
       at_ = filled_;
       continue;
     }
     const DWORD length = static_cast<DWORD>(static_cast<const char*>(end) - start);
-    if (partial)
-      line.append(start, length);
-    else
-      line.assign(start, length);
     at_ += length + 1;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (partial) {
+      carried_.append(start, length);
+      line = carried_;
+    } else {
+      line = std::string_view(start, length);  // the common case: no copy at all
+    }
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     return Read::kLine;
   }
   // A last line without its end is a line all the same.
-  return partial ? Read::kLine : Read::kEnd;
+  if (!partial) return Read::kEnd;
+  line = carried_;
+  return Read::kLine;
 }
 
 bool FileLineSink::WriteLine(std::string_view line) {

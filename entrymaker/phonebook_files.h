@@ -10,10 +10,11 @@
 class FileLineSource : public LineSource {
  public:
   explicit FileLineSource(HANDLE file) : file_(file) {}
-  Read ReadLine(std::string& line) override;
+  Read ReadLine(std::string_view& line) override;
 
  private:
   HANDLE file_;
+  std::string carried_;  // a line that runs over the end of one piece of the file
   char buffer_[64 * 1024];
   DWORD filled_ = 0;
   DWORD at_ = 0;

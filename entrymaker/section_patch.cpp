@@ -20,7 +20,7 @@ bool IsSectionHeader(std::string_view line) {
 // Copies lines through the entry's header line; false when the input ends or fails first.
 bool CopyThroughSectionHeader(LineSource& in, LineSink& out, std::string_view entryName) {
   const std::string header = "[" + std::string(entryName) + "]";
-  std::string line;
+  std::string_view line;
   while (in.ReadLine(line) == LineSource::Read::kLine) {
     if (!out.WriteLine(line)) return false;
     if (line == header) return true;
@@ -51,14 +51,16 @@ bool PatchEntrySection(LineSource& in, LineSink& out, std::string_view entryName
   std::string next;
   bool haveNext = false;
   for (;;) {
-    const LineSource::Read read = in.ReadLine(next);
+    std::string_view line;
+    const LineSource::Read read = in.ReadLine(line);
     if (read == LineSource::Read::kError) return false;
     if (read == LineSource::Read::kEnd) break;
-    if (IsSectionHeader(next)) {
+    if (IsSectionHeader(line)) {
+      next = line;
       haveNext = true;
       break;
     }
-    section.push_back(next);
+    section.emplace_back(line);
   }
 
   // Each key after the line of the one found before it; a missing key leaves the place where the
@@ -72,7 +74,7 @@ bool PatchEntrySection(LineSource& in, LineSink& out, std::string_view entryName
   for (const std::string& line : section)
     if (!out.WriteLine(line)) return false;
   if (haveNext && !out.WriteLine(next)) return false;
-  std::string line;
+  std::string_view line;
   for (;;) {
     const LineSource::Read read = in.ReadLine(line);
     if (read == LineSource::Read::kEnd) return true;

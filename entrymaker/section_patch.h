@@ -5,11 +5,12 @@
 #include <string_view>
 
 // Where the phonebook's lines come from: each without its line end, a CR before the LF included.
+// A line read stays valid until the next read, so that lines need not be copied on their way.
 class LineSource {
  public:
   enum class Read { kLine, kEnd, kError };
   virtual ~LineSource() = default;
-  virtual Read ReadLine(std::string& line) = 0;
+  virtual Read ReadLine(std::string_view& line) = 0;
 };
 
 // Where the copy goes: each line followed by CR LF. False when the line could not be written.

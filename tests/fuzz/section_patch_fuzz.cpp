@@ -29,7 +29,7 @@ std::vector<std::string> InputLines(const std::string& text) {
 class Source : public LineSource {
  public:
   explicit Source(const std::vector<std::string>& lines) : lines_(lines) {}
-  Read ReadLine(std::string& line) override {
+  Read ReadLine(std::string_view& line) override {
     if (next_ == lines_.size()) return Read::kEnd;
     line = lines_[next_++];
     return Read::kLine;

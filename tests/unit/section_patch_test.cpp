@@ -14,20 +14,22 @@ class TextSource : public LineSource {
  public:
   explicit TextSource(std::string text, int failAt = -1)
       : text_(std::move(text)), failAt_(failAt) {}
-  Read ReadLine(std::string& line) override {
+  Read ReadLine(std::string_view& view) override {
     if (read_++ == failAt_) return Read::kError;
     if (at_ >= text_.size()) return Read::kEnd;
     size_t end = text_.find('\n', at_);
     const size_t next = end == std::string::npos ? text_.size() : end + 1;
     if (end == std::string::npos) end = text_.size();
-    line = text_.substr(at_, end - at_);
-    if (end < text_.size() && !line.empty() && line.back() == '\r') line.pop_back();
+    line_ = text_.substr(at_, end - at_);
+    if (end < text_.size() && !line_.empty() && line_.back() == '\r') line_.pop_back();
     at_ = next;
+    view = line_;
     return Read::kLine;
   }
 
  private:
   std::string text_;
+  std::string line_;
   size_t at_ = 0;
   int read_ = 0;
   int failAt_;
