@@ -3,9 +3,9 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
 HOST_PACKAGES := cmake g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
-                 wine wine64 wine32:i386 xvfb xauth imagemagick clang libclang-rt-14-dev
+                 wine wine64 wine32:i386 xvfb xauth imagemagick clang libclang-rt-14-dev nsis zip
 
-.PHONY: test demo fuzz bench deps build host host-asan fuzz-build win32 win64 clean
+.PHONY: test demo dist fuzz bench deps build host host-asan fuzz-build win32 win64 clean
 
 deps:
 	@scripts/install-deps.sh $(HOST_PACKAGES)
@@ -30,6 +30,15 @@ test: build
 
 demo: win32 win64
 	@scripts/demo.sh
+
+# The installers and zips of both builds, in build/dist.
+dist: win32 win64
+	@mkdir -p build/dist
+	@cp build/win32/dist/GprsModemKit-Setup.exe build/win64/dist/GprsModemKit-Setup-x64.exe build/dist/
+	@rm -f build/dist/GprsModemKit.zip build/dist/GprsModemKit-x64.zip
+	@cd build/win32/kit && zip -q -j ../../dist/GprsModemKit.zip *
+	@cd build/win64/kit && zip -q -j ../../dist/GprsModemKit-x64.zip *
+	@ls -l build/dist
 
 # The fuzzers for ten minutes each, instead of the seconds `make test` gives them.
 fuzz: fuzz-build
