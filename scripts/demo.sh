@@ -83,4 +83,4 @@ if [[ $failures -ne 0 ]]; then
   printf '\n%d value(s) not as expected\n' "$failures"
   exit 1
 fi
-printf '\nEvery value is as expected.\n'
+printf '\nEvery value is as expected. Pictures of the pages: %s\n' "$kit/demo-screenshots"

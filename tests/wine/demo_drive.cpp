@@ -13,6 +13,14 @@
 
 namespace {
 
+// A picture of each page the demo goes through, for people to look at, beside the demo's programs.
+void Picture(HWND window, const char* name) {
+  const std::string folder = BesideProgram("demo-screenshots");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const auto image = robot::CaptureWindow(window);
+  if (image) robot::WriteBitmapFile(*image, folder + "\\" + name + ".bmp");
+}
+
 int Fail(const char* what) {
   std::printf("  %s\n", what);
   return 1;
@@ -46,6 +54,7 @@ int DrivePortWizard(const std::string& port) {
   if (!page) return Fail("the install page did not come up");
   std::printf("  page \"GPRS Modem\": \"Yes, install modem\" is %s; pressing Next\n",
               robot::IsChecked(GetDlgItem(page, 1002)) ? "checked" : "NOT checked");
+  Picture(page, "portwizard_install_page");
   robot::Click(GetDlgItem(page, IDOK));
 
   HWND dialog = robot::WaitForWindow(wizard.id(), "COM Port Select");
@@ -62,6 +71,7 @@ int DrivePortWizard(const std::string& port) {
   if (pick < 0) return Fail(("the list has no " + port).c_str());
   std::printf("  picking %s and pressing OK\n", port.c_str());
   robot::SelectListBoxItem(list, pick);
+  Picture(dialog, "portwizard_port_dialog");
   robot::Click(GetDlgItem(dialog, IDOK));
 
   return ExpectQuietEnd(wizard, "PortWizard", "PortWizard", "the modem is installed");
@@ -74,6 +84,7 @@ int DriveInitWriter(const std::string& apn) {
   if (!page) return Fail("the APN page did not come up");
   std::printf("  page \"APN\": typing \"%s\" and pressing Enter\n", apn.c_str());
   robot::TypeText(GetDlgItem(page, 1000), apn);
+  Picture(page, "initwriter_apn_page");
   robot::PressEnter(page);
   return ExpectQuietEnd(writer, "InitWriter", "", "the APN is written");
 }
