@@ -10,25 +10,19 @@
 
 namespace {
 
-struct RegKeyCloser {
-  HKEY key = nullptr;
-  ~RegKeyCloser() {
-    if (key) RegCloseKey(key);
-  }
-};
-
 constexpr char kPhonebookBelowAppData[] = "\\Microsoft\\Network\\Connections\\Pbk\\rasphone.pbk";
 
 }  // namespace
 
 void PhonebookEditor::ReadPhonebookPath(char (&path)[kTextCapacity]) {
-  RegKeyCloser environment;
-  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Volatile Environment", 0, KEY_QUERY_VALUE,
-                    &environment.key) != ERROR_SUCCESS)
+  HKEY opened = nullptr;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, "Volatile Environment", 0, KEY_QUERY_VALUE, &opened) !=
+      ERROR_SUCCESS)
     return;
+  RegKey environment(opened);
   char appData[kTextCapacity] = {};
   DWORD size = sizeof appData;
-  if (RegQueryValueExA(environment.key, "APPDATA", nullptr, nullptr,
+  if (RegQueryValueExA(environment.get(), "APPDATA", nullptr, nullptr,
                        reinterpret_cast<BYTE*>(appData), &size) != ERROR_SUCCESS)
     return;
   // Taken as stored: an environment reference in it is not expanded. A value that fills the

@@ -12,3 +12,8 @@ inline std::string BesideProgram(const char* fileName) {
   const std::string program(path);
   return program.substr(0, program.find_last_of('\\') + 1) + fileName;
 }
+
+// The kit as it ships, gathered by the build two folders up from the Wine tests.
+inline std::string KitFolder() {
+  return BesideProgram("..\\..\\kit");
+}

@@ -15,10 +15,7 @@ namespace {
 
 // A picture of each page the demo goes through, for people to look at, beside the demo's programs.
 void Picture(HWND window, const char* name) {
-  const std::string folder = BesideProgram("demo-screenshots");
-  CreateDirectoryA(folder.c_str(), nullptr);
-  const auto image = robot::CaptureWindow(window);
-  if (image) robot::WriteBitmapFile(*image, folder + "\\" + name + ".bmp");
+  robot::SavePicture(window, BesideProgram("demo-screenshots"), name);
 }
 
 int Fail(const char* what) {
@@ -28,9 +25,8 @@ int Fail(const char* what) {
 
 // Starts one of the kit's programs from the kit's folder, its working directory.
 robot::Process StartFromKit(const char* program) {
-  const std::string kit = BesideProgram("..\\..\\kit");
   robot::LetWineManageWindows(program);
-  return robot::Process::Start(kit + "\\" + program, "", kit);
+  return robot::Process::Start(KitFolder() + "\\" + program, "", KitFolder());
 }
 
 // A program that did its job ends by itself; one that shows a message waits for the user.

@@ -7,18 +7,9 @@
 
 using robot::DluRect;
 
-// The kit as it ships, gathered by the build.
-std::string KitFolder() {
-  return BesideProgram("..\\..\\kit");
-}
-
-// Saves a picture of `window` for people to look at; the build turns them into PNG files.
 void SaveScreenshot(HWND window, const char* name) {
-  const std::string folder = BesideProgram("screenshots");
-  CreateDirectoryA(folder.c_str(), nullptr);
-  const auto image = robot::CaptureWindow(window);
-  ASSERT_TRUE(image.has_value()) << "no picture of " << name;
-  EXPECT_TRUE(robot::WriteBitmapFile(*image, folder + "\\" + name + ".bmp"));
+  EXPECT_TRUE(robot::SavePicture(window, BesideProgram("screenshots"), name))
+      << "no picture of " << name;
 }
 
 void ExpectLayout(const robot::Dialog& dialog, const std::vector<Expected>& layout) {

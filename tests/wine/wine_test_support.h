@@ -7,10 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include "beside_program.h"
 #include "robot.h"
-
-// The kit as it ships, gathered by the build.
-std::string KitFolder();
 
 // Saves a picture of `window` for people to look at, in the tests' screenshots folder.
 void SaveScreenshot(HWND window, const char* name);

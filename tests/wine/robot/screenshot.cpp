@@ -133,4 +133,10 @@ std::optional<Image> ReadBitmapFile(const std::string& path) {
   return image;
 }
 
+bool SavePicture(HWND window, const std::string& folder, const std::string& name) {
+  CreateDirectoryA(folder.c_str(), nullptr);
+  const std::optional<Image> image = CaptureWindow(window);
+  return image && WriteBitmapFile(*image, folder + "\\" + name + ".bmp");
+}
+
 }  // namespace robot

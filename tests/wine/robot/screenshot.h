@@ -31,6 +31,9 @@ struct Image {
 std::optional<Image> CaptureWindow(HWND window, DWORD timeoutMs = kDefaultTimeoutMs);
 
 bool WriteBitmapFile(const Image& image, const std::string& path);
+
+// Captures `window` into `folder`\`name`.bmp, making the folder when needed.
+bool SavePicture(HWND window, const std::string& folder, const std::string& name);
 std::optional<Image> ReadBitmapFile(const std::string& path);
 
 }  // namespace robot
