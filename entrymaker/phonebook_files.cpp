@@ -2,6 +2,31 @@
 
 #include <cstring>
 
+namespace {
+
+// The first "[" that begins a line in [from, end), where `from` is past a line's first character.
+const char* FindHeaderStart(const char* from, const char* end) {
+  while (from < end) {
+    const char* bracket = static_cast<const char*>(std::memchr(from, '[', end - from));
+    if (!bracket) return nullptr;
+    if (bracket[-1] == '\n') return bracket;
+    from = bracket + 1;
+  }
+  return nullptr;
+}
+
+// Whether every LF in `lines`, which begins a line, has a CR right before it. Written without
+// an early exit so that the compiler can check many characters at once.
+bool EveryLineEndIsCrLf(std::string_view lines) {
+  if (lines.empty()) return true;
+  unsigned char bare = lines[0] == '\n';
+  for (size_t i = 1; i < lines.size(); ++i)
+    bare |= static_cast<unsigned char>((lines[i] == '\n') & (lines[i - 1] != '\r'));
+  return bare == 0;
+}
+
+}  // namespace
+
 LineSource::Read FileLineSource::ReadLine(std::string_view& line) {
   bool partial = false;  // part of the line came from an earlier piece of the file
   for (;;) {
@@ -42,17 +67,46 @@ LineSource::Read FileLineSource::ReadLine(std::string_view& line) {
   return Read::kLine;
 }
 
-bool FileLineSink::WriteLine(std::string_view line) {
-  if (filled_ + line.size() + 2 > sizeof pending_) {
-    if (!WritePending()) return false;
-    // A line longer than the whole buffer goes out on its own.
-    if (line.size() + 2 > sizeof pending_)
-      return WriteAll(line.data(), line.size()) && WriteAll("\r\n", 2);
+LineSource::Read FileLineSource::CopyToNextHeader(LineSink& out, std::string_view& header) {
+  for (;;) {
+    // The whole lines in what is already read, up to a header or to the last line end.
+    const char* start = buffer_ + at_;
+    const char* end = buffer_ + filled_;
+    const char* stop = start;
+    if (start < end && *start != '[') {
+      stop = FindHeaderStart(start + 1, end);
+      if (!stop)
+        for (stop = end; stop > start && stop[-1] != '\n';) --stop;
+    }
+    if (stop != start) {
+      if (!out.WriteLines(std::string_view(start, stop - start))) return Read::kError;
+      at_ += static_cast<DWORD>(stop - start);
+      continue;
+    }
+    // The next line is a header, runs over the end of what is read, or is not read yet.
+    const Read read = ReadLine(header);
+    if (read != Read::kLine || (!header.empty() && header.front() == '[')) return read;
+    if (!out.WriteLine(header)) return Read::kError;
   }
-  std::memcpy(pending_ + filled_, line.data(), line.size());
-  filled_ += line.size();
-  pending_[filled_++] = '\r';
-  pending_[filled_++] = '\n';
+}
+
+bool FileLineSink::WriteLine(std::string_view line) {
+  return Append(line.data(), line.size()) && Append("\r\n", 2);
+}
+
+bool FileLineSink::WriteLines(std::string_view lines) {
+  if (!EveryLineEndIsCrLf(lines)) return LineSink::WriteLines(lines);
+  return Append(lines.data(), lines.size());
+}
+
+bool FileLineSink::Append(const char* data, size_t size) {
+  if (filled_ + size > sizeof pending_) {
+    if (!WritePending()) return false;
+    // Text longer than the whole buffer goes out on its own.
+    if (size > sizeof pending_) return WriteAll(data, size);
+  }
+  std::memcpy(pending_ + filled_, data, size);
+  filled_ += size;
   return true;
 }
 

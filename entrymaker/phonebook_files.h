@@ -11,6 +11,8 @@ class FileLineSource : public LineSource {
  public:
   explicit FileLineSource(HANDLE file) : file_(file) {}
   Read ReadLine(std::string_view& line) override;
+  // Passes the whole lines already read on in one piece, up to the next header.
+  Read CopyToNextHeader(LineSink& out, std::string_view& header) override;
 
  private:
   HANDLE file_;
@@ -27,10 +29,13 @@ class FileLineSink : public LineSink {
  public:
   explicit FileLineSink(HANDLE file) : file_(file) {}
   bool WriteLine(std::string_view line) override;
+  // Lines that already end in CR LF go out as they are, without being taken apart.
+  bool WriteLines(std::string_view lines) override;
   bool Finish();
 
  private:
   bool WritePending();
+  bool Append(const char* data, size_t size);
   bool WriteAll(const char* data, size_t size);
 
   HANDLE file_;

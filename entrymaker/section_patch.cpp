@@ -21,7 +21,7 @@ bool IsSectionHeader(std::string_view line) {
 bool CopyThroughSectionHeader(LineSource& in, LineSink& out, std::string_view entryName) {
   const std::string header = "[" + std::string(entryName) + "]";
   std::string_view line;
-  while (in.ReadLine(line) == LineSource::Read::kLine) {
+  while (in.CopyToNextHeader(out, line) == LineSource::Read::kLine) {
     if (!out.WriteLine(line)) return false;
     if (line == header) return true;
   }
@@ -42,6 +42,25 @@ bool ReplaceNextSetting(std::vector<std::string>& section, size_t& from,
 }
 
 }  // namespace
+
+bool LineSink::WriteLines(std::string_view lines) {
+  while (!lines.empty()) {
+    const size_t end = lines.find('\n');
+    std::string_view line = lines.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (!WriteLine(line)) return false;
+    lines.remove_prefix(end == std::string_view::npos ? lines.size() : end + 1);
+  }
+  return true;
+}
+
+LineSource::Read LineSource::CopyToNextHeader(LineSink& out, std::string_view& header) {
+  for (;;) {
+    const Read read = ReadLine(header);
+    if (read != Read::kLine || IsSectionHeader(header)) return read;
+    if (!out.WriteLine(header)) return Read::kError;
+  }
+}
 
 bool PatchEntrySection(LineSource& in, LineSink& out, std::string_view entryName) {
   if (!CopyThroughSectionHeader(in, out, entryName)) return false;
@@ -76,7 +95,7 @@ bool PatchEntrySection(LineSource& in, LineSink& out, std::string_view entryName
   if (haveNext && !out.WriteLine(next)) return false;
   std::string_view line;
   for (;;) {
-    const LineSource::Read read = in.ReadLine(line);
+    const LineSource::Read read = in.CopyToNextHeader(out, line);
     if (read == LineSource::Read::kEnd) return true;
     if (read == LineSource::Read::kError || !out.WriteLine(line)) return false;
   }

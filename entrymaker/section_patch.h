@@ -4,6 +4,17 @@
 #include <string>
 #include <string_view>
 
+// Where the copy goes: each line followed by CR LF.
+class LineSink {
+ public:
+  virtual ~LineSink() = default;
+  // False when the line could not be written.
+  virtual bool WriteLine(std::string_view line) = 0;
+  // Writes whole lines at once: `lines` ends with LF, and a CR right before an LF belongs to the
+  // line's end. The sink may take text whose ends are all CR LF as it stands.
+  virtual bool WriteLines(std::string_view lines);
+};
+
 // Where the phonebook's lines come from: each without its line end, a CR before the LF included.
 // A line read stays valid until the next read, so that lines need not be copied on their way.
 class LineSource {
@@ -11,13 +22,11 @@ class LineSource {
   enum class Read { kLine, kEnd, kError };
   virtual ~LineSource() = default;
   virtual Read ReadLine(std::string_view& line) = 0;
-};
-
-// Where the copy goes: each line followed by CR LF. False when the line could not be written.
-class LineSink {
- public:
-  virtual ~LineSink() = default;
-  virtual bool WriteLine(std::string_view line) = 0;
+  // Copies lines to `out` up to the next line that begins with "[", which it gives in `header`
+  // unwritten. Most of a phonebook lies outside the entry's section, and a source that holds
+  // many lines at once can pass them on together. kError when a line could not be read or
+  // written.
+  virtual Read CopyToNextHeader(LineSink& out, std::string_view& header);
 };
 
 // Copies `in` to `out`, setting the thirteen settings lines of the section headed

@@ -147,6 +147,13 @@ BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags
     return Fail(ERROR_ALREADY_EXISTS, FALSE);
   // rename() replaces the target in one step, as the replacing move does.
   if (std::rename(from.c_str(), to.c_str()) != 0) return Fail(ERROR_ACCESS_DENIED, FALSE);
+  // Write-through returns only once the move is on disk: the folder's new entry is flushed.
+  if (flags & MOVEFILE_WRITE_THROUGH) {
+    const int folder = ::open(std::filesystem::path(to).parent_path().c_str(), O_RDONLY);
+    const bool flushed = folder >= 0 && ::fsync(folder) == 0;
+    if (folder >= 0) ::close(folder);
+    if (!flushed) return Fail(ERROR_WRITE_FAULT, FALSE);
+  }
   return TRUE;
 }
 

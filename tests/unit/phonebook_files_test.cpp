@@ -1,0 +1,112 @@
+#include <optional>
+#include <random>
+#include <string>
+
+#include "phonebook_files.h"
+#include "platform.h"
+#include "sim_test.h"
+#include "text_lines.h"
+#include "unique_handle.h"
+
+namespace {
+
+constexpr char kPhonebook[] = "C:\\pbk\\rasphone.pbk";
+constexpr char kCopy[] = "C:\\pbk\\copy.pbk";
+constexpr size_t kPiece = 64 * 1024;  // what the file source reads at a time
+
+class PhonebookFilesTest : public SimTest {
+ protected:
+  // The patch through the files, which passes most lines on in whole pieces.
+  std::optional<std::string> PatchFile(const std::string& phonebook) {
+    winsim::AddFile(kPhonebook, phonebook);
+    bool patched = false;
+    {
+      File in(CreateFileA(kPhonebook, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+      File out(CreateFileA(kCopy, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr));
+      EXPECT_TRUE(in && out);
+      FileLineSource source(in.get());
+      FileLineSink sink(out.get());
+      patched = PatchEntrySection(source, sink, "GPRS Connection") && sink.Finish();
+    }
+    if (!patched) return std::nullopt;
+    return winsim::FileContents(kCopy);
+  }
+};
+
+// The same patch line by line, which the pieces must match byte for byte.
+std::optional<std::string> PatchByLine(const std::string& phonebook) {
+  TextSource in(phonebook);
+  TextSink out;
+  if (!PatchEntrySection(in, out, "GPRS Connection")) return std::nullopt;
+  return out.text;
+}
+
+// A phonebook of random lines: headers, keys with and without leading blanks, LF and CR LF
+// ends, stray CRs, empty and very long lines, the entry's header among them or not.
+std::string RandomPhonebook(std::mt19937& random) {
+  static const char* const kLines[] = {"[Home]",
+                                       "[GPRS Connection]",
+                                       " [GPRS Connection]",
+                                       "[GPRS Connection]\r",
+                                       "Protocol=1",
+                                       "  Compression=1",
+                                       "IpFrameSize=1006",
+                                       "ConnectBPS=9600",
+                                       "ms_msclient=1",
+                                       "HwFlowControl=1",
+                                       "PreviewUserPw=0",
+                                       "IpNameAssign=2",
+                                       "Encoding=1",
+                                       "",
+                                       "\r",
+                                       "x[y]",
+                                       "[",
+                                       "PhoneNumber=*99#"};
+  const size_t size = 3 * kPiece / 2 + random() % (3 * kPiece);
+  std::string text;
+  while (text.size() < size) {
+    const unsigned pick = random() % 24;
+    if (pick < std::size(kLines))
+      text += kLines[pick];
+    else if (pick < 23)
+      text += std::string(random() % 90, 'a' + static_cast<char>(random() % 26));
+    else
+      text += std::string(random() % (2 * kPiece), 'L');
+    text += random() % 5 == 0 ? "\n" : "\r\n";
+  }
+  if (random() % 2) text.resize(text.size() - 1 - random() % 2);  // a last line without an end
+  return text;
+}
+
+TEST_F(PhonebookFilesTest, WholePiecesGiveTheSameCopyAsLineByLine) {
+  std::mt19937 random(20261208);
+  int patched = 0;
+  for (int round = 0; round < 60; ++round) {
+    const std::string phonebook = RandomPhonebook(random);
+    SCOPED_TRACE("round " + std::to_string(round) + ", " + std::to_string(phonebook.size()) +
+                 " bytes");
+    const std::optional<std::string> expected = PatchByLine(phonebook);
+    ASSERT_EQ(PatchFile(phonebook), expected);
+    if (expected) ++patched;
+  }
+  // Both outcomes must have been met for the comparison to mean something.
+  EXPECT_GT(patched, 5);
+  EXPECT_LT(patched, 55);
+}
+
+TEST_F(PhonebookFilesTest, LinesThatMeetTheEndOfAPieceAreCutNowhere) {
+  const std::string entry = "[GPRS Connection]\r\nProtocol=1\r\n";
+  const std::string patched = "[GPRS Connection]\r\nProtocol=0\r\n";
+  // The header starts a piece, the header's CR ends one, or the LF before the header ends one.
+  for (size_t gap : {size_t{0}, size_t{1}, size_t{2}, size_t{17}}) {
+    SCOPED_TRACE("header " + std::to_string(gap) + " bytes before the end of a piece");
+    std::string filler = "[Old]\r\n";
+    filler += std::string(kPiece - gap - filler.size() - 2, 'f') + "\r\n";
+    EXPECT_EQ(PatchFile(filler + entry + "Tail=1\n"), filler + patched + "Tail=1\r\n");
+    EXPECT_EQ(PatchFile(filler + "\n" + entry), filler + "\r\n" + patched);
+  }
+}
+
+}  // namespace
