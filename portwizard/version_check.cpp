@@ -11,3 +11,22 @@ bool IsSupportedWindows() {
   if (!GetVersionExA(&version)) return false;
   return IsSupportedVersion(version.dwPlatformId, version.dwMajorVersion);
 }
+
+bool RunsUnderWow64() {
+  // kernel32 has IsWow64Process from Windows XP SP2 on; a system without it has no 64-bit
+  // edition to run under, and asking by name keeps the program starting on Windows 2000.
+  using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
+  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+  if (!kernel) return false;
+  // Through void(*)(), the one function-pointer type that converts to any other without a warning.
+  const auto isWow64Process = reinterpret_cast<IsWow64ProcessFunction>(
+      reinterpret_cast<void (*)()>(GetProcAddress(kernel, "IsWow64Process")));
+  BOOL underWow64 = FALSE;
+  return isWow64Process && isWow64Process(GetCurrentProcess(), &underWow64) && underWow64;
+}
+
+SystemFit CheckSystem() {
+  if (!IsSupportedWindows()) return SystemFit::kUnsupportedWindows;
+  if (RunsUnderWow64()) return SystemFit::kWrongBuild;
+  return SystemFit::kInstall;
+}

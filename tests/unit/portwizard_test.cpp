@@ -148,4 +148,25 @@ TEST_F(PortWizardInstallTest, TheVersionIsAskedOfTheRunningSystem) {
   EXPECT_FALSE(IsSupportedWindows());
 }
 
+TEST_F(PortWizardInstallTest, TheThirtyTwoBitKitStopsOnSixtyFourBitWindows) {
+  winsim::SetWindowsVersion(VER_PLATFORM_WIN32_NT, 10, 0);
+  EXPECT_EQ(CheckSystem(), SystemFit::kInstall);
+  winsim::SetWow64(true);
+  EXPECT_EQ(CheckSystem(), SystemFit::kWrongBuild);
+  EXPECT_EQ(winsim::CallsTo("IsWow64Process").size(), 2u);
+  // The version comes first: an old system is told so, whatever it runs on.
+  winsim::SetWindowsVersion(VER_PLATFORM_WIN32_NT, 4, 0);
+  EXPECT_EQ(CheckSystem(), SystemFit::kUnsupportedWindows);
+  // Windows 2000 and XP before SP2 lack IsWow64Process, and have no 64-bit edition under them.
+  winsim::SetWindowsVersion(VER_PLATFORM_WIN32_NT, 5, 0);
+  winsim::SetWow64(std::nullopt);
+  EXPECT_EQ(CheckSystem(), SystemFit::kInstall);
+  // A question the system cannot answer does not stop the install; the driver update would
+  // still report its own failure.
+  winsim::SetWow64(true);
+  winsim::FailCall("IsWow64Process", 1, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(CheckSystem(), SystemFit::kInstall);
+  EXPECT_EQ(CheckSystem(), SystemFit::kWrongBuild);
+}
+
 }  // namespace

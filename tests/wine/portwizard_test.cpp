@@ -243,4 +243,24 @@ TEST_F(PortWizardPages, OnlyWindows2000AndLaterGetThePage) {
   }
 }
 
+// The test is built for the kit's architecture, so it runs under WOW64 exactly when the program
+// does: only a 32-bit Wine in a 64-bit prefix makes the case.
+TEST_F(PortWizardPages, TheThirtyTwoBitKitOnSixtyFourBitWindowsInstallsNothing) {
+  BOOL underWow64 = FALSE;
+  ASSERT_TRUE(IsWow64Process(GetCurrentProcess(), &underWow64));
+  if (!underWow64) GTEST_SKIP() << "the kit runs natively here";
+  HWND box = Start("PortWizard");
+  ASSERT_NE(box, nullptr);
+  const robot::MessageBoxContent message = robot::ReadMessageBox(box);
+  EXPECT_EQ(message.text,
+            "This is the 32-bit set-up kit. On 64-bit Windows, please use the 64-bit kit.");
+  EXPECT_EQ(message.owner, nullptr);
+  EXPECT_TRUE(message.hasIcon);
+  ASSERT_EQ(message.buttons.size(), 1u);
+  SaveScreenshot(box, "portwizard_wrong_build");
+  robot::Click(message.buttons[0].window);
+  ExpectEndsQuietly();
+  EXPECT_TRUE(FindModems(kHardwareId).empty());
+}
+
 }  // namespace

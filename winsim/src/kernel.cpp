@@ -104,6 +104,11 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
   ApiCall call("GetProcAddress", {{"module", Handle(module)}, {"procName", Text(procName)}});
   if (call.fault()) return Fail(call.fault(), FARPROC{nullptr});
   State& m = Machine();
+  if (IsKernel32(module)) {
+    if (!procName || std::strcmp(procName, "IsWow64Process") != 0 || !m.underWow64)
+      return Fail(ERROR_PROC_NOT_FOUND, FARPROC{nullptr});
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&IsWow64Process));
+  }
   if (m.modules.count(Token(module)) == 0) return Fail(ERROR_INVALID_HANDLE, FARPROC{nullptr});
   if (!procName || std::strcmp(procName, "UpdateDriverForPlugAndPlayDevicesA") != 0 ||
       !m.newdev.exportsUpdate)

@@ -10,7 +10,28 @@ using namespace winsim::detail;
 namespace {
 // The one module a program under test is: its own executable.
 const HMODULE kProgram = reinterpret_cast<HMODULE>(uintptr_t{0x400000});
+// kernel32, always loaded; its handle is not counted as open.
+const HMODULE kKernel32 = reinterpret_cast<HMODULE>(uintptr_t{0x7c800000});
+// The pseudo handle Windows gives for the current process.
+const HANDLE kCurrentProcess = reinterpret_cast<HANDLE>(~uintptr_t{0});
 }  // namespace
+
+bool winsim::detail::IsKernel32(HMODULE module) {
+  return module == kKernel32;
+}
+
+HANDLE WINAPI GetCurrentProcess() {
+  return kCurrentProcess;
+}
+
+BOOL WINAPI IsWow64Process(HANDLE process, PBOOL wow64Process) {
+  ApiCall call("IsWow64Process", {{"process", Handle(process)}});
+  if (call.fault()) return Fail(call.fault(), FALSE);
+  if (process != kCurrentProcess) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  if (!wow64Process) return Fail(ERROR_NOACCESS, FALSE);
+  *wow64Process = Machine().underWow64.value_or(false) ? TRUE : FALSE;
+  return TRUE;
+}
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA versionInfo) {
   ApiCall call("GetVersionExA",
@@ -42,8 +63,10 @@ DWORD WINAPI GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer) {
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
   ApiCall call("GetModuleHandleA", {{"moduleName", Text(moduleName)}});
   if (call.fault()) return Fail(call.fault(), HMODULE{nullptr});
-  if (moduleName) return Fail(ERROR_MOD_NOT_FOUND, HMODULE{nullptr});
-  return kProgram;
+  if (!moduleName) return kProgram;
+  if (EqualNoCase(moduleName, "kernel32.dll") || EqualNoCase(moduleName, "kernel32"))
+    return kKernel32;
+  return Fail(ERROR_MOD_NOT_FOUND, HMODULE{nullptr});
 }
 
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {

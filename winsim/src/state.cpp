@@ -322,6 +322,10 @@ void SetWindowsVersion(DWORD platformId, DWORD major, DWORD minor) {
   m.minorVersion = minor;
 }
 
+void SetWow64(std::optional<bool> underWow64) {
+  Machine().underWow64 = underWow64;
+}
+
 void SetCurrentDirectory(std::optional<std::string> path, DWORD code) {
   Machine().currentDirectory = std::move(path);
   Machine().currentDirectoryError = code;

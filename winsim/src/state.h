@@ -67,6 +67,7 @@ struct State {
   DWORD platformId = VER_PLATFORM_WIN32_NT;
   DWORD majorVersion = 5;
   DWORD minorVersion = 1;
+  std::optional<bool> underWow64 = false;
   std::optional<std::string> currentDirectory = std::string("C:\\Kit");
   DWORD currentDirectoryError = ERROR_ACCESS_DENIED;
   std::map<UINT, std::string> strings;
@@ -113,5 +114,6 @@ bool IsOpenOrHeld(const std::string& hostPath);
 // Whether the REG_MULTI_SZ bytes hold `id` as a whole entry; never reads past `bytes`.
 bool MultiSzHolds(const std::vector<BYTE>& bytes, std::string_view id);
 void* Allocate(size_t bytes, bool zero);
+bool IsKernel32(HMODULE module);
 
 }  // namespace winsim::detail

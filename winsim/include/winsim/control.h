@@ -108,6 +108,9 @@ void SetDbcsLeadBytes(std::vector<std::pair<BYTE, BYTE>> ranges);
 
 // What GetVersionExA reports: Windows XP (NT 5.1) after Reset.
 void SetWindowsVersion(DWORD platformId, DWORD major, DWORD minor);
+// Whether the program runs as a 32-bit process on 64-bit Windows, as IsWow64Process tells; none
+// makes kernel32 lack IsWow64Process, as before Windows XP SP2. False after Reset.
+void SetWow64(std::optional<bool> underWow64);
 // The process's current directory; none makes GetCurrentDirectoryA fail with `code`.
 void SetCurrentDirectory(std::optional<std::string> path, DWORD code = ERROR_ACCESS_DENIED);
 // The string table of the program under test.

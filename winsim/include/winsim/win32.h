@@ -306,6 +306,9 @@ BOOL WINAPI IsDBCSLeadByte(BYTE testChar);
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA versionInfo);
 DWORD WINAPI GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer);
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
+HANDLE WINAPI GetCurrentProcess();
+// Reached only through GetProcAddress: kernel32 has it from Windows XP SP2 on.
+BOOL WINAPI IsWow64Process(HANDLE process, PBOOL wow64Process);
 
 // Resources of the program under test.
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);
