@@ -10,6 +10,9 @@ HOST_PACKAGES := cmake g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
 deps:
 	@scripts/install-deps.sh $(HOST_PACKAGES)
 
+# The 64-bit build comes after the 32-bit one: its installer that carries both kits needs the
+# 32-bit kit.
+win64: win32
 host host-asan win32 win64: deps
 	@echo "== building $@"
 	@cmake --preset $@ >/dev/null
@@ -31,10 +34,12 @@ test: build
 demo: win32 win64
 	@scripts/demo.sh
 
-# The installers and zips of both builds, in build/dist.
+# The installers and zips of both builds, in build/dist: GprsModemKit-Setup.exe places the kit that
+# matches the machine; the -x86 and -x64 installers place one kind only.
 dist: win32 win64
 	@mkdir -p build/dist
-	@cp build/win32/dist/GprsModemKit-Setup.exe build/win64/dist/GprsModemKit-Setup-x64.exe build/dist/
+	@cp build/win64/dist/GprsModemKit-Setup.exe build/win32/dist/GprsModemKit-Setup-x86.exe \
+	    build/win64/dist/GprsModemKit-Setup-x64.exe build/dist/
 	@rm -f build/dist/GprsModemKit.zip build/dist/GprsModemKit-x64.zip
 	@cd build/win32/kit && zip -q -j ../../dist/GprsModemKit.zip *
 	@cd build/win64/kit && zip -q -j ../../dist/GprsModemKit-x64.zip *

@@ -2,22 +2,33 @@
 ; programs in their order from that folder, and registers an uninstaller that removes the files.
 ; The modem and the dial-up entry stay: they are the user's configuration, not the kit's files.
 ;
-;   makensis -DKIT=<folder with the kit's files> -DOUTFILE=<installer> [-DX64] gprs-modem-kit.nsi
+;   makensis -DKIT32=<32-bit kit folder> -DOUTFILE=<installer> gprs-modem-kit.nsi
+;   makensis -DKIT64=<64-bit kit folder> -DOUTFILE=<installer> gprs-modem-kit.nsi
+;   makensis -DKIT32=<...> -DKIT64=<...> -DOUTFILE=<installer> gprs-modem-kit.nsi
+;
+; Given both kits, the installer places the one that matches the machine: on 64-bit Windows a
+; 32-bit process cannot install a driver, so the 32-bit kit would fail there.
 
-!ifdef X64
+!include LogicLib.nsh
+!include x64.nsh
+
+; The installer is a 32-bit program whenever it carries the 32-bit kit, so that it starts on every
+; machine. -DSTUB64 makes it a 64-bit program all the same, for tests on a machine that cannot
+; start 32-bit programs.
+!ifdef STUB64
 Target amd64-unicode
-!else
+; A 64-bit program knows at build time that it runs on 64-bit Windows, which leaves the other
+; branch of each choice without a way in.
+!pragma warning disable 6012
+!else ifdef KIT32
 Target x86-unicode
+!else
+Target amd64-unicode
 !endif
 
 Name "GPRS Modem Kit"
 OutFile "${OUTFILE}"
 RequestExecutionLevel admin
-!ifdef X64
-InstallDir "$PROGRAMFILES64\GPRS Modem Kit"
-!else
-InstallDir "$PROGRAMFILES\GPRS Modem Kit"
-!endif
 ShowInstDetails show
 VIProductVersion 1.0.0.1
 VIAddVersionKey "ProductName" "GPRS Modem Kit"
@@ -26,23 +37,74 @@ VIAddVersionKey "FileDescription" "GPRS Modem Kit set-up"
 VIAddVersionKey "LegalCopyright" "GPRS Modem Kit developers"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\GprsModemKit"
+!define FOLDER_NAME "GPRS Modem Kit"
 
 Page directory
 Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
-Section "GPRS Modem Kit"
-!ifdef X64
-  SetRegView 64
+; Whether this installer places the 64-bit kit on the machine it runs on.
+!macro PlacesX64Kit result
+!ifdef KIT32 & KIT64
+  ${If} ${RunningX64}
+    StrCpy ${result} 1
+  ${Else}
+    StrCpy ${result} 0
+  ${EndIf}
+!else ifdef KIT64
+  StrCpy ${result} 1
+!else
+  StrCpy ${result} 0
 !endif
+!macroend
+
+!macro KitFiles FOLDER
+  File "${FOLDER}/InfInstall.dll"
+  File "${FOLDER}/PortWizard.exe"
+  File "${FOLDER}/InitWriter.exe"
+  File "${FOLDER}/EntryMaker.exe"
+  File "${FOLDER}/wwandev.inf"
+!macroend
+
+Var X64Kit
+
+Function .onInit
+  !insertmacro PlacesX64Kit $X64Kit
+  ${If} $X64Kit == 1
+    SetRegView 64
+  ${EndIf}
+  ; A folder given with /D= stands; otherwise the Program Files of the kit's own kind.
+  ${If} $INSTDIR == ""
+    ${If} $X64Kit == 1
+      StrCpy $INSTDIR "$PROGRAMFILES64\${FOLDER_NAME}"
+    ${Else}
+      StrCpy $INSTDIR "$PROGRAMFILES\${FOLDER_NAME}"
+    ${EndIf}
+  ${EndIf}
+FunctionEnd
+
+Function un.onInit
+  !insertmacro PlacesX64Kit $X64Kit
+  ${If} $X64Kit == 1
+    SetRegView 64
+  ${EndIf}
+FunctionEnd
+
+Section "GPRS Modem Kit"
   ; The programs look for wwandev.inf in their working directory, which SetOutPath also sets.
   SetOutPath "$INSTDIR"
-  File "${KIT}/InfInstall.dll"
-  File "${KIT}/PortWizard.exe"
-  File "${KIT}/InitWriter.exe"
-  File "${KIT}/EntryMaker.exe"
-  File "${KIT}/wwandev.inf"
+!ifdef KIT32 & KIT64
+  ${If} $X64Kit == 1
+    !insertmacro KitFiles "${KIT64}"
+  ${Else}
+    !insertmacro KitFiles "${KIT32}"
+  ${EndIf}
+!else ifdef KIT64
+  !insertmacro KitFiles "${KIT64}"
+!else
+  !insertmacro KitFiles "${KIT32}"
+!endif
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "GPRS Modem Kit"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "1.0.0.1"
@@ -61,9 +123,6 @@ done:
 SectionEnd
 
 Section "Uninstall"
-!ifdef X64
-  SetRegView 64
-!endif
   Delete "$INSTDIR\InfInstall.dll"
   Delete "$INSTDIR\PortWizard.exe"
   Delete "$INSTDIR\InitWriter.exe"

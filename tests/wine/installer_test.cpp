@@ -1,8 +1,9 @@
-// The kit's installer run silently in the prefix: it places the kit and registers its uninstaller,
-// and the uninstaller takes the files away again.
+// The kit's installers run silently in the prefix: each places a kit of the right kind and
+// registers its uninstaller, and the uninstaller takes the files away again.
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 
 #include "beside_program.h"
@@ -19,10 +20,39 @@ bool Exists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string InstallFolder() {
-  char programFiles[MAX_PATH] = {};
-  GetEnvironmentVariableA("ProgramFiles", programFiles, sizeof programFiles);
-  return std::string(programFiles) + "\\GPRS Modem Kit";
+std::string Environment(const char* name) {
+  char value[MAX_PATH] = {};
+  const DWORD length = GetEnvironmentVariableA(name, value, sizeof value);
+  return length > 0 && length < sizeof value ? value : "";
+}
+
+// Where an installer puts a kit: the Program Files of the kit's own kind.
+std::string InstallFolder(bool x64Kit) {
+  const std::string programW6432 = Environment("ProgramW6432");
+  const std::string programFiles =
+      x64Kit && !programW6432.empty() ? programW6432 : Environment("ProgramFiles");
+  return programFiles + "\\GPRS Modem Kit";
+}
+
+// The machine a Windows program is built for, from its PE header; 0 when it cannot be read.
+WORD MachineOf(const std::string& path) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return 0;
+  unsigned char header[4096] = {};
+  const size_t read = std::fread(header, 1, sizeof header, file);
+  std::fclose(file);
+  if (read < 0x40) return 0;
+  const DWORD pe =
+      header[0x3c] | header[0x3d] << 8 | header[0x3e] << 16 | DWORD{header[0x3f]} << 24;
+  if (pe > read - 6 ||
+      std::string(reinterpret_cast<char*>(header + pe), 4) != std::string("PE\0\0", 4))
+    return 0;
+  return static_cast<WORD>(header[pe + 4] | header[pe + 5] << 8);
+}
+
+[[maybe_unused]] bool MachineIsX64() {
+  BOOL underWow64 = FALSE;
+  return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &underWow64) && underWow64);
 }
 
 std::string UninstallValue(const char* name) {
@@ -42,19 +72,47 @@ int RunToEnd(const std::string& program, const std::string& arguments) {
   return static_cast<int>(process.ExitCode().value_or(99));
 }
 
-TEST(Installer, PlacesTheKitAndTakesItAwayAgain) {
-  const std::string folder = InstallFolder();
-  ASSERT_EQ(RunToEnd(BesideProgram("..\\..\\dist\\" KIT_INSTALLER), "/S"), 0);
+// Installs silently, checks the kit is in place and of the kind it should be, and uninstalls.
+// False, with nothing done, when the installer cannot be started here at all.
+bool InstallAndUninstall(const std::string& installer, bool x64Kit) {
+  const std::string folder = InstallFolder(x64Kit);
+  const std::string path = BesideProgram(("..\\..\\dist\\" + installer).c_str());
+  EXPECT_TRUE(Exists(path)) << path;
+  robot::Process install = robot::Process::Start(path, "/S", "");
+  if (!install.started()) return false;
+  EXPECT_TRUE(install.WaitForExit(60000));
+  EXPECT_EQ(install.ExitCode().value_or(99), 0u);
   for (const char* file : kFiles) EXPECT_TRUE(Exists(folder + "\\" + file)) << file;
+  const WORD machine = x64Kit ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
+  for (const char* program : {"InfInstall.dll", "PortWizard.exe", "EntryMaker.exe"})
+    EXPECT_EQ(MachineOf(folder + "\\" + program), machine) << program;
   EXPECT_EQ(UninstallValue("DisplayName"), "GPRS Modem Kit");
   EXPECT_EQ(UninstallValue("UninstallString"), "\"" + folder + "\\Uninstall.exe\"");
 
   // "_?=" keeps the uninstaller in place, so that its end is the end of the uninstall.
-  ASSERT_EQ(RunToEnd(folder + "\\Uninstall.exe", "/S _?=" + folder), 0);
+  EXPECT_EQ(RunToEnd(folder + "\\Uninstall.exe", "/S _?=" + folder), 0);
   for (const char* file : kFiles) EXPECT_FALSE(Exists(folder + "\\" + file)) << file;
   EXPECT_EQ(UninstallValue("DisplayName"), "");
   DeleteFileA((folder + "\\Uninstall.exe").c_str());
   RemoveDirectoryA(folder.c_str());
+  return true;
+}
+
+TEST(Installer, PlacesThisBuildsKitAndTakesItAwayAgain) {
+  EXPECT_TRUE(InstallAndUninstall(KIT_INSTALLER, sizeof(void*) == 8));
+}
+
+TEST(Installer, WithBothKitsPlacesTheOneThatMatchesTheMachine) {
+#ifdef KIT_MATCHING_INSTALLER
+  // The installer is a 32-bit program, so that it starts on every machine. Where Wine cannot
+  // start 32-bit programs, its 64-bit twin from the same script makes the same choice.
+  if (!InstallAndUninstall(KIT_MATCHING_INSTALLER, MachineIsX64())) {
+    std::printf("32-bit programs cannot start here: the installer's 64-bit twin is used\n");
+    EXPECT_TRUE(InstallAndUninstall(KIT_MATCHING_STUB64, MachineIsX64()));
+  }
+#else
+  GTEST_SKIP() << "this build makes no installer with both kits";
+#endif
 }
 
 }  // namespace
