@@ -1,18 +1,34 @@
 #include "phonebook_files.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
 
-// The first "[" that begins a line in [from, end), where `from` is past a line's first character.
-const char* FindHeaderStart(const char* from, const char* end) {
-  while (from < end) {
-    const char* bracket = static_cast<const char*>(std::memchr(from, '[', end - from));
-    if (!bracket) return nullptr;
-    if (bracket[-1] == '\n') return bracket;
-    from = bracket + 1;
+// Where the line `wanted` (not empty) stands whole in [start, end), `start` being a line's start:
+// its first character, with `next` set past its line end; null when it is not there.
+const char* FindLine(const char* start, const char* end, std::string_view wanted,
+                     const char*& next) {
+  for (const char* from = start; from < end;) {
+    const char* first = static_cast<const char*>(std::memchr(from, wanted.front(), end - from));
+    if (!first) return nullptr;
+    from = first + 1;
+    if (first != start && first[-1] != '\n') continue;
+    const char* lineEnd = static_cast<const char*>(std::memchr(first, '\n', end - first));
+    if (!lineEnd) return nullptr;  // the rest runs past what is read
+    std::string_view line(first, static_cast<size_t>(lineEnd - first));
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    if (line != wanted) continue;
+    next = lineEnd + 1;
+    return first;
   }
   return nullptr;
+}
+
+// Past the last LF in [start, end), or `start` when there is none.
+const char* AfterLastLineEnd(const char* start, const char* end) {
+  while (end > start && end[-1] != '\n') --end;
+  return end;
 }
 
 // Whether every LF in `lines`, which begins a line, has a CR right before it. Written without
@@ -67,26 +83,48 @@ LineSource::Read FileLineSource::ReadLine(std::string_view& line) {
   return Read::kLine;
 }
 
-LineSource::Read FileLineSource::CopyToNextHeader(LineSink& out, std::string_view& header) {
+bool FileLineSource::PassOn(LineSink& out, const char* stop) {
+  const char* start = buffer_ + at_;
+  at_ = static_cast<DWORD>(stop - buffer_);
+  return stop == start || out.WriteLines(std::string_view(start, stop - start));
+}
+
+LineSource::Read FileLineSource::CopyThroughLine(LineSink& out, std::string_view wanted) {
   for (;;) {
-    // The whole lines in what is already read, up to a header or to the last line end.
     const char* start = buffer_ + at_;
     const char* end = buffer_ + filled_;
-    const char* stop = start;
-    if (start < end && *start != '[') {
-      stop = FindHeaderStart(start + 1, end);
-      if (!stop)
-        for (stop = end; stop > start && stop[-1] != '\n';) --stop;
+    const char* next = nullptr;
+    if (const char* found = FindLine(start, end, wanted, next)) {
+      if (!PassOn(out, found) || !out.WriteLine(wanted)) return Read::kError;
+      at_ = static_cast<DWORD>(next - buffer_);
+      return Read::kLine;
     }
+    const char* stop = AfterLastLineEnd(start, end);
     if (stop != start) {
-      if (!out.WriteLines(std::string_view(start, stop - start))) return Read::kError;
-      at_ += static_cast<DWORD>(stop - start);
+      if (!PassOn(out, stop)) return Read::kError;
       continue;
     }
-    // The next line is a header, runs over the end of what is read, or is not read yet.
-    const Read read = ReadLine(header);
-    if (read != Read::kLine || (!header.empty() && header.front() == '[')) return read;
-    if (!out.WriteLine(header)) return Read::kError;
+    // The next line runs over the end of what is read, or nothing is read yet.
+    std::string_view line;
+    const Read read = ReadLine(line);
+    if (read != Read::kLine) return read;
+    if (!out.WriteLine(line)) return Read::kError;
+    if (line == wanted) return Read::kLine;
+  }
+}
+
+bool FileLineSource::CopyRest(LineSink& out) {
+  for (;;) {
+    const char* start = buffer_ + at_;
+    const char* stop = AfterLastLineEnd(start, buffer_ + filled_);
+    if (stop != start) {
+      if (!PassOn(out, stop)) return false;
+      continue;
+    }
+    std::string_view line;
+    const Read read = ReadLine(line);
+    if (read == Read::kEnd) return true;
+    if (read == Read::kError || !out.WriteLine(line)) return false;
   }
 }
 
@@ -99,14 +137,16 @@ bool FileLineSink::WriteLines(std::string_view lines) {
   return Append(lines.data(), lines.size());
 }
 
+// Fills the buffer to the brim before each write, so that every write but the last is whole.
 bool FileLineSink::Append(const char* data, size_t size) {
-  if (filled_ + size > sizeof pending_) {
-    if (!WritePending()) return false;
-    // Text longer than the whole buffer goes out on its own.
-    if (size > sizeof pending_) return WriteAll(data, size);
+  while (size > 0) {
+    if (filled_ == sizeof pending_ && !WritePending()) return false;
+    const size_t part = std::min(size, sizeof pending_ - filled_);
+    std::memcpy(pending_ + filled_, data, part);
+    filled_ += part;
+    data += part;
+    size -= part;
   }
-  std::memcpy(pending_ + filled_, data, size);
-  filled_ += size;
   return true;
 }
 

@@ -11,10 +11,14 @@ class FileLineSource : public LineSource {
  public:
   explicit FileLineSource(HANDLE file) : file_(file) {}
   Read ReadLine(std::string_view& line) override;
-  // Passes the whole lines already read on in one piece, up to the next header.
-  Read CopyToNextHeader(LineSink& out, std::string_view& header) override;
+  // Both pass on the whole lines of each piece read at once.
+  Read CopyThroughLine(LineSink& out, std::string_view wanted) override;
+  bool CopyRest(LineSink& out) override;
 
  private:
+  // Passes on the whole lines from where reading stands up to `stop`; false when they could
+  // not be written.
+  bool PassOn(LineSink& out, const char* stop);
   HANDLE file_;
   std::string carried_;  // a line that runs over the end of one piece of the file
   char buffer_[64 * 1024];

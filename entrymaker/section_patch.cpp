@@ -20,12 +20,7 @@ bool IsSectionHeader(std::string_view line) {
 // Copies lines through the entry's header line; false when the input ends or fails first.
 bool CopyThroughSectionHeader(LineSource& in, LineSink& out, std::string_view entryName) {
   const std::string header = "[" + std::string(entryName) + "]";
-  std::string_view line;
-  while (in.CopyToNextHeader(out, line) == LineSource::Read::kLine) {
-    if (!out.WriteLine(line)) return false;
-    if (line == header) return true;
-  }
-  return false;
+  return in.CopyThroughLine(out, header) == LineSource::Read::kLine;
 }
 
 // Replaces the first line at or after `from` that holds the setting's key with the setting, and
@@ -54,11 +49,22 @@ bool LineSink::WriteLines(std::string_view lines) {
   return true;
 }
 
-LineSource::Read LineSource::CopyToNextHeader(LineSink& out, std::string_view& header) {
+LineSource::Read LineSource::CopyThroughLine(LineSink& out, std::string_view wanted) {
   for (;;) {
-    const Read read = ReadLine(header);
-    if (read != Read::kLine || IsSectionHeader(header)) return read;
-    if (!out.WriteLine(header)) return Read::kError;
+    std::string_view line;
+    const Read read = ReadLine(line);
+    if (read != Read::kLine) return read;
+    if (!out.WriteLine(line)) return Read::kError;
+    if (line == wanted) return Read::kLine;
+  }
+}
+
+bool LineSource::CopyRest(LineSink& out) {
+  for (;;) {
+    std::string_view line;
+    const Read read = ReadLine(line);
+    if (read == Read::kEnd) return true;
+    if (read == Read::kError || !out.WriteLine(line)) return false;
   }
 }
 
@@ -93,10 +99,5 @@ bool PatchEntrySection(LineSource& in, LineSink& out, std::string_view entryName
   for (const std::string& line : section)
     if (!out.WriteLine(line)) return false;
   if (haveNext && !out.WriteLine(next)) return false;
-  std::string_view line;
-  for (;;) {
-    const LineSource::Read read = in.CopyToNextHeader(out, line);
-    if (read == LineSource::Read::kEnd) return true;
-    if (read == LineSource::Read::kError || !out.WriteLine(line)) return false;
-  }
+  return in.CopyRest(out);
 }

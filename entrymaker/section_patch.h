@@ -22,11 +22,13 @@ class LineSource {
   enum class Read { kLine, kEnd, kError };
   virtual ~LineSource() = default;
   virtual Read ReadLine(std::string_view& line) = 0;
-  // Copies lines to `out` up to the next line that begins with "[", which it gives in `header`
-  // unwritten. Most of a phonebook lies outside the entry's section, and a source that holds
-  // many lines at once can pass them on together. kError when a line could not be read or
-  // written.
-  virtual Read CopyToNextHeader(LineSink& out, std::string_view& header);
+  // Most of a phonebook lies outside the entry's section: the two copies below let a source
+  // that holds many lines at once pass them on together.
+  // Copies lines to `out` through the first that is `wanted` (not empty); kEnd when none is,
+  // kError when a line could not be read or written.
+  virtual Read CopyThroughLine(LineSink& out, std::string_view wanted);
+  // Copies every line left to `out`; false when one could not be read or written.
+  virtual bool CopyRest(LineSink& out);
 };
 
 // Copies `in` to `out`, setting the thirteen settings lines of the section headed
