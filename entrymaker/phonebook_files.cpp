@@ -37,7 +37,8 @@ bool EveryLineEndIsCrLf(std::string_view lines) {
   if (lines.empty()) return true;
   unsigned char bare = lines[0] == '\n';
   for (size_t i = 1; i < lines.size(); ++i)
-    bare |= static_cast<unsigned char>((lines[i] == '\n') & (lines[i - 1] != '\r'));
+    bare |= static_cast<unsigned char>(static_cast<unsigned char>(lines[i] == '\n') &
+                                       static_cast<unsigned char>(lines[i - 1] != '\r'));
   return bare == 0;
 }
 

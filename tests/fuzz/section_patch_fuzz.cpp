@@ -1,5 +1,7 @@
 // Any phonebook the patch may meet: it never crashes, and when it says yes, the copy is the input
-// but for the lines it set to a setting's value, each of which held that setting's key.
+// but for the lines it set to a setting's value, each of which held that setting's key. The patch
+// through real files, which passes lines on in whole pieces, gives the same answer and the same
+// bytes as the patch line by line.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -7,7 +9,10 @@
 #include <vector>
 
 #include "entry_settings.h"
+#include "phonebook_files.h"
 #include "section_patch.h"
+#include "unique_handle.h"
+#include "winsim/control.h"
 
 namespace {
 
@@ -60,6 +65,35 @@ bool IsSettingOf(const std::string& before, const std::string& after) {
   return false;
 }
 
+// The same patch through files in the simulator's sandbox; none when it fails.
+bool PatchThroughFiles(const std::string& phonebook, std::string& copy) {
+  // The sandbox goes when the fuzzer ends, through exit(): registered after the simulated
+  // machine is made, the clearing runs before the machine is destroyed.
+  winsim::SetCallLogging(false);
+  static const bool cleared = std::atexit([] { winsim::Reset(); }) == 0;
+  (void)cleared;
+  winsim::AddFile("C:\\pbk\\rasphone.pbk", phonebook);
+  bool patched = false;
+  {
+    File in(CreateFileA("C:\\pbk\\rasphone.pbk", GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    File out(CreateFileA("C:\\pbk\\copy.pbk", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!in || !out) std::abort();
+    FileLineSource source(in.get());
+    FileLineSink sink(out.get());
+    patched = PatchEntrySection(source, sink, "GPRS Connection") && sink.Finish();
+  }
+  if (patched) copy = winsim::FileContents("C:\\pbk\\copy.pbk").value_or("(none)");
+  return patched;
+}
+
+std::string WithCrLf(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -67,7 +101,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       InputLines(std::string(reinterpret_cast<const char*>(data), size));
   Source source(input);
   Sink sink;
-  if (!PatchEntrySection(source, sink, "GPRS Connection")) return 0;
+  const bool patched = PatchEntrySection(source, sink, "GPRS Connection");
+  std::string copy;
+  if (PatchThroughFiles(std::string(reinterpret_cast<const char*>(data), size), copy) != patched)
+    std::abort();
+  if (!patched) return 0;
+  if (copy != WithCrLf(sink.lines)) std::abort();
   if (sink.lines.size() != input.size()) std::abort();
   int changed = 0;
   for (size_t i = 0; i < input.size(); ++i) {
