@@ -125,6 +125,27 @@ TEST_F(WinsimTest, InfClassAndDriverUpdateFollowTheFiles) {
   EXPECT_EQ(values.at("AttachedTo"), winsim::Sz("COM1"));
 }
 
+TEST_F(WinsimTest, TempFileNameRefusesAFolderWithoutRoomForTheName) {
+  // 255 characters: the separator and "pbk" would just fill MAX_PATH, leaving the number out.
+  std::string folder = "C:";
+  for (int i = 0; i < 5; ++i) folder += "\\" + std::string(40, 'f');
+  folder += "\\" + std::string(47, 'g');
+  ASSERT_EQ(folder.size(), 255u);
+  winsim::AddFile(folder + "\\rasphone.pbk", "");
+  char name[MAX_PATH] = {};
+  SetLastError(kSentinel);
+  EXPECT_EQ(GetTempFileNameA(folder.c_str(), "pbk", 0, name), 0u);
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_BUFFER_OVERFLOW});
+  EXPECT_EQ(winsim::FilesIn(folder).size(), 1u);
+
+  folder.resize(folder.size() - 10);
+  winsim::AddFile(folder + "\\rasphone.pbk", "");
+  ASSERT_NE(GetTempFileNameA(folder.c_str(), "pbk", 0, name), 0u);
+  EXPECT_EQ(std::string(name).rfind(folder + "\\pbk", 0), 0u);
+  EXPECT_NE(GetTempFileNameA(folder.c_str(), "pbk", 0, name), 0u);
+  EXPECT_EQ(winsim::FilesIn(folder).size(), 3u);
+}
+
 TEST_F(WinsimTest, NewdevCanBeMissingOrLackTheUpdate) {
   winsim::Newdev().exportsUpdate = false;
   HMODULE module = LoadLibraryA("NEWDEV.DLL");
