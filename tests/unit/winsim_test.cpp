@@ -41,7 +41,7 @@ TEST_F(WinsimTest, FaultsHitTheChosenCallOnly) {
 
 TEST_F(WinsimTest, NewDevicesExistOnceRegisteredAndGoWhenRemoved) {
   HDEVINFO set = SetupDiCreateDeviceInfoList(&winsim::kModemClass, nullptr);
-  SP_DEVINFO_DATA element;
+  SP_DEVINFO_DATA element = {};
   element.cbSize = sizeof element;
   ASSERT_TRUE(SetupDiCreateDeviceInfoA(set, "Modem", &winsim::kModemClass, nullptr, nullptr,
                                        DICD_GENERATE_ID, &element));
@@ -71,7 +71,7 @@ TEST_F(WinsimTest, NewDevicesExistOnceRegisteredAndGoWhenRemoved) {
   EXPECT_TRUE(made.present);
   EXPECT_EQ(made.driverKey->at("attachedto"), winsim::Sz("COM4"));
 
-  SP_DEVINFO_DATA found;
+  SP_DEVINFO_DATA found = {};
   set = OpenAll(found);
   EXPECT_TRUE(SetupDiCallClassInstaller(DIF_REMOVE, set, &found));
   EXPECT_TRUE(winsim::Devices().empty());
@@ -82,7 +82,7 @@ TEST_F(WinsimTest, ReadOnlyDriverKeyRefusesWriteAccess) {
   winsim::DeviceSpec modem;
   modem.driverKey = winsim::Values{};
   winsim::SetDriverKeyReadOnly(winsim::AddDevice(modem), true);
-  SP_DEVINFO_DATA element;
+  SP_DEVINFO_DATA element = {};
   HDEVINFO set = OpenAll(element);
   EXPECT_EQ(SetupDiOpenDevRegKey(set, &element, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_ALL_ACCESS),
             reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE));
