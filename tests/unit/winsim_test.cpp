@@ -146,6 +146,16 @@ TEST_F(WinsimTest, TempFileNameRefusesAFolderWithoutRoomForTheName) {
   EXPECT_EQ(winsim::FilesIn(folder).size(), 3u);
 }
 
+TEST_F(WinsimTest, InstanceIdsKeepLongClassNamesWhole) {
+  winsim::DeviceSpec wanted;
+  wanted.className = std::string(60, 'c');
+  const std::string first = winsim::FindDevice(winsim::AddDevice(wanted))->instanceId;
+  const std::string second = winsim::FindDevice(winsim::AddDevice(wanted))->instanceId;
+  EXPECT_EQ(first.rfind("ROOT\\" + wanted.className + "\\", 0), 0u);
+  EXPECT_EQ(first.size(), std::string("ROOT\\").size() + wanted.className.size() + 5);
+  EXPECT_NE(first, second);
+}
+
 TEST_F(WinsimTest, NewdevCanBeMissingOrLackTheUpdate) {
   winsim::Newdev().exportsUpdate = false;
   HMODULE module = LoadLibraryA("NEWDEV.DLL");
