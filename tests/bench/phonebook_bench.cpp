@@ -40,7 +40,7 @@ int PatchOnly(const std::string& path) {
   in.Reset();
   out.Reset();
   if (!MoveFileExA(copyPath.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING)) return 4;
-  rusage usage;
+  rusage usage = {};
   getrusage(RUSAGE_SELF, &usage);
   std::printf("%.3f %ld\n", Seconds(start), usage.ru_maxrss);
   return 0;
@@ -65,7 +65,7 @@ void MakePhonebook(const std::string& path, size_t bytes) {
     written += entry.size();
   }
   const std::string last = Entry(-1);
-  file << "[GPRS Connection]" << last.substr(last.find("]") + 1);
+  file << "[GPRS Connection]" << last.substr(last.find(']') + 1);
 }
 
 // Runs this program's patch on `path` in a child, so that its peak memory is its own.
@@ -99,9 +99,9 @@ int main(int argc, char** argv) {
     const std::string path = std::string(folder) + "/rasphone.pbk";
     MakePhonebook(path, sizes[i]);
     const double copy = TimeCopy(false, path, path + ".copy");
-    std::remove((path + ".copy").c_str());
+    (void)std::remove((path + ".copy").c_str());
     const double synced = TimeCopy(true, path, path + ".copy");
-    std::remove((path + ".copy").c_str());
+    (void)std::remove((path + ".copy").c_str());
     double seconds = 0;
     if (!MeasurePatch(argv[0], path, seconds, peaks[i])) {
       std::printf("the patch failed on %zu MB\n", sizes[i] >> 20);
@@ -109,7 +109,7 @@ int main(int argc, char** argv) {
     }
     std::printf("%7zu MB %10.3f %10.3f %10.3f %12.2f %12ld\n", sizes[i] >> 20, seconds, copy,
                 synced, synced > 0 ? seconds / synced : 0.0, peaks[i]);
-    std::remove(path.c_str());
+    (void)std::remove(path.c_str());
   }
   std::printf("peak memory, 200 MB against 2 MB: %+ld KB\n", peaks[1] - peaks[0]);
   rmdir(folder);
