@@ -3,7 +3,8 @@ SHELL := /bin/bash
 JOBS ?= $(shell nproc)
 
 HOST_PACKAGES := cmake g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
-                 wine wine64 wine32:i386 xvfb xauth imagemagick clang libclang-rt-14-dev nsis zip
+                 wine wine64 wine32:i386 xvfb xauth imagemagick clang libclang-rt-14-dev clang-tidy \
+                 nsis zip
 
 .PHONY: test demo dist fuzz bench deps build host host-asan fuzz-build win32 win64 clean
 

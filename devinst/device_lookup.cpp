@@ -77,7 +77,7 @@ bool FindDeviceAndWriteValue(const char* hardwareId, const char* valueName, cons
     return false;
   }
   HDEVINFO set = present.get();
-  SP_DEVINFO_DATA element;
+  SP_DEVINFO_DATA element = {};
   if (!MdmFindExistingDevice(hardwareId, set, element)) return false;
   WriteDriverKeyValue(set, element, 0, valueName, valueData, &valueWritten);
   return true;  // releasing the set keeps the code the search and the write left

@@ -48,7 +48,7 @@ NewDevice MakeBindAndInstall(HDEVINFO set, const GUID& classGuid, const char* cl
                              const char* hardwareId, const char* infPath, const char* portName,
                              BOOL* rebootRequired) {
   // 3. A new element named after the class, with an instance ID the system generates.
-  SP_DEVINFO_DATA element;
+  SP_DEVINFO_DATA element = {};
   element.cbSize = sizeof element;
   if (!SetupDiCreateDeviceInfoA(set, className, &classGuid, nullptr, nullptr, DICD_GENERATE_ID,
                                 &element)) {
@@ -97,7 +97,7 @@ NewDevice MakeBindAndInstall(HDEVINFO set, const GUID& classGuid, const char* cl
 int InstallNewModem(const char* hardwareId, const char* infPath, const char* portName,
                     BOOL* rebootRequired) {
   // 1. The device class the INF names.
-  GUID classGuid;
+  GUID classGuid = {};
   char className[MAX_CLASS_NAME_LEN] = {};
   if (!SetupDiGetINFClassA(infPath, &classGuid, className, MAX_CLASS_NAME_LEN, nullptr)) {
     ReportFailure("GetINFClass");
@@ -126,7 +126,7 @@ int MdmInstallModem(const char* infPath, const char* portName, const char* hardw
 
   // 2. The INF must exist before any device is looked at.
   {
-    WIN32_FIND_DATAA found;
+    WIN32_FIND_DATAA found = {};
     FindHandle search(FindFirstFileA(infPath, &found));
     if (!search) {
       ReportFailure(".inf not found.");

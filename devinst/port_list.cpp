@@ -36,7 +36,7 @@ int MdmGetPortList(char* portList) {
   // would not fit with its separator is left out; a shorter one after it may still fit.
   BoundedText list(portList, kTextCapacity);
   bool appended = false;
-  SP_DEVINFO_DATA element;
+  SP_DEVINFO_DATA element = {};
   element.cbSize = sizeof element;
   for (DWORD index = 0; SetupDiEnumDeviceInfo(ports.get(), index, &element); ++index) {
     char name[256] = {};

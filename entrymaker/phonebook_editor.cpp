@@ -40,7 +40,7 @@ bool PhonebookEditor::CreateEntry(const RASIPADDR& dnsAddress) {
   char deviceName[kTextCapacity];
   LoadProgramString(IDS_ENTRY_NAME, entryName);
   LoadProgramString(IDS_DEVICE_NAME, deviceName);
-  RasEntryV4 entry;
+  RasEntryV4 entry = {};
   if (!BuildGprsEntry(deviceName, dnsAddress, entry)) return false;
   return RasSetEntryPropertiesA(phonebookPath_, entryName, reinterpret_cast<LPRASENTRYA>(&entry),
                                 sizeof entry, nullptr, 0) == ERROR_SUCCESS;

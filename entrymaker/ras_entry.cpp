@@ -4,7 +4,8 @@
 
 bool BuildGprsEntry(const char* deviceName, const RASIPADDR& dnsAddress, RasEntryV4& entry) {
   std::memset(&entry, 0, sizeof entry);
-  if (std::strlen(deviceName) >= sizeof entry.szDeviceName) return false;
+  const size_t nameLength = std::strlen(deviceName);
+  if (nameLength >= sizeof entry.szDeviceName) return false;
   entry.dwSize = sizeof entry;
   entry.dwfOptions =
       RASEO_SpecificNameServers | RASEO_RemoteDefaultGateway | RASEO_DisableLcpExtensions;
@@ -13,6 +14,6 @@ bool BuildGprsEntry(const char* deviceName, const RASIPADDR& dnsAddress, RasEntr
   entry.dwfNetProtocols = RASNP_Ip;
   entry.dwFramingProtocol = RASFP_Ppp;
   std::strcpy(entry.szDeviceType, "modem");
-  std::strcpy(entry.szDeviceName, deviceName);
+  std::memcpy(entry.szDeviceName, deviceName, nameLength + 1);
   return true;
 }

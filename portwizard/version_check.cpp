@@ -5,7 +5,7 @@ bool IsSupportedVersion(DWORD platformId, DWORD majorVersion) {
 }
 
 bool IsSupportedWindows() {
-  OSVERSIONINFOA version;
+  OSVERSIONINFOA version = {};
   version.dwOSVersionInfoSize = sizeof version;
   // Nothing can be promised on a system that will not even say what it is.
   if (!GetVersionExA(&version)) return false;

@@ -43,7 +43,7 @@ int PatchOnly(const std::string& path) {
   if (!MoveFileExA(copyPath.c_str(), path.c_str(),
                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
     return 4;
-  rusage usage;
+  rusage usage = {};
   getrusage(RUSAGE_SELF, &usage);
   std::printf("%.3f %ld\n", Seconds(start), usage.ru_maxrss);
   return 0;
@@ -68,7 +68,7 @@ void MakePhonebook(const std::string& path, size_t bytes) {
     written += entry.size();
   }
   const std::string last = Entry(-1);
-  file << "[GPRS Connection]" << last.substr(last.find("]") + 1);
+  file << "[GPRS Connection]" << last.substr(last.find(']') + 1);
 }
 
 // Runs this program's patch on `path` in a child, so that its peak memory is its own.
@@ -95,7 +95,7 @@ double TimeCopy(Copy kind, const std::string& path) {
   const auto start = std::chrono::steady_clock::now();
   if (std::system(command.c_str()) != 0) return -1;
   const double seconds = Seconds(start);
-  std::remove(copy.c_str());
+  (void)std::remove(copy.c_str());
   return seconds;
 }
 
@@ -137,7 +137,7 @@ int main(int argc, char** argv) {
     }
     std::printf("%7zu MB %8.3f %8.3f %9.3f %12.3f %9.2f %15.2f %9ld\n", sizes[i] >> 20, best, plain,
                 flushed, replacing, best / plain, best / replacing, peaks[i]);
-    std::remove(path.c_str());
+    (void)std::remove(path.c_str());
   }
   std::printf("peak memory, 200 MB against 2 MB: %+ld KB\n", peaks[1] - peaks[0]);
   rmdir(folder);

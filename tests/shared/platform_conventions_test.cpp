@@ -33,7 +33,7 @@ class PlatformConventions : public ::testing::Test {
     return SetupDiGetClassDevsA(&deviceClass, nullptr, nullptr, DIGCF_PRESENT);
   }
   static SP_DEVINFO_DATA Element(HDEVINFO set, DWORD index) {
-    SP_DEVINFO_DATA element;
+    SP_DEVINFO_DATA element = {};
     element.cbSize = sizeof element;
     EXPECT_TRUE(SetupDiEnumDeviceInfo(set, index, &element)) << "no element " << index;
     return element;
@@ -61,7 +61,7 @@ TEST_F(PlatformConventions, EnumeratesPresentPortsInCreationOrder) {
   ASSERT_TRUE(ports.valid());
   for (int i = 0; i < kMachinePortCount; ++i) {
     SCOPED_TRACE(i);
-    SP_DEVINFO_DATA element;
+    SP_DEVINFO_DATA element = {};
     element.cbSize = sizeof element;
     SetLastError(kSentinel);
     const BOOL found = SetupDiEnumDeviceInfo(ports.get(), static_cast<DWORD>(i), &element);
@@ -93,7 +93,7 @@ TEST_F(PlatformConventions, EnumeratingPastTheEndIsNoMoreItems) {
   ASSERT_TRUE(ports.valid());
   for (DWORD index : {static_cast<DWORD>(kMachinePortCount), DWORD{1000}}) {
     SCOPED_TRACE(index);
-    SP_DEVINFO_DATA element;
+    SP_DEVINFO_DATA element = {};
     element.cbSize = sizeof element;
     SetLastError(kSentinel);
     const BOOL found = SetupDiEnumDeviceInfo(ports.get(), index, &element);
@@ -111,7 +111,7 @@ TEST_F(PlatformConventions, EnumeratingIntoAWronglySizedElementIsInvalidUserBuff
   for (DWORD index : {DWORD{0}, static_cast<DWORD>(kMachinePortCount)}) {
     for (DWORD size : {right - 1, DWORD{0}, right + 4}) {
       SCOPED_TRACE(testing::Message() << "index " << index << ", cbSize " << size);
-      SP_DEVINFO_DATA element;
+      SP_DEVINFO_DATA element = {};
       element.cbSize = size;
       SetLastError(kSentinel);
       const BOOL found = SetupDiEnumDeviceInfo(ports.get(), index, &element);

@@ -17,6 +17,7 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -87,9 +88,9 @@ bool WriteWhole(const char* path, const std::string& contents) {
 // A name GetTempFileNameA gives with an empty prefix: up to four hex digits and ".tmp".
 bool IsTempName(const std::string& name) {
   if (name.size() < 5 || name.size() > 8) return false;
-  const size_t stem = name.size() - 4;
-  if (name.compare(stem, 4, ".tmp") != 0) return false;
-  return std::all_of(name.begin(), name.begin() + stem,
+  const std::string_view stem(name.data(), name.size() - 4);
+  if (name.compare(stem.size(), 4, ".tmp") != 0) return false;
+  return std::all_of(stem.begin(), stem.end(),
                      [](char c) { return (c >= '0' && c <= '9') || (c >= 'A' && c <= 'F'); });
 }
 
@@ -114,7 +115,7 @@ FolderLook LookInFolder() {
 
 // The patch in a child of its own, started from the editor as the parent holds it.
 pid_t StartPatch(PhonebookEditor& editor) {
-  std::fflush(nullptr);
+  (void)std::fflush(nullptr);
   const pid_t child = fork();
   if (child == 0) _exit(editor.PatchPhonebook() ? 0 : 1);
   return child;

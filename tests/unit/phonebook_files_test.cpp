@@ -12,7 +12,7 @@ namespace {
 
 constexpr char kPhonebook[] = "C:\\pbk\\rasphone.pbk";
 constexpr char kCopy[] = "C:\\pbk\\copy.pbk";
-constexpr size_t kPiece = 64 * 1024;  // what the file source reads at a time
+constexpr size_t kPiece = size_t{64} * 1024;  // what the file source reads at a time
 
 class PhonebookFilesTest : public SimTest {
  protected:
@@ -71,7 +71,7 @@ std::string RandomPhonebook(std::mt19937& random) {
     if (pick < std::size(kLines))
       text += kLines[pick];
     else if (pick < 23)
-      text += std::string(random() % 90, 'a' + static_cast<char>(random() % 26));
+      text += std::string(random() % 90, static_cast<char>('a' + random() % 26));
     else
       text += std::string(random() % (2 * kPiece), 'L');
     text += random() % 5 == 0 ? "\n" : "\r\n";

@@ -50,8 +50,13 @@ TEST(SectionPatchTest, PatchesTheEntryAsOldAndNewWindowsWriteIt) {
     SCOPED_TRACE(withFrameSize ? "Windows XP" : "Windows 10");
     const std::string before = Entry("Office VPN", withFrameSize);
     const std::string after = Entry("Home", withFrameSize);
-    EXPECT_EQ(Patch(before + Entry("GPRS Connection", withFrameSize) + after),
-              before + Patched(withFrameSize) + after);
+    std::string phonebook = before;
+    phonebook += Entry("GPRS Connection", withFrameSize);
+    phonebook += after;
+    std::string patched = before;
+    patched += Patched(withFrameSize);
+    patched += after;
+    EXPECT_EQ(Patch(phonebook), patched);
   }
 }
 

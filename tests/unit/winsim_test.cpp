@@ -41,7 +41,7 @@ TEST_F(WinsimTest, FaultsHitTheChosenCallOnly) {
 
 TEST_F(WinsimTest, NewDevicesExistOnceRegisteredAndGoWhenRemoved) {
   HDEVINFO set = SetupDiCreateDeviceInfoList(&winsim::kModemClass, nullptr);
-  SP_DEVINFO_DATA element;
+  SP_DEVINFO_DATA element = {};
   element.cbSize = sizeof element;
   ASSERT_TRUE(SetupDiCreateDeviceInfoA(set, "Modem", &winsim::kModemClass, nullptr, nullptr,
                                        DICD_GENERATE_ID, &element));
@@ -71,7 +71,7 @@ TEST_F(WinsimTest, NewDevicesExistOnceRegisteredAndGoWhenRemoved) {
   EXPECT_TRUE(made.present);
   EXPECT_EQ(made.driverKey->at("attachedto"), winsim::Sz("COM4"));
 
-  SP_DEVINFO_DATA found;
+  SP_DEVINFO_DATA found = {};
   set = OpenAll(found);
   EXPECT_TRUE(SetupDiCallClassInstaller(DIF_REMOVE, set, &found));
   EXPECT_TRUE(winsim::Devices().empty());
@@ -82,7 +82,7 @@ TEST_F(WinsimTest, ReadOnlyDriverKeyRefusesWriteAccess) {
   winsim::DeviceSpec modem;
   modem.driverKey = winsim::Values{};
   winsim::SetDriverKeyReadOnly(winsim::AddDevice(modem), true);
-  SP_DEVINFO_DATA element;
+  SP_DEVINFO_DATA element = {};
   HDEVINFO set = OpenAll(element);
   EXPECT_EQ(SetupDiOpenDevRegKey(set, &element, DICS_FLAG_GLOBAL, 0, DIREG_DRV, KEY_ALL_ACCESS),
             reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE));
@@ -123,6 +123,37 @@ TEST_F(WinsimTest, InfClassAndDriverUpdateFollowTheFiles) {
   const winsim::Values& values = *winsim::FindDevice(id)->driverKey;
   EXPECT_EQ(values.at("FriendlyName"), winsim::Sz("GPRS Modem"));
   EXPECT_EQ(values.at("AttachedTo"), winsim::Sz("COM1"));
+}
+
+TEST_F(WinsimTest, TempFileNameRefusesAFolderWithoutRoomForTheName) {
+  // 255 characters: the separator and "pbk" would just fill MAX_PATH, leaving the number out.
+  std::string folder = "C:";
+  for (int i = 0; i < 5; ++i) folder += "\\" + std::string(40, 'f');
+  folder += "\\" + std::string(47, 'g');
+  ASSERT_EQ(folder.size(), 255u);
+  winsim::AddFile(folder + "\\rasphone.pbk", "");
+  char name[MAX_PATH] = {};
+  SetLastError(kSentinel);
+  EXPECT_EQ(GetTempFileNameA(folder.c_str(), "pbk", 0, name), 0u);
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_BUFFER_OVERFLOW});
+  EXPECT_EQ(winsim::FilesIn(folder).size(), 1u);
+
+  folder.resize(folder.size() - 10);
+  winsim::AddFile(folder + "\\rasphone.pbk", "");
+  ASSERT_NE(GetTempFileNameA(folder.c_str(), "pbk", 0, name), 0u);
+  EXPECT_EQ(std::string(name).rfind(folder + "\\pbk", 0), 0u);
+  EXPECT_NE(GetTempFileNameA(folder.c_str(), "pbk", 0, name), 0u);
+  EXPECT_EQ(winsim::FilesIn(folder).size(), 3u);
+}
+
+TEST_F(WinsimTest, InstanceIdsKeepLongClassNamesWhole) {
+  winsim::DeviceSpec wanted;
+  wanted.className = std::string(60, 'c');
+  const std::string first = winsim::FindDevice(winsim::AddDevice(wanted))->instanceId;
+  const std::string second = winsim::FindDevice(winsim::AddDevice(wanted))->instanceId;
+  EXPECT_EQ(first.rfind("ROOT\\" + wanted.className + "\\", 0), 0u);
+  EXPECT_EQ(first.size(), std::string("ROOT\\").size() + wanted.className.size() + 5);
+  EXPECT_NE(first, second);
 }
 
 TEST_F(WinsimTest, NewdevCanBeMissingOrLackTheUpdate) {

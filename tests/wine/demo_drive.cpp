@@ -98,6 +98,6 @@ int main(int argc, char** argv) {
   if (command == "portwizard" && argc == 3) return DrivePortWizard(argv[2]);
   if (command == "initwriter" && argc == 3) return DriveInitWriter(argv[2]);
   if (command == "entrymaker" && argc == 2) return RunEntryMaker();
-  std::fprintf(stderr, "usage: demo_drive portwizard PORT | initwriter APN | entrymaker\n");
+  (void)std::fprintf(stderr, "usage: demo_drive portwizard PORT | initwriter APN | entrymaker\n");
   return 2;
 }

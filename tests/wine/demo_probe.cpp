@@ -53,6 +53,6 @@ int main(int argc, char** argv) {
   const std::string command = argc > 1 ? argv[1] : "";
   if (command == "ports" && argc == 2) return Ports();
   if (command == "show" && argc == 2) return Show();
-  std::fprintf(stderr, "usage: demo_probe ports | show\n");
+  (void)std::fprintf(stderr, "usage: demo_probe ports | show\n");
   return 2;
 }

@@ -21,13 +21,13 @@ namespace {
 
 [[noreturn]] void Fail(const char* step) {
   const DWORD code = GetLastError();
-  std::fprintf(stderr, "fixture_ports: %s failed (error 0x%08lx)\n", step,
-               static_cast<unsigned long>(code));
+  (void)std::fprintf(stderr, "fixture_ports: %s failed (error 0x%08lx)\n", step,
+                     static_cast<unsigned long>(code));
   std::exit(1);
 }
 
 [[noreturn]] void Refuse(const std::string& why) {
-  std::fprintf(stderr, "fixture_ports: %s\n", why.c_str());
+  (void)std::fprintf(stderr, "fixture_ports: %s\n", why.c_str());
   std::exit(1);
 }
 

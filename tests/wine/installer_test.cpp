@@ -40,7 +40,7 @@ WORD MachineOf(const std::string& path) {
   if (!file) return 0;
   unsigned char header[4096] = {};
   const size_t read = std::fread(header, 1, sizeof header, file);
-  std::fclose(file);
+  (void)std::fclose(file);
   if (read < 0x40) return 0;
   const DWORD pe =
       header[0x3c] | header[0x3d] << 8 | header[0x3e] << 16 | DWORD{header[0x3f]} << 24;

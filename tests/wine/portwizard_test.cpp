@@ -176,6 +176,8 @@ TEST_F(PortWizardPages, WithoutTheInfTheLibrarysTextIsShown) {
 class ReportedVersion {
  public:
   ReportedVersion() { RegOpenKeyExA(HKEY_LOCAL_MACHINE, kVersionKey, 0, KEY_ALL_ACCESS, &key_); }
+  ReportedVersion(const ReportedVersion&) = delete;
+  ReportedVersion& operator=(const ReportedVersion&) = delete;
   ~ReportedVersion() {
     for (const auto& [name, value] : saved_)
       RegSetValueExA(key_, name.c_str(), 0, value.first,
@@ -196,7 +198,7 @@ class ReportedVersion {
       std::string old(64, '\0');
       DWORD oldType = 0;
       DWORD oldSize = static_cast<DWORD>(old.size());
-      if (RegQueryValueExA(key_, name, nullptr, &oldType, reinterpret_cast<BYTE*>(&old[0]),
+      if (RegQueryValueExA(key_, name, nullptr, &oldType, reinterpret_cast<BYTE*>(old.data()),
                            &oldSize) == ERROR_SUCCESS)
         saved_[name] = {oldType, old.substr(0, oldSize)};
     }

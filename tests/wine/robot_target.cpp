@@ -83,8 +83,8 @@ INT_PTR CALLBACK DialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPa
 }  // namespace
 
 // "plain" on the command line leaves the icon out of the message box.
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int) {
-  const LPARAM icon = std::strstr(commandLine, "plain") != nullptr ? 0 : MB_ICONINFORMATION;
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
+  const LPARAM icon = std::strstr(cmdLine, "plain") != nullptr ? 0 : MB_ICONINFORMATION;
   const INT_PTR result =
       DialogBoxParamA(instance, MAKEINTRESOURCEA(IDD_ROBOT_TARGET), nullptr, DialogProc, icon);
   return result <= 0 ? TARGET_EXIT_NO_DIALOG : static_cast<int>(result);

@@ -47,12 +47,12 @@ class RobotTarget : public ::testing::Test {
 };
 
 struct ExpectedControl {
-  int id;
-  const char* className;
-  const char* text;
-  DWORD typeMask;  // the bits of the style that say what kind of control it is
-  DWORD type;
-  DWORD tabAndGroup;  // WS_TABSTOP and WS_GROUP as the template leaves them
+  int id = 0;
+  const char* className = nullptr;
+  const char* text = nullptr;
+  DWORD typeMask = 0;  // the bits of the style that say what kind of control it is
+  DWORD type = 0;
+  DWORD tabAndGroup = 0;  // WS_TABSTOP and WS_GROUP as the template leaves them
   DluRect units;
 };
 

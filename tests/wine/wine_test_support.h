@@ -16,12 +16,12 @@ void SaveScreenshot(HWND window, const char* name);
 // One control as its template lays it out. A zero width stands for a picture, which takes its
 // bitmap's own size: then only its place is checked.
 struct Expected {
-  int id;
-  const char* className;
-  const char* text;
-  DWORD typeMask;  // the style bits that say what kind of control it is
-  DWORD type;
-  DWORD tabAndGroup;  // WS_TABSTOP and WS_GROUP as the running page has them
+  int id = 0;
+  const char* className = nullptr;
+  const char* text = nullptr;
+  DWORD typeMask = 0;  // the style bits that say what kind of control it is
+  DWORD type = 0;
+  DWORD tabAndGroup = 0;  // WS_TABSTOP and WS_GROUP as the running page has them
   robot::DluRect units;
 };
 

@@ -2,6 +2,7 @@
 // sharing cannot be opened, moved or deleted by anyone else until it is closed.
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 
 #include <fcntl.h>
@@ -124,11 +125,16 @@ UINT WINAPI GetTempFileNameA(LPCSTR pathName, LPCSTR prefix, UINT unique, LPSTR 
   for (;;) {
     const UINT number = unique ? unique : (++m.tempCounter & 0xFFFF);
     char name[MAX_PATH];
-    std::snprintf(name, sizeof name, "%s\\%.3s%X.tmp", pathName, prefix ? prefix : "", number);
+    // Windows refuses a folder that leaves no room for the name. A cut name would lose its number,
+    // and every later try would then find the same name taken.
+    const int length =
+        std::snprintf(name, sizeof name, "%s\\%.3s%X.tmp", pathName, prefix ? prefix : "", number);
+    if (length < 0 || static_cast<size_t>(length) >= sizeof name)
+      return Fail(ERROR_BUFFER_OVERFLOW, UINT{0});
     const std::string host = HostPath(name);
     if (unique || !std::filesystem::exists(host)) {
       if (!unique) AddFile(name, "");
-      std::snprintf(tempFileName, MAX_PATH, "%s", name);
+      std::memcpy(tempFileName, name, static_cast<size_t>(length) + 1);
       return number;
     }
   }

@@ -86,7 +86,12 @@ std::string Trim(std::string text) {
 }
 
 bool ParseGuid(const std::string& text, GUID& guid) {
-  unsigned d1, d2, d3, b[8];
+  unsigned d1 = 0;
+  unsigned d2 = 0;
+  unsigned d3 = 0;
+  unsigned b[8] = {};
+  // Every field's width bounds its value, so no conversion can overflow unreported.
+  // NOLINTNEXTLINE(cert-err34-c)
   if (std::sscanf(text.c_str(), "{%8x-%4x-%4x-%2x%2x-%2x%2x%2x%2x%2x%2x}", &d1, &d2, &d3, &b[0],
                   &b[1], &b[2], &b[3], &b[4], &b[5], &b[6], &b[7]) != 11)
     return false;
@@ -226,7 +231,7 @@ BOOL WINAPI SetupDiCreateDeviceInfoA(HDEVINFO set, PCSTR deviceName, const GUID*
     for (char& c : name) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     for (unsigned n = 0;; ++n) {
       char id[32];
-      std::snprintf(id, sizeof id, "\\%04u", n);
+      (void)std::snprintf(id, sizeof id, "\\%04u", n);
       instanceId = "ROOT\\" + name + id;
       bool taken = false;
       for (const auto& [key, device] : m.devices)

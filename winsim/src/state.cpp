@@ -48,7 +48,7 @@ ApiCall::ApiCall(const char* op, std::initializer_list<std::pair<const char*, st
 
 std::string Hex(uint64_t value) {
   char text[24];
-  std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
+  (void)std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
   return text;
 }
 
@@ -67,10 +67,10 @@ std::string Handle(const void* handle) {
 std::string GuidText(const GUID* guid) {
   if (!guid) return "null";
   char text[40];
-  std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                guid->Data1, guid->Data2, guid->Data3, guid->Data4[0], guid->Data4[1],
-                guid->Data4[2], guid->Data4[3], guid->Data4[4], guid->Data4[5], guid->Data4[6],
-                guid->Data4[7]);
+  (void)std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
+                      guid->Data1, guid->Data2, guid->Data3, guid->Data4[0], guid->Data4[1],
+                      guid->Data4[2], guid->Data4[3], guid->Data4[4], guid->Data4[5],
+                      guid->Data4[6], guid->Data4[7]);
   return text;
 }
 
@@ -99,7 +99,7 @@ std::string HostPath(std::string_view windowsPath) {
   State& m = Machine();
   if (m.sandbox.empty()) {
     std::string pattern = (std::filesystem::temp_directory_path() / "winsim.XXXXXX").string();
-    if (::mkdtemp(&pattern[0])) m.sandbox = pattern;
+    if (::mkdtemp(pattern.data())) m.sandbox = pattern;
   }
   // A path of the host's own, as a benchmark's, is taken as it is.
   if (!windowsPath.empty() && windowsPath.front() == '/') return std::string(windowsPath);
@@ -228,10 +228,10 @@ DeviceId AddDevice(const DeviceSpec& wanted) {
   State& m = Machine();
   Device device;
   device.id = m.nextDevice++;
-  char instance[64];
-  std::snprintf(instance, sizeof instance, "ROOT\\%s\\%04u", wanted.className.c_str(),
-                static_cast<unsigned>(device.id));
-  device.instanceId = instance;
+  // A class name of any length is kept whole.
+  char number[16];
+  (void)std::snprintf(number, sizeof number, "\\%04u", static_cast<unsigned>(device.id));
+  device.instanceId = "ROOT\\" + wanted.className + number;
   device.classGuid = wanted.classGuid;
   device.className = wanted.className;
   device.present = wanted.present;

@@ -44,25 +44,25 @@ const Control* Dialog::Find(int id) const {
   return nullptr;
 }
 
-Dialog ReadDialog(HWND window) {
-  Dialog dialog;
-  dialog.window = window;
-  dialog.caption = WindowText(window);
-  dialog.style = static_cast<DWORD>(GetWindowLongA(window, GWL_STYLE));
-  dialog.exStyle = static_cast<DWORD>(GetWindowLongA(window, GWL_EXSTYLE));
-  dialog.owner = GetWindow(window, GW_OWNER);
-  dialog.enabled = IsWindowEnabled(window) != FALSE;
-  dialog.font = ReadDialogFont(window);
-  if (dialog.font) dialog.base = BaseUnitsFor(*dialog.font);
+Dialog ReadDialog(HWND dialog) {
+  Dialog result;
+  result.window = dialog;
+  result.caption = WindowText(dialog);
+  result.style = static_cast<DWORD>(GetWindowLongA(dialog, GWL_STYLE));
+  result.exStyle = static_cast<DWORD>(GetWindowLongA(dialog, GWL_EXSTYLE));
+  result.owner = GetWindow(dialog, GW_OWNER);
+  result.enabled = IsWindowEnabled(dialog) != FALSE;
+  result.font = ReadDialogFont(dialog);
+  if (result.font) result.base = BaseUnitsFor(*result.font);
 
   RECT client = {};
-  GetClientRect(window, &client);
-  dialog.client = ToDialogUnits(client, dialog.base);
-  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr;
+  GetClientRect(dialog, &client);
+  result.client = ToDialogUnits(client, result.base);
+  for (HWND child = GetWindow(dialog, GW_CHILD); child != nullptr;
        child = GetWindow(child, GW_HWNDNEXT)) {
-    dialog.controls.push_back(ReadControl(window, child, dialog.base));
+    result.controls.push_back(ReadControl(dialog, child, result.base));
   }
-  return dialog;
+  return result;
 }
 
 std::vector<int> TabOrder(HWND dialog) {

@@ -29,7 +29,7 @@ std::vector<std::string> ListBoxItems(HWND listBox) {
     if (!length || *length == LB_ERR) break;
     std::wstring text(static_cast<size_t>(*length) + 1, L'\0');
     const std::optional<LRESULT> copied =
-        SendWide(listBox, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+        SendWide(listBox, LB_GETTEXT, index, reinterpret_cast<LPARAM>(text.data()));
     if (!copied || *copied == LB_ERR) break;
     text.resize(static_cast<size_t>(*copied));
     items.push_back(Narrow(text));

@@ -32,7 +32,7 @@ Process::~Process() {
   EndIfRunning();
 }
 
-Process& Process::operator=(Process&& other) {
+Process& Process::operator=(Process&& other) noexcept {
   if (this != &other) {
     EndIfRunning();
     handle_ = std::move(other.handle_);

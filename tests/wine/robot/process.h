@@ -19,8 +19,10 @@ class Process {
 
   Process() = default;
   ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
   Process(Process&&) = default;
-  Process& operator=(Process&&);
+  Process& operator=(Process&&) noexcept;
 
   bool started() const { return handle_.valid(); }
   DWORD startError() const { return startError_; }

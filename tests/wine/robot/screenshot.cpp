@@ -97,8 +97,9 @@ bool WriteBitmapFile(const Image& image, const std::string& path) {
   const size_t row = static_cast<size_t>(image.width) * 3;
   const std::vector<char> padding(Stride(image.width) - row, '\0');
   for (int y = image.height - 1; y >= 0; --y) {
-    out.write(reinterpret_cast<const char*>(&image.bgr[row * y]), row);
-    out.write(padding.data(), padding.size());
+    out.write(reinterpret_cast<const char*>(&image.bgr[row * y]),
+              static_cast<std::streamsize>(row));
+    out.write(padding.data(), static_cast<std::streamsize>(padding.size()));
   }
   return static_cast<bool>(out.flush());
 }

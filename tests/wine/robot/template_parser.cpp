@@ -81,10 +81,10 @@ std::optional<ParsedTemplate> ParseDialogTemplate(const unsigned char* data, siz
     reader.Dword();  // extended style
   }
   const unsigned count = reader.Word();
-  reader.Skip(4 * 2);          // x, y, cx, cy
-  reader.SkipNameOrOrdinal();  // menu
-  reader.SkipNameOrOrdinal();  // window class
-  reader.String();             // caption
+  reader.Skip(4 * sizeof(WORD));  // x, y, cx, cy
+  reader.SkipNameOrOrdinal();     // menu
+  reader.SkipNameOrOrdinal();     // window class
+  reader.String();                // caption
   if (style & DS_SETFONT) {
     DialogFont font;
     font.pointSize = static_cast<int>(reader.Word());
@@ -103,12 +103,12 @@ std::optional<ParsedTemplate> ParseDialogTemplate(const unsigned char* data, siz
       reader.Dword();  // help ID
       reader.Dword();  // extended style
       reader.Dword();  // style
-      reader.Skip(4 * 2);
+      reader.Skip(4 * sizeof(WORD));
       parsed.controlIds.push_back(static_cast<int>(reader.Dword()));
     } else {
       reader.Dword();  // style
       reader.Dword();  // extended style
-      reader.Skip(4 * 2);
+      reader.Skip(4 * sizeof(WORD));
       parsed.controlIds.push_back(static_cast<int>(reader.Word()));
     }
     reader.SkipNameOrOrdinal();  // class

@@ -14,7 +14,7 @@ inline std::string Narrow(const std::wstring& text) {
       WideCharToMultiByte(CP_ACP, 0, text.c_str(), size, nullptr, 0, nullptr, nullptr);
   if (length <= 0) return "";
   std::string narrow(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_ACP, 0, text.c_str(), size, &narrow[0], length, nullptr, nullptr);
+  WideCharToMultiByte(CP_ACP, 0, text.c_str(), size, narrow.data(), length, nullptr, nullptr);
   return narrow;
 }
 
