@@ -99,7 +99,12 @@ std::string HostPath(std::string_view windowsPath) {
   State& m = Machine();
   if (m.sandbox.empty()) {
     std::string pattern = (std::filesystem::temp_directory_path() / "winsim.XXXXXX").string();
-    if (::mkdtemp(pattern.data())) m.sandbox = pattern;
+    // Without its own folder the simulated drives would land in the host's root: stop here.
+    if (!::mkdtemp(pattern.data())) {
+      std::perror("winsim: cannot make the sandbox folder");
+      std::abort();
+    }
+    m.sandbox = pattern;
   }
   // A path of the host's own, as a benchmark's, is taken as it is.
   if (!windowsPath.empty() && windowsPath.front() == '/') return std::string(windowsPath);
