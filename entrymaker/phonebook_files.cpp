@@ -61,8 +61,8 @@ LineSource::Read FileLineSource::ReadLine(std::string_view& line) {
     const char* start = buffer_ + at_;
     const void* end = std::memchr(start, '\n', filled_ - at_);
     if (!end) {
-      if (!partial) carried_.clear();
-      carried_.append(start, filled_ - at_);
+      if (!partial) carried_.Clear();
+      if (!carried_.Append(std::string_view(start, filled_ - at_))) return Read::kError;
       partial = true;
       at_ = filled_;
       continue;
@@ -70,8 +70,8 @@ LineSource::Read FileLineSource::ReadLine(std::string_view& line) {
     const DWORD length = static_cast<DWORD>(static_cast<const char*>(end) - start);
     at_ += length + 1;
     if (partial) {
-      carried_.append(start, length);
-      line = carried_;
+      if (!carried_.Append(std::string_view(start, length))) return Read::kError;
+      line = carried_.View();
     } else {
       line = std::string_view(start, length);  // the common case: no copy at all
     }
@@ -80,7 +80,7 @@ LineSource::Read FileLineSource::ReadLine(std::string_view& line) {
   }
   // A last line without its end is a line all the same.
   if (!partial) return Read::kEnd;
-  line = carried_;
+  line = carried_.View();
   return Read::kLine;
 }
 

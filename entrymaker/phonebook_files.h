@@ -1,8 +1,7 @@
 // The phonebook's lines read from, and the copy's lines written to, open files.
 #pragma once
 
-#include <string>
-
+#include "growing_text.h"
 #include "platform.h"
 #include "section_patch.h"
 
@@ -20,7 +19,7 @@ class FileLineSource : public LineSource {
   // not be written.
   bool PassOn(LineSink& out, const char* stop);
   HANDLE file_;
-  std::string carried_;  // a line that runs over the end of one piece of the file
+  GrowingText carried_;  // a line that runs over the end of one piece of the file
   char buffer_[64 * 1024];
   DWORD filled_ = 0;
   DWORD at_ = 0;

@@ -1,7 +1,6 @@
 // Setting the entry's thirteen lines while a phonebook is copied line by line.
 #pragma once
 
-#include <string>
 #include <string_view>
 
 // Where the copy goes: each line followed by CR LF.
