@@ -6,7 +6,6 @@
 #include "program_strings.h"
 #include "ras_entry.h"
 #include "resource.h"
-#include "section_patch.h"
 
 namespace {
 
@@ -66,9 +65,7 @@ bool PhonebookEditor::PatchPhonebook() {
                              FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!tempOut_) return Discard(tempPath);
 
-  FileLineSource in(phonebookIn_.get());
-  FileLineSink out(tempOut_.get());
-  if (!PatchEntrySection(in, out, entryName) || !out.Finish()) return Discard(tempPath);
+  if (!CopyPatched(phonebookIn_.get(), tempOut_.get(), entryName)) return Discard(tempPath);
   phonebookIn_.Reset();
   if (!CloseHandle(tempOut_.Release())) return Discard(tempPath);
 

@@ -172,3 +172,9 @@ bool FileLineSink::WritePending() {
 bool FileLineSink::Finish() {
   return WritePending() && FlushFileBuffers(file_);
 }
+
+bool CopyPatched(HANDLE phonebook, HANDLE copy, std::string_view entryName) {
+  FileLineSource in(phonebook);
+  FileLineSink out(copy);
+  return PatchEntrySection(in, out, entryName) && out.Finish();
+}

@@ -45,3 +45,7 @@ class FileLineSink : public LineSink {
   char pending_[64 * 1024];
   size_t filled_ = 0;
 };
+
+// Copies the open `phonebook` to the open `copy`, setting the entry's lines, and flushes the copy
+// to disk; false, with the copy to be thrown away, when any of it failed.
+bool CopyPatched(HANDLE phonebook, HANDLE copy, std::string_view entryName);

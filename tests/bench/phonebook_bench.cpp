@@ -15,7 +15,6 @@
 
 #include "phonebook_files.h"
 #include "platform.h"
-#include "section_patch.h"
 #include "unique_handle.h"
 #include "winsim/control.h"
 
@@ -35,9 +34,7 @@ int PatchOnly(const std::string& path) {
   File out(CreateFileA(copyPath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                        FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!in || !out) return 2;
-  FileLineSource source(in.get());
-  FileLineSink sink(out.get());
-  if (!PatchEntrySection(source, sink, "GPRS Connection") || !sink.Finish()) return 3;
+  if (!CopyPatched(in.get(), out.get(), "GPRS Connection")) return 3;
   in.Reset();
   out.Reset();
   if (!MoveFileExA(copyPath.c_str(), path.c_str(),

@@ -80,9 +80,7 @@ bool PatchThroughFiles(const std::string& phonebook, std::string& copy) {
     File out(CreateFileA("C:\\pbk\\copy.pbk", GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!in || !out) std::abort();
-    FileLineSource source(in.get());
-    FileLineSink sink(out.get());
-    patched = PatchEntrySection(source, sink, "GPRS Connection") && sink.Finish();
+    patched = CopyPatched(in.get(), out.get(), "GPRS Connection");
   }
   if (patched) copy = winsim::FileContents("C:\\pbk\\copy.pbk").value_or("(none)");
   return patched;

@@ -26,9 +26,7 @@ class PhonebookFilesTest : public SimTest {
       File out(CreateFileA(kCopy, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                            nullptr));
       EXPECT_TRUE(in && out);
-      FileLineSource source(in.get());
-      FileLineSink sink(out.get());
-      patched = PatchEntrySection(source, sink, "GPRS Connection") && sink.Finish();
+      patched = CopyPatched(in.get(), out.get(), "GPRS Connection");
     }
     if (!patched) return std::nullopt;
     return winsim::FileContents(kCopy);
