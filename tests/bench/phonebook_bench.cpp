@@ -13,6 +13,7 @@
 #include <fstream>
 #include <string>
 
+#include "entrymaker_machine.h"
 #include "phonebook_files.h"
 #include "platform.h"
 #include "unique_handle.h"
@@ -46,25 +47,15 @@ int PatchOnly(const std::string& path) {
   return 0;
 }
 
-std::string Entry(int number) {
-  return "[Entry " + std::to_string(number) +
-         "]\r\nEncoding=1\r\nSwCompression=1\r\nNegotiateMultilinkAlways=1\r\nBindMsNetClient=1\r\n"
-         "PreferredProtocol=1\r\nPreviewUserPw=0\r\nShowDialingProgress=0\r\n"
-         "ShowMonitorIconInTaskBar=0\r\nIpHeaderCompression=1\r\nIpNameAssign=2\r\n"
-         "IpDnsSuffix=\r\n\r\nNETCOMPONENTS=\r\nms_msclient=1\r\n\r\nMEDIA=serial\r\n"
-         "ConnectBPS=9600\r\n\r\nDEVICE=modem\r\nPhoneNumber=555-0100\r\nHwFlowControl=1\r\n"
-         "Protocol=1\r\nCompression=1\r\n\r\n";
-}
-
 void MakePhonebook(const std::string& path, size_t bytes) {
   std::ofstream file(path, std::ios::binary | std::ios::trunc);
   size_t written = 0;
   for (int number = 0; written < bytes; ++number) {
-    const std::string entry = Entry(number);
+    const std::string entry = OtherEntry(number);
     file << entry;
     written += entry.size();
   }
-  const std::string last = Entry(-1);
+  const std::string last = OtherEntry(-1);
   file << "[GPRS Connection]" << last.substr(last.find(']') + 1);
 }
 

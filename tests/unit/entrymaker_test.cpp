@@ -3,6 +3,7 @@
 #include <string_view>
 #include <vector>
 
+#include "entrymaker_machine.h"
 #include "phonebook_editor.h"
 #include "platform.h"
 #include "ras_entry.h"
@@ -10,11 +11,6 @@
 
 namespace {
 
-constexpr char kAppData[] = "C:\\Users\\me\\AppData\\Roaming";
-constexpr char kPbkFolder[] =
-    "C:\\Users\\me\\AppData\\Roaming\\Microsoft\\Network\\Connections\\Pbk";
-constexpr char kPhonebook[] =
-    "C:\\Users\\me\\AppData\\Roaming\\Microsoft\\Network\\Connections\\Pbk\\rasphone.pbk";
 constexpr char kOtherEntries[] = "[Office VPN]\r\nIpFrameSize=1006\r\nProtocol=1\r\n\r\n";
 
 // The thirteen lines as the patch sets them, in the phonebook's order.
@@ -36,10 +32,7 @@ class EntryMakerTest : public SimTest {
  protected:
   void SetUp() override {
     SimTest::SetUp();
-    winsim::SetStrings({{1, "Failed to create GPRS dial-up network entry"},
-                        {2, "GPRS Connection"},
-                        {4, "GPRS Modem"}});
-    winsim::SetUserValue("Volatile Environment", "APPDATA", winsim::Sz(kAppData));
+    SetUpEntryMakerMachine();
     winsim::AddFile(kPhonebook, kOtherEntries);
   }
   std::string Phonebook() { return winsim::FileContents(kPhonebook).value_or("(none)"); }

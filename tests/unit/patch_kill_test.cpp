@@ -15,12 +15,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <random>
 #include <string>
 #include <string_view>
 #include <thread>
 #include <vector>
 
+#include "entrymaker_machine.h"
 #include "phonebook_editor.h"
 #include "platform.h"
 #include "unique_handle.h"
@@ -30,11 +32,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr char kAppData[] = "C:\\Users\\me\\AppData\\Roaming";
-constexpr char kPbkFolder[] =
-    "C:\\Users\\me\\AppData\\Roaming\\Microsoft\\Network\\Connections\\Pbk";
-constexpr char kPhonebook[] =
-    "C:\\Users\\me\\AppData\\Roaming\\Microsoft\\Network\\Connections\\Pbk\\rasphone.pbk";
 constexpr char kPhonebookName[] = "rasphone.pbk";
 constexpr char kEntryHeader[] = "[GPRS Connection]\r\n";
 
@@ -43,32 +40,6 @@ constexpr char kEntryHeader[] = "[GPRS Connection]\r\n";
 constexpr size_t kOtherEntriesBytes = 32u << 20;
 constexpr int kRuns = 40;
 constexpr unsigned kDefaultSeed = 20240607;
-
-std::string OtherEntry(int number) {
-  return "[Entry " + std::to_string(number) +
-         "]\r\nEncoding=1\r\nSwCompression=1\r\nNegotiateMultilinkAlways=1\r\nBindMsNetClient=1\r\n"
-         "PreferredProtocol=1\r\nPreviewUserPw=0\r\nShowDialingProgress=0\r\n"
-         "ShowMonitorIconInTaskBar=0\r\nIpHeaderCompression=1\r\nIpNameAssign=2\r\n"
-         "IpDnsSuffix=\r\n\r\nNETCOMPONENTS=\r\nms_msclient=1\r\n\r\nMEDIA=serial\r\n"
-         "ConnectBPS=9600\r\n\r\nDEVICE=modem\r\nPhoneNumber=555-0100\r\nHwFlowControl=1\r\n"
-         "Protocol=1\r\nCompression=1\r\n\r\n";
-}
-
-// The whole file, read through the platform's own calls; false when it cannot be read.
-bool ReadWhole(const char* path, std::string& contents) {
-  File file(
-      CreateFileA(path, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!file) return false;
-  contents.clear();
-  std::vector<char> buffer(1u << 20);
-  for (;;) {
-    DWORD read = 0;
-    if (!ReadFile(file.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &read, nullptr))
-      return false;
-    if (read == 0) return true;
-    contents.append(buffer.data(), read);
-  }
-}
 
 bool WriteWhole(const char* path, const std::string& contents) {
   File file(
@@ -186,10 +157,7 @@ class PatchKillTest : public ::testing::Test {
     winsim::Reset();
     // A few hundred thousand calls per run would only slow every child down.
     winsim::SetCallLogging(false);
-    winsim::SetStrings({{1, "Failed to create GPRS dial-up network entry"},
-                        {2, "GPRS Connection"},
-                        {4, "GPRS Modem"}});
-    winsim::SetUserValue("Volatile Environment", "APPDATA", winsim::Sz(kAppData));
+    SetUpEntryMakerMachine();
   }
   // Takes the machine's folder, and the phonebooks in it, away with it.
   void TearDown() override {
@@ -209,8 +177,9 @@ TEST_F(PatchKillTest, ThePhonebookIsAsItWasOrWhollyPatchedWheneverThePatchIsKill
   // the patch copies the whole phonebook before it reaches the lines it sets.
   PhonebookEditor editor;
   ASSERT_TRUE(editor.CreateEntry(RASIPADDR{0, 0, 0, 0}));
-  std::string original;
-  ASSERT_TRUE(ReadWhole(kPhonebook, original));
+  std::optional<std::string> made = winsim::FileContents(kPhonebook);
+  ASSERT_TRUE(made.has_value());
+  const std::string original = std::move(*made);
   const size_t section = original.rfind(kEntryHeader);
   ASSERT_NE(section, std::string::npos);
   ASSERT_GE(section, kOtherEntriesBytes);
@@ -228,12 +197,12 @@ TEST_F(PatchKillTest, ThePhonebookIsAsItWasOrWhollyPatchedWheneverThePatchIsKill
     ASSERT_TRUE(Reap(child, status));
     wholeSeconds.push_back(Seconds(Clock::now() - start));
     ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a whole patch failed";
-    std::string result;
-    ASSERT_TRUE(ReadWhole(kPhonebook, result));
+    std::optional<std::string> result = winsim::FileContents(kPhonebook);
+    ASSERT_TRUE(result.has_value());
     if (whole == 0) {
-      patched = std::move(result);
+      patched = std::move(*result);
     } else {
-      ASSERT_TRUE(result == patched) << "two whole patches differ";
+      ASSERT_TRUE(*result == patched) << "two whole patches differ";
     }
     const FolderLook look = LookInFolder();
     ASSERT_TRUE(look.phonebook && look.temps.empty() && look.others.empty())

@@ -9,13 +9,6 @@
 
 namespace {
 
-std::optional<std::string> Patch(const std::string& phonebook) {
-  TextSource in(phonebook);
-  TextSink out;
-  if (!PatchEntrySection(in, out, "GPRS Connection")) return std::nullopt;
-  return out.text;
-}
-
 // An entry as the remote-access service writes it: the settings in its order, with the lines
 // whose keys end with the text of another key; Windows XP writes "IpFrameSize=", Vista and later
 // do not.
@@ -56,44 +49,44 @@ TEST(SectionPatchTest, PatchesTheEntryAsOldAndNewWindowsWriteIt) {
     std::string patched = before;
     patched += Patched(withFrameSize);
     patched += after;
-    EXPECT_EQ(Patch(phonebook), patched);
+    EXPECT_EQ(PatchText(phonebook), patched);
   }
 }
 
 TEST(SectionPatchTest, NeverTouchesAnotherEntry) {
   // The entry lacks every key but one: the others are not looked for in the next entry.
   const std::string next = Entry("Home", true);
-  EXPECT_EQ(Patch("[GPRS Connection]\r\nConnectBPS=9600\r\n" + next),
+  EXPECT_EQ(PatchText("[GPRS Connection]\r\nConnectBPS=9600\r\n" + next),
             "[GPRS Connection]\r\nConnectBPS=115200\r\n" + next);
   // An entry with none of the keys is not patched at all.
-  EXPECT_EQ(Patch("[GPRS Connection]\r\nEncoding=1\r\n" + next), std::nullopt);
-  EXPECT_EQ(Patch("[GPRS Connection]"), std::nullopt);  // the header as the last line
+  EXPECT_EQ(PatchText("[GPRS Connection]\r\nEncoding=1\r\n" + next), std::nullopt);
+  EXPECT_EQ(PatchText("[GPRS Connection]"), std::nullopt);  // the header as the last line
 }
 
 TEST(SectionPatchTest, FindsOnlyTheExactFirstHeader) {
   const std::string entry = "[GPRS Connection]\r\nProtocol=1\r\n";
-  EXPECT_EQ(Patch("[gprs connection]\r\nProtocol=1\r\n"), std::nullopt);
-  EXPECT_EQ(Patch(" [GPRS Connection]\r\nProtocol=1\r\n"), std::nullopt);
-  EXPECT_EQ(Patch("[GPRS Connection] \r\nProtocol=1\r\n"), std::nullopt);
-  EXPECT_EQ(Patch("[Home]\r\nProtocol=1\r\n"), std::nullopt);
-  EXPECT_EQ(Patch(entry + entry), "[GPRS Connection]\r\nProtocol=0\r\n" + entry);
+  EXPECT_EQ(PatchText("[gprs connection]\r\nProtocol=1\r\n"), std::nullopt);
+  EXPECT_EQ(PatchText(" [GPRS Connection]\r\nProtocol=1\r\n"), std::nullopt);
+  EXPECT_EQ(PatchText("[GPRS Connection] \r\nProtocol=1\r\n"), std::nullopt);
+  EXPECT_EQ(PatchText("[Home]\r\nProtocol=1\r\n"), std::nullopt);
+  EXPECT_EQ(PatchText(entry + entry), "[GPRS Connection]\r\nProtocol=0\r\n" + entry);
 }
 
 TEST(SectionPatchTest, KeysAreSearchedInOrderEachAfterTheOneBefore) {
   // "Compression=" stands before "Protocol=": it is passed over while "Protocol=" is looked for.
-  EXPECT_EQ(Patch("[GPRS Connection]\nCompression=1\nProtocol=1\n"),
+  EXPECT_EQ(PatchText("[GPRS Connection]\nCompression=1\nProtocol=1\n"),
             "[GPRS Connection]\r\nCompression=1\r\nProtocol=0\r\n");
   // A key that is missing leaves the search for the next where it was.
-  EXPECT_EQ(Patch("[GPRS Connection]\nHwFlowControl=1\nCompression=1\n"),
+  EXPECT_EQ(PatchText("[GPRS Connection]\nHwFlowControl=1\nCompression=1\n"),
             "[GPRS Connection]\r\nHwFlowControl=0\r\nCompression=0\r\n");
   // Leading blanks are allowed; the whole old line goes.
-  EXPECT_EQ(Patch("[GPRS Connection]\n  \tConnectBPS=9600 ; old\n"),
+  EXPECT_EQ(PatchText("[GPRS Connection]\n  \tConnectBPS=9600 ; old\n"),
             "[GPRS Connection]\r\nConnectBPS=115200\r\n");
 }
 
 TEST(SectionPatchTest, KeepsEveryOtherLineWholeWithCrLfEnds) {
   const std::string longLine(5000, 'x');
-  EXPECT_EQ(Patch("a\n\n" + longLine + "\r\n[GPRS Connection]\n\nProtocol=1\n\nz"),
+  EXPECT_EQ(PatchText("a\n\n" + longLine + "\r\n[GPRS Connection]\n\nProtocol=1\n\nz"),
             "a\r\n\r\n" + longLine + "\r\n[GPRS Connection]\r\n\r\nProtocol=0\r\n\r\nz\r\n");
 }
 

@@ -1,6 +1,7 @@
 // Lines kept in memory, for tests of the patch apart from any file.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 
@@ -47,3 +48,11 @@ class TextSink : public LineSink {
   int written_ = 0;
   int failAt_;
 };
+
+// The patch of "GPRS Connection" line by line in memory: the copy, or none when it fails.
+inline std::optional<std::string> PatchText(const std::string& phonebook) {
+  TextSource in(phonebook);
+  TextSink out;
+  if (!PatchEntrySection(in, out, "GPRS Connection")) return std::nullopt;
+  return out.text;
+}
