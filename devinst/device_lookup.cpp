@@ -39,51 +39,63 @@ ListRead ReadHardwareIds(HDEVINFO set, SP_DEVINFO_DATA& element, LocalMemory& bu
   return ListRead::kFailed;
 }
 
-}  // namespace
-
-int MdmFindExistingDevice(const char* hardwareId, HDEVINFO& deviceInfoSet,
-                          SP_DEVINFO_DATA& deviceInfoData) {
-  deviceInfoData.cbSize = sizeof deviceInfoData;
-  bool found = false;
-  for (DWORD index = 0; !found && SetupDiEnumDeviceInfo(deviceInfoSet, index, &deviceInfoData);
-       ++index) {
+// Looks at the devices of `set` in order until one's hardware-ID list holds the ID, the platform
+// runs out of devices, or a device cannot be read.
+DeviceSearch SearchDevices(const char* hardwareId, HDEVINFO set, SP_DEVINFO_DATA& element) {
+  element.cbSize = sizeof element;
+  DeviceSearch outcome = DeviceSearch::kIncomplete;
+  for (DWORD index = 0;; ++index) {
+    if (!SetupDiEnumDeviceInfo(set, index, &element)) {
+      // Any other reason to stop leaves devices unseen, one of which may be the one looked for.
+      if (GetLastError() == ERROR_NO_MORE_ITEMS) outcome = DeviceSearch::kNoneFound;
+      break;
+    }
     LocalMemory list;
     DWORD size = 0;
-    const ListRead read = ReadHardwareIds(deviceInfoSet, deviceInfoData, list, size);
+    const ListRead read = ReadHardwareIds(set, element, list, size);
     if (read == ListRead::kFailed) break;  // the devices after this one are not examined
-    if (read == ListRead::kRead)
-      found = HardwareIdListHolds(static_cast<const char*>(list.get()), size, hardwareId);
-  }
-  // A match leaves the code at 0 and the text alone. Some platforms (Wine among them) leave the
-  // code of the list's first, sizing read behind a successful second one, so a match is not judged
-  // by it.
-  if (found) {
-    SetLastError(ERROR_SUCCESS);
-    return 1;
+    if (read == ListRead::kRead &&
+        HardwareIdListHolds(static_cast<const char*>(list.get()), size, hardwareId)) {
+      // A match leaves the code at 0 and the text alone. Some platforms (Wine among them) leave
+      // the code of the list's first, sizing read behind a successful second one, so a match is
+      // not judged by it.
+      SetLastError(ERROR_SUCCESS);
+      return DeviceSearch::kFound;
+    }
   }
   // The enumeration ends with ERROR_NO_MORE_ITEMS and a failed read keeps its own code, so every
   // search without a match leaves a text.
   if (GetLastError() != ERROR_SUCCESS) ReportFailure("EnumDeviceInfo");
-  return 0;
+  return outcome;
 }
 
-bool FindDeviceAndWriteValue(const char* hardwareId, const char* valueName, const char* valueData,
-                             bool& valueWritten) {
+}  // namespace
+
+int MdmFindExistingDevice(const char* hardwareId, HDEVINFO& deviceInfoSet,
+                          SP_DEVINFO_DATA& deviceInfoData) {
+  return SearchDevices(hardwareId, deviceInfoSet, deviceInfoData) == DeviceSearch::kFound ? 1 : 0;
+}
+
+DeviceSearch FindDeviceAndWriteValue(const char* hardwareId, const char* valueName,
+                                     const char* valueData, bool& valueWritten) {
   valueWritten = false;
   DeviceInfoSet present(
       SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES));
   if (!present) {
     ReportFailure("GetClassDevs(All Present Devices)");
-    return false;
+    return DeviceSearch::kIncomplete;
   }
-  HDEVINFO set = present.get();
   SP_DEVINFO_DATA element = {};
-  if (!MdmFindExistingDevice(hardwareId, set, element)) return false;
-  WriteDriverKeyValue(set, element, 0, valueName, valueData, &valueWritten);
-  return true;  // releasing the set keeps the code the search and the write left
+  const DeviceSearch search = SearchDevices(hardwareId, present.get(), element);
+  if (search == DeviceSearch::kFound)
+    WriteDriverKeyValue(present.get(), element, 0, valueName, valueData, &valueWritten);
+  return search;  // releasing the set keeps the code the search and the write left
 }
 
 int MdmFindDevAndUpdateReg(const char* hardwareId, const char* valueName, const char* valueData) {
   bool valueWritten = false;
-  return FindDeviceAndWriteValue(hardwareId, valueName, valueData, valueWritten) ? 1 : 0;
+  return FindDeviceAndWriteValue(hardwareId, valueName, valueData, valueWritten) ==
+                 DeviceSearch::kFound
+             ? 1
+             : 0;
 }

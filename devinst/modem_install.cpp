@@ -138,9 +138,17 @@ int MdmInstallModem(const char* infPath, const char* portName, const char* hardw
   // port could not be stored, the update is not run: its success would tell the user the modem
   // uses the new port while the driver key still names the old one.
   bool portWritten = false;
-  if (FindDeviceAndWriteValue(hardwareId, "AttachedTo", portName, portWritten)) {
-    if (!portWritten || !UpdateDriver(hardwareId, infPath, &rebootRequired)) return kInstallFailed;
-    return rebootRequired ? kInstallNeedsRestart : kInstallDone;
+  switch (FindDeviceAndWriteValue(hardwareId, "AttachedTo", portName, portWritten)) {
+    case DeviceSearch::kFound:
+      if (!portWritten || !UpdateDriver(hardwareId, infPath, &rebootRequired))
+        return kInstallFailed;
+      return rebootRequired ? kInstallNeedsRestart : kInstallDone;
+    case DeviceSearch::kIncomplete:
+      // Devices went unseen, and the modem may be among them: a new one would be its twin, which
+      // the system names "GPRS Modem #2" and the dial-up entry does not. The search's text stands.
+      return kInstallFailed;
+    case DeviceSearch::kNoneFound:
+      break;
   }
 
   // 5. No such modem yet: make one.

@@ -146,6 +146,44 @@ TEST_F(ModemInstallTest, ARemovedDeviceIsMadeAgainNextTime) {
   EXPECT_EQ(Modems().size(), 1u);
 }
 
+// A search that could not look at every device may have missed the modem: making one then would
+// give the machine a twin of it. Once the search works again, the one modem is rebound.
+TEST_F(ModemInstallTest, ASearchThatStoppedEarlyMakesNoSecondModem) {
+  ASSERT_EQ(Install("COM1"), 0);
+  const struct {
+    const char* op;
+    DWORD code;
+    const char* text;
+  } failures[] = {
+      {"SetupDiGetClassDevsA", ERROR_NOT_ENOUGH_MEMORY,
+       "GetClassDevs(All Present Devices) FAILURE: Not enough memory resources are available to "
+       "process this command.\r\n\n"},
+      // The COM port's device comes before the modem's, and its read fails.
+      {"SetupDiGetDeviceRegistryPropertyA", ERROR_OUTOFMEMORY,
+       "EnumDeviceInfo FAILURE: Not enough memory resources are available to complete this "
+       "operation.\r\n\n"},
+      {"SetupDiEnumDeviceInfo", ERROR_INVALID_HANDLE,
+       "EnumDeviceInfo FAILURE: The handle is invalid.\r\n\n"},
+  };
+  for (const auto& failure : failures) {
+    winsim::ClearCallLog();
+    winsim::FailCall(failure.op, 1, failure.code);
+    EXPECT_EQ(Install("COM3"), 2) << failure.op;
+    EXPECT_STREQ(g_szError, failure.text);
+    EXPECT_EQ(GetLastError(), failure.code) << failure.op;
+    EXPECT_TRUE(winsim::CallsTo("SetupDiCreateDeviceInfoA").empty()) << failure.op;
+    EXPECT_TRUE(winsim::CallsTo("UpdateDriverForPlugAndPlayDevicesA").empty()) << failure.op;
+  }
+  ASSERT_EQ(Modems().size(), 1u);
+  EXPECT_EQ(AttachedTo(Modems()[0]), "COM1");
+
+  winsim::ClearCallLog();
+  EXPECT_EQ(Install("COM3"), 0);
+  ASSERT_EQ(Modems().size(), 1u);
+  EXPECT_EQ(AttachedTo(Modems()[0]), "COM3");
+  EXPECT_EQ(winsim::CallsTo("UpdateDriverForPlugAndPlayDevicesA").size(), 1u);
+}
+
 TEST_F(ModemInstallTest, NewdevWithoutTheUpdateIsNeverCalled) {
   winsim::Newdev().exportsUpdate = false;
   EXPECT_EQ(Install(), 2);
