@@ -5,15 +5,35 @@
 
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include "InfInstall.h"
 #include "beside_program.h"
 #include "modem_devices.h"
 #include "platform.h"
+#include "unique_handle.h"
 
 namespace {
 
 constexpr char kHardwareId[] = "WWAN_GENERIC";
+
+struct InfFileTraits {
+  using Handle = HINF;
+  static Handle Invalid() { return INVALID_HANDLE_VALUE; }
+  static void Close(Handle handle) { SetupCloseInfFile(handle); }
+};
+using InfFile = UniqueHandle<InfFileTraits>;
+
+// The section SetupAPI installs from in place of `section` on the platform it runs on, and the
+// decoration that chose it.
+std::pair<std::string, std::string> ActualSection(HINF inf, const char* section) {
+  char actual[LINE_LEN] = {};
+  char* decoration = nullptr;
+  if (!SetupDiGetActualSectionToInstallExA(inf, section, nullptr, actual, sizeof actual, nullptr,
+                                           &decoration, nullptr))
+    return {"failed", std::to_string(GetLastError())};
+  return {actual, decoration != nullptr ? decoration : ""};
+}
 
 class ModemInstall : public ::testing::Test {
  protected:
@@ -72,6 +92,26 @@ TEST_F(ModemInstall, TheInitStringReachesTheRealDriverKey) {
   EXPECT_EQ(MdmFindDevAndUpdateReg(kHardwareId, "UserInit", init), 1);
   EXPECT_EQ(GetLastError(), DWORD{0});
   EXPECT_EQ(FindModems(kHardwareId).at(0).userInit, init);
+}
+
+// Wine takes the models section, and the install section, decorated for the processor it runs on,
+// and for that platform only: SetupDiGetActualSectionToInstallEx ignores an alternate platform and
+// there is no SetupDiGetActualModelsSection. Windows 2000's plain [Models] and the other platforms'
+// sections are held to their rules by the INF test on the host.
+TEST(KitInf, WinePicksThisPlatformsModelsAndTheNtInstallSection) {
+  const InfFile inf(
+      SetupOpenInfFileA(BesideProgram("wwandev.inf").c_str(), nullptr, INF_STYLE_WIN4, nullptr));
+  ASSERT_TRUE(inf) << GetLastError();
+#ifdef _WIN64
+  EXPECT_EQ(ActualSection(inf.get(), "Models"),
+            std::make_pair(std::string("Models.NTamd64"), std::string(".NTamd64")));
+#else
+  EXPECT_EQ(ActualSection(inf.get(), "Models"),
+            std::make_pair(std::string("Models.NTx86"), std::string(".NTx86")));
+#endif
+  // No section carries this processor's decoration, so both processors install from .NT.
+  EXPECT_EQ(ActualSection(inf.get(), "GprsModem_Install"),
+            std::make_pair(std::string("GprsModem_Install.NT"), std::string(".NT")));
 }
 
 }  // namespace
