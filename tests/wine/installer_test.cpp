@@ -1,7 +1,10 @@
-// The kit's installers run silently in the prefix: each places a kit of the right kind and
-// registers its uninstaller, and the uninstaller takes the files away again.
+// The kit's installers run silently in the prefix: each places a kit of the right kind, registers
+// its uninstaller and gives every user a shortcut to the dial-up entry, and the uninstaller takes
+// all of it away again.
 
 #include <gtest/gtest.h>
+#include <objbase.h>
+#include <shlobj.h>
 
 #include <cstdio>
 #include <string>
@@ -55,6 +58,34 @@ WORD MachineOf(const std::string& path) {
   return sizeof(void*) == 8 || (IsWow64Process(GetCurrentProcess(), &underWow64) && underWow64);
 }
 
+// The shortcut every user of the PC finds in the Start menu.
+std::string ShortcutPath() {
+  char programs[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_PROGRAMS, nullptr, 0, programs))) return "";
+  return std::string(programs) + "\\GPRS Modem Kit\\Create GPRS dial-up entry.lnk";
+}
+
+// The program a shortcut starts; "" when the shortcut cannot be read.
+std::string ShortcutTarget(const std::string& shortcut) {
+  std::string target;
+  IShellLinkA* link = nullptr;
+  if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                              reinterpret_cast<void**>(&link))))
+    return target;
+  IPersistFile* file = nullptr;
+  wchar_t wide[MAX_PATH] = {};
+  char path[MAX_PATH] = {};
+  if (MultiByteToWideChar(CP_ACP, 0, shortcut.c_str(), -1, wide, MAX_PATH) > 0 &&
+      SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file)))) {
+    if (SUCCEEDED(file->Load(wide, STGM_READ)) &&
+        link->GetPath(path, sizeof path, nullptr, SLGP_RAWPATH) == S_OK)
+      target = path;
+    file->Release();
+  }
+  link->Release();
+  return target;
+}
+
 std::string UninstallValue(const char* name) {
   HKEY key = nullptr;
   char value[MAX_PATH] = {};
@@ -88,21 +119,39 @@ bool InstallAndUninstall(const std::string& installer, bool x64Kit) {
     EXPECT_EQ(MachineOf(folder + "\\" + program), machine) << program;
   EXPECT_EQ(UninstallValue("DisplayName"), "GPRS Modem Kit");
   EXPECT_EQ(UninstallValue("UninstallString"), "\"" + folder + "\\Uninstall.exe\"");
+  const std::string shortcut = ShortcutPath();
+  EXPECT_FALSE(shortcut.empty());
+  EXPECT_EQ(ShortcutTarget(shortcut), folder + "\\EntryMaker.exe");
 
   // "_?=" keeps the uninstaller in place, so that its end is the end of the uninstall.
   EXPECT_EQ(RunToEnd(folder + "\\Uninstall.exe", "/S _?=" + folder), 0);
   for (const char* file : kFiles) EXPECT_FALSE(Exists(folder + "\\" + file)) << file;
   EXPECT_EQ(UninstallValue("DisplayName"), "");
+  EXPECT_FALSE(Exists(shortcut));
+  EXPECT_FALSE(Exists(shortcut.substr(0, shortcut.rfind('\\'))));
   DeleteFileA((folder + "\\Uninstall.exe").c_str());
   RemoveDirectoryA(folder.c_str());
   return true;
 }
 
-TEST(Installer, PlacesThisBuildsKitAndTakesItAwayAgain) {
+// The shortcut is read through the shell's own link object.
+class Installer : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr))); }
+  void TearDown() override { CoUninitialize(); }
+};
+
+TEST_F(Installer, PlacesThisBuildsKitAndTakesItAwayAgain) {
   EXPECT_TRUE(InstallAndUninstall(KIT_INSTALLER, sizeof(void*) == 8));
 }
 
-TEST(Installer, WithBothKitsPlacesTheOneThatMatchesTheMachine) {
+// Where the user's own rights do not reach, the installer hands the machine-wide part, and the
+// uninstaller its whole job, to an elevated copy of itself that knows the folder chosen.
+TEST_F(Installer, WithoutAdministratorRightsPlacesTheKitThroughAnElevatedCopy) {
+  EXPECT_TRUE(InstallAndUninstall(KIT_STANDARD_USER_INSTALLER, sizeof(void*) == 8));
+}
+
+TEST_F(Installer, WithBothKitsPlacesTheOneThatMatchesTheMachine) {
 #ifdef KIT_MATCHING_INSTALLER
   // The installer is a 32-bit program, so that it starts on every machine. Where Wine cannot
   // start 32-bit programs, its 64-bit twin from the same script makes the same choice.

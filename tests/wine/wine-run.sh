@@ -75,8 +75,9 @@ export WINEPREFIX="$prefix"
 export WINEARCH="$arch"
 export WINESERVER="$server"
 export WINEDEBUG="${KIT_WINEDEBUG:--all}"
-# No Mono or Gecko: without these, Wine offers to download them in a dialog.
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko: without these, Wine offers to download them in a dialog. No menu builder: it
+# would turn the Start-menu shortcuts the installer makes into entries of this machine's desktop.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
 
 case $command in
