@@ -8,5 +8,5 @@ struct EntrySetting {
 
 constexpr int kEntrySettingCount = 13;
 
-// In the order they are searched for, which is the order the remote-access service writes them.
+// In the order the remote-access service writes them.
 extern const EntrySetting EntrySettings[kEntrySettingCount];

@@ -17,15 +17,23 @@ std::string_view Slice(std::string_view text, size_t start, size_t end) {
   return start < end ? std::string_view(text.data() + start, end - start) : std::string_view();
 }
 
-// Whether `line` is the setting `key`: after leading blanks it begins with the key's text, so a
-// longer key that only ends with it ("IpHeaderCompression=" for "Compression=") is another one.
-bool HoldsKey(std::string_view line, std::string_view key) {
+// The setting whose key `line` holds, or null: after leading blanks the line begins with the
+// key's text, so a longer key that only ends with it ("IpHeaderCompression=" for "Compression=")
+// is another one. Each key ends with its only "=", so no line holds two of them.
+const EntrySetting* SettingOf(std::string_view line) {
   const size_t start = line.find_first_not_of(" \t");
-  return start != kNone && Slice(line, start, start + key.size()) == key;
+  if (start == kNone) return nullptr;
+  for (const EntrySetting& setting : EntrySettings) {
+    const std::string_view key = setting.key;
+    if (Slice(line, start, start + key.size()) == key) return &setting;
+  }
+  return nullptr;
 }
 
+// A line whose first character after leading blanks is "[" begins another section.
 bool IsSectionHeader(std::string_view line) {
-  return !line.empty() && line.front() == '[';
+  const size_t start = line.find_first_not_of(" \t");
+  return start != kNone && line[start] == '[';
 }
 
 // Copies lines through the entry's header line; false when the input ends or fails first.
@@ -33,24 +41,6 @@ bool CopyThroughSectionHeader(LineSource& in, LineSink& out, std::string_view en
   GrowingText header;
   if (!header.Append("[") || !header.Append(entryName) || !header.Append("]")) return false;
   return in.CopyThroughLine(out, header.View()) == LineSource::Read::kLine;
-}
-
-// The section's lines are kept one after another, each followed by an LF, which no line holds.
-// Finds the first line at or after `from` that holds the setting's key, gives where it starts in
-// `line` so that the setting replaces it, and moves `from` past it; false, with `from` as it
-// was, when no such line is left.
-bool ReplaceNextSetting(std::string_view section, size_t& from, size_t& line,
-                        const EntrySetting& setting) {
-  for (size_t start = from; start < section.size();) {
-    const size_t end = section.find('\n', start);
-    if (HoldsKey(Slice(section, start, end), setting.key)) {
-      line = start;
-      from = end + 1;
-      return true;
-    }
-    start = end + 1;
-  }
-  return false;
 }
 
 bool WriteSetting(LineSink& out, const EntrySetting& setting) {
@@ -98,44 +88,23 @@ bool LineSource::CopyRest(LineSink& out) {
 bool PatchEntrySection(LineSource& in, LineSink& out, std::string_view entryName) {
   if (!CopyThroughSectionHeader(in, out, entryName)) return false;
 
-  // The section runs to the next header or the end of the file.
-  GrowingText section;
-  GrowingText next;
-  bool haveNext = false;
+  // Each line of the section is passed on as it is read, the setting in place of a line that
+  // holds its key, wherever it stands and however often: an entry with two links has two device
+  // blocks, and a section written by hand need not keep the service's order. The section runs to
+  // the next header or the end of the file.
+  int set = 0;
   for (;;) {
     std::string_view line;
     const LineSource::Read read = in.ReadLine(line);
     if (read == LineSource::Read::kError) return false;
-    if (read == LineSource::Read::kEnd) break;
+    if (read == LineSource::Read::kEnd) return set > 0;
     if (IsSectionHeader(line)) {
-      if (!next.Append(line)) return false;
-      haveNext = true;
+      if (set == 0 || !out.WriteLine(line)) return false;
       break;
     }
-    if (!section.Append(line) || !section.Append("\n")) return false;
+    const EntrySetting* setting = SettingOf(line);
+    if (!(setting ? WriteSetting(out, *setting) : out.WriteLine(line))) return false;
+    if (setting) ++set;
   }
-
-  // Each key after the line of the one found before it; a missing key leaves the place where the
-  // next search starts as it was. Each line is replaced by one setting at most.
-  const std::string_view lines = section.View();
-  size_t replacedLine[kEntrySettingCount];
-  size_t from = 0;
-  int replaced = 0;
-  for (int i = 0; i < kEntrySettingCount; ++i) {
-    replacedLine[i] = kNone;
-    if (ReplaceNextSetting(lines, from, replacedLine[i], EntrySettings[i])) ++replaced;
-  }
-  if (replaced == 0) return false;
-
-  for (size_t start = 0; start < lines.size();) {
-    const size_t end = lines.find('\n', start);
-    const size_t* setting = std::find(replacedLine, replacedLine + kEntrySettingCount, start);
-    const bool written = setting != replacedLine + kEntrySettingCount
-                             ? WriteSetting(out, EntrySettings[setting - replacedLine])
-                             : out.WriteLine(Slice(lines, start, end));
-    if (!written) return false;
-    start = end + 1;
-  }
-  if (haveNext && !out.WriteLine(next.View())) return false;
   return in.CopyRest(out);
 }

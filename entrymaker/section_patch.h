@@ -31,10 +31,11 @@ class LineSource {
 };
 
 // Copies `in` to `out`, setting the thirteen settings lines of the section headed
-// "[entryName]" (the first such header, matched exactly). Keys are looked for in the settings'
-// order, each after the line of the one before; a line holds a key only when, after leading
-// blanks, it begins with it; a key the rest of the section lacks is skipped. No line outside the
-// section is ever changed, and only the section is held in memory.
+// "[entryName]" (the first such header, matched exactly), which runs to the next line that begins
+// with "[" after leading blanks. Every line of the section that holds one of the keys (after
+// leading blanks it begins with the key) becomes that setting's line, in any order and as often
+// as the key stands there; a key the section lacks is skipped. No line outside the section is
+// ever changed, and the patch holds no more than the line it is at.
 // False, with the copy to be thrown away, when the header is missing, the section holds none of
 // the keys, or a line could not be read or written.
 bool PatchEntrySection(LineSource& in, LineSink& out, std::string_view entryName);

@@ -72,16 +72,26 @@ TEST(SectionPatchTest, FindsOnlyTheExactFirstHeader) {
   EXPECT_EQ(PatchText(entry + entry), "[GPRS Connection]\r\nProtocol=0\r\n" + entry);
 }
 
-TEST(SectionPatchTest, KeysAreSearchedInOrderEachAfterTheOneBefore) {
-  // "Compression=" stands before "Protocol=": it is passed over while "Protocol=" is looked for.
-  EXPECT_EQ(PatchText("[GPRS Connection]\nCompression=1\nProtocol=1\n"),
-            "[GPRS Connection]\r\nCompression=1\r\nProtocol=0\r\n");
-  // A key that is missing leaves the search for the next where it was.
-  EXPECT_EQ(PatchText("[GPRS Connection]\nHwFlowControl=1\nCompression=1\n"),
-            "[GPRS Connection]\r\nHwFlowControl=0\r\nCompression=0\r\n");
+TEST(SectionPatchTest, SetsEveryKeyOfTheSectionInAnyOrderAndAsOftenAsItStands) {
+  // Out of the service's order, each key is set all the same.
+  EXPECT_EQ(PatchText("[GPRS Connection]\nCompression=1\nProtocol=1\n"
+                      "IpNameAssign=2\nIpHeaderCompression=1\n"),
+            "[GPRS Connection]\r\nCompression=0\r\nProtocol=0\r\n"
+            "IpNameAssign=1\r\nIpHeaderCompression=0\r\n");
+  // An entry with two links: each device block is set.
+  const std::string link =
+      "MEDIA=serial\nConnectBPS=9600\nDEVICE=modem\nHwFlowControl=1\n"
+      "Protocol=1\nCompression=1\n";
+  const std::string set =
+      "MEDIA=serial\r\nConnectBPS=115200\r\nDEVICE=modem\r\n"
+      "HwFlowControl=0\r\nProtocol=0\r\nCompression=0\r\n";
+  EXPECT_EQ(PatchText("[GPRS Connection]\n" + link + link), "[GPRS Connection]\r\n" + set + set);
   // Leading blanks are allowed; the whole old line goes.
   EXPECT_EQ(PatchText("[GPRS Connection]\n  \tConnectBPS=9600 ; old\n"),
             "[GPRS Connection]\r\nConnectBPS=115200\r\n");
+  // A header after leading blanks ends the section: what follows it is another entry's.
+  EXPECT_EQ(PatchText("[GPRS Connection]\nProtocol=1\n \t[Home]\nCompression=1\n"),
+            "[GPRS Connection]\r\nProtocol=0\r\n \t[Home]\r\nCompression=1\r\n");
 }
 
 TEST(SectionPatchTest, KeepsEveryOtherLineWholeWithCrLfEnds) {
