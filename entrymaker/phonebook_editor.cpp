@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "file_identity.h"
 #include "phonebook_files.h"
 #include "program_strings.h"
 #include "ras_entry.h"
@@ -10,6 +11,23 @@
 namespace {
 
 constexpr char kPhonebookBelowAppData[] = "\\Microsoft\\Network\\Connections\\Pbk\\rasphone.pbk";
+
+// The name beside the phonebook that differs from it in the extension: as long as the
+// phonebook's own, so that it fits wherever the phonebook's does.
+bool NameBeside(const char* phonebook, const char (&extension)[4], char (&name)[kTextCapacity]) {
+  const size_t length = strnlen(phonebook, kTextCapacity);
+  if (length < sizeof extension || length == kTextCapacity) return false;
+  std::memcpy(name, phonebook, length + 1);
+  std::memcpy(name + length - 3, extension, 3);
+  return true;
+}
+
+// Only a file that is not there: a name that cannot be looked at for another reason is not
+// taken for a missing one.
+bool IsMissing(const char* path) {
+  return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES &&
+         GetLastError() == ERROR_FILE_NOT_FOUND;
+}
 
 }  // namespace
 
@@ -33,8 +51,39 @@ void PhonebookEditor::ReadPhonebookPath(char (&path)[kTextCapacity]) {
   std::memcpy(path + length, kPhonebookBelowAppData, sizeof kPhonebookBelowAppData);
 }
 
+bool PhonebookEditor::FindPhonebook() {
+  if (phonebookPath_[0] == '\0') ReadPhonebookPath(phonebookPath_);
+  return phonebookPath_[0] != '\0' && NameBeside(phonebookPath_, "new", copyPath_) &&
+         NameBeside(phonebookPath_, "old", backupPath_) &&
+         NameBeside(phonebookPath_, "lck", lockPath_);
+}
+
+bool PhonebookEditor::HoldTheFolder() {
+  if (lock_) return true;
+  // Opened without sharing, so that a second run cannot open it while this one lives, and deleted
+  // when its last handle closes, which the system does for a run that is killed too.
+  lock_.Reset(CreateFileA(lockPath_, GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+                          FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  return lock_.valid();
+}
+
+bool PhonebookEditor::Reclaim() {
+  if (!FindPhonebook()) return true;                                    // the patch reports it
+  if (!HoldTheFolder()) return GetLastError() == ERROR_PATH_NOT_FOUND;  // no folder: nothing left
+  // A swap cut short by a power loss, between its two renames, leaves the phonebook under the
+  // backup's name only. It must be put back before the service sees no phonebook and makes a
+  // new one.
+  if (IsMissing(phonebookPath_) && !IsMissing(backupPath_) &&
+      !MoveFileExA(backupPath_, phonebookPath_, 0))
+    return false;
+  // Under the lock, any copy or backup is a stopped run's, never a running one's.
+  DeleteFileA(copyPath_);
+  DeleteFileA(backupPath_);
+  return true;
+}
+
 bool PhonebookEditor::CreateEntry(const RASIPADDR& dnsAddress) {
-  ReadPhonebookPath(phonebookPath_);
+  FindPhonebook();  // an empty path goes to the service as it is
   char entryName[kTextCapacity];
   char deviceName[kTextCapacity];
   LoadProgramString(IDS_ENTRY_NAME, entryName);
@@ -48,43 +97,53 @@ bool PhonebookEditor::CreateEntry(const RASIPADDR& dnsAddress) {
 bool PhonebookEditor::PatchPhonebook() {
   char entryName[kTextCapacity];
   LoadProgramString(IDS_ENTRY_NAME, entryName);
+  if (!FindPhonebook() || !HoldTheFolder()) return false;
 
   phonebookIn_.Reset(CreateFileA(phonebookPath_, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!phonebookIn_) return false;
+  FileIdentity identity;
+  if (!identity.Read(phonebookIn_.get(), phonebookPath_)) return Discard();
 
-  // The copy is made beside the phonebook, so that it can take the phonebook's place in one step.
-  char folder[kTextCapacity];
-  std::memcpy(folder, phonebookPath_, sizeof folder);
-  char* separator = std::strrchr(folder, '\\');
-  if (!separator) return false;
-  *separator = '\0';
-  char tempPath[MAX_PATH] = {};
-  if (GetTempFileNameA(folder, "", 0, tempPath) == 0) return false;
-  tempOut_.Reset(CreateFileA(tempPath, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+  // The copy is made beside the phonebook, so that it can take the phonebook's place by a rename.
+  tempOut_.Reset(CreateFileA(copyPath_, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                              FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!tempOut_) return Discard(tempPath);
-
-  if (!CopyPatched(phonebookIn_.get(), tempOut_.get(), entryName)) return Discard(tempPath);
+  if (!tempOut_) return Discard();
+  if (!CopyPatched(phonebookIn_.get(), tempOut_.get(), entryName) ||
+      !identity.GiveTime(tempOut_.get()))
+    return Discard();
   phonebookIn_.Reset();
-  if (!CloseHandle(tempOut_.Release())) return Discard(tempPath);
-
-  if (!MoveFileExA(tempPath, phonebookPath_, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
-    return Discard(tempPath);
-  return true;
+  if (!CloseHandle(tempOut_.Release())) return Discard();
+  if (!identity.GiveSecurityAndAttributes(copyPath_)) return Discard();
+  return Swap();
 }
 
-bool PhonebookEditor::Discard(const char* tempPath) {
+bool PhonebookEditor::Swap() {
+  if (ReplaceFileA(phonebookPath_, copyPath_, backupPath_, 0, nullptr, nullptr)) {
+    // The old phonebook lies at the backup's name now. Should this fail, the next run removes it.
+    DeleteFileA(backupPath_);
+    return true;
+  }
+  // These two results may leave the phonebook under the backup's name alone: it goes back. Should
+  // that fail as well, the next run puts it back.
+  const DWORD error = GetLastError();
+  if ((error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) &&
+      IsMissing(phonebookPath_))
+    MoveFileExA(backupPath_, phonebookPath_, 0);
+  return Discard();
+}
+
+bool PhonebookEditor::Discard() {
   phonebookIn_.Reset();
   tempOut_.Reset();
-  DeleteFileA(tempPath);
+  DeleteFileA(copyPath_);
   return false;
 }
 
 bool RunEntrySetup() {
   PhonebookEditor editor;
   const RASIPADDR dnsAddress = {0, 0, 0, 0};
-  const bool done = editor.CreateEntry(dnsAddress) && editor.PatchPhonebook();
+  const bool done = editor.Reclaim() && editor.CreateEntry(dnsAddress) && editor.PatchPhonebook();
   if (!done) {
     char text[kTextCapacity];
     LoadProgramString(IDS_ENTRY_FAILED, text);

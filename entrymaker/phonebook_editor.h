@@ -16,17 +16,33 @@ class PhonebookEditor {
   // phonebook's place below it. Leaves `path` as it was when the value cannot be read or the
   // whole path would not fit.
   void ReadPhonebookPath(char (&path)[kTextCapacity]);
+  // Claims the phonebook's folder for this run, and puts right what a run that was stopped part
+  // way left there: the phonebook from its backup when the backup is all there is, and no
+  // stale copy or backup otherwise. True when the folder is this run's, or does not exist yet.
+  bool Reclaim();
   // Creates or updates the entry "GPRS Connection"; true when the service accepted it.
   bool CreateEntry(const RASIPADDR& dnsAddress);
-  // Sets the entry's thirteen lines in the phonebook. The phonebook is replaced in one step by a
-  // complete, flushed copy, or stays exactly as it was.
+  // Sets the entry's thirteen lines in the phonebook. The phonebook is replaced by a complete,
+  // flushed copy that has its owner, access list, attributes and creation time, or stays
+  // exactly as it was.
   bool PatchPhonebook();
 
  private:
+  // Reads the phonebook's place once, and the names beside it; false when there is none.
+  bool FindPhonebook();
+  // Holds the folder's lock, which keeps every other run away from the copy and the backup
+  // until this editor ends. The system removes it when the run ends, however it ends.
+  bool HoldTheFolder();
+  // Puts the copy in the phonebook's place, keeping the phonebook when that fails.
+  bool Swap();
   // Throws the copy away: the phonebook is left as it was.
-  bool Discard(const char* tempPath);
+  bool Discard();
 
   char phonebookPath_[kTextCapacity] = {};
+  char copyPath_[kTextCapacity] = {};
+  char backupPath_[kTextCapacity] = {};
+  char lockPath_[kTextCapacity] = {};
+  File lock_;
   File tempOut_;
   File phonebookIn_;
 };

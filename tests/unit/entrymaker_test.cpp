@@ -8,6 +8,7 @@
 #include "platform.h"
 #include "ras_entry.h"
 #include "sim_test.h"
+#include "unique_handle.h"
 
 namespace {
 
@@ -107,34 +108,128 @@ TEST_F(EntryMakerTest, AnEnvironmentReferenceIsTakenAsStored) {
 }
 
 TEST_F(EntryMakerTest, AFailedPatchLeavesThePhonebookAsItWas) {
+  // The first file opened is the folder's lock, the second the phonebook, the third the copy;
+  // the handles closed in the patch are the phonebook's and the copy's.
   const struct {
     const char* op;
     int nth;
-  } faults[] = {{"CreateFileA", 1},      {"GetTempFileNameA", 1}, {"CreateFileA", 2},
-                {"ReadFile", 1},         {"ReadFile", 2},         {"WriteFile", 1},
-                {"FlushFileBuffers", 1}, {"CloseHandle", 2},      {"MoveFileExA", 1}};
+    DWORD code;
+  } faults[] = {{"CreateFileA", 1, ERROR_SHARING_VIOLATION},
+                {"CreateFileA", 2, ERROR_SHARING_VIOLATION},
+                {"GetFileInformationByHandle", 1, ERROR_ACCESS_DENIED},
+                {"GetFileSecurityA", 2, ERROR_ACCESS_DENIED},
+                {"CreateFileA", 3, ERROR_ACCESS_DENIED},
+                {"ReadFile", 2, ERROR_READ_FAULT},
+                {"WriteFile", 1, ERROR_HANDLE_DISK_FULL},
+                {"FlushFileBuffers", 1, ERROR_WRITE_FAULT},
+                {"SetFileTime", 1, ERROR_ACCESS_DENIED},
+                {"CloseHandle", 2, ERROR_WRITE_FAULT},
+                {"SetFileSecurityA", 0, ERROR_ACCESS_DENIED},
+                {"SetFileAttributesA", 1, ERROR_ACCESS_DENIED},
+                {"ReplaceFileA", 1, ERROR_SHARING_VIOLATION},
+                {"ReplaceFileA", 1, ERROR_UNABLE_TO_MOVE_REPLACEMENT},
+                {"ReplaceFileA", 1, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2}};
   for (const auto& fault : faults) {
-    SCOPED_TRACE(std::string(fault.op) + " #" + std::to_string(fault.nth));
-    PhonebookEditor editor;
-    ASSERT_TRUE(editor.CreateEntry(RASIPADDR{0, 0, 0, 0}));
-    const std::string before = Phonebook();
-    winsim::FailCall(fault.op, fault.nth, ERROR_WRITE_FAULT);
-    EXPECT_FALSE(editor.PatchPhonebook());
+    SCOPED_TRACE(std::string(fault.op) + " #" + std::to_string(fault.nth) + " fails with " +
+                 std::to_string(fault.code));
+    std::string before;
+    {
+      PhonebookEditor editor;
+      ASSERT_TRUE(editor.CreateEntry(RASIPADDR{0, 0, 0, 0}));
+      before = Phonebook();
+      winsim::FailCall(fault.op, fault.nth, fault.code);
+      EXPECT_FALSE(editor.PatchPhonebook());
+    }
     EXPECT_EQ(Phonebook(), before);
+    EXPECT_EQ(winsim::FilesIn(kPbkFolder), std::vector<std::string>{"rasphone.pbk"});
+    EXPECT_EQ(winsim::OpenHandles(), 0);
+    winsim::Reset();
+    SetUp();
+  }
+}
+
+TEST_F(EntryMakerTest, APhonebookHeldOpenElsewhereOrReadOnlyIsNotTouched) {
+  for (bool readOnly : {false, true}) {
+    SCOPED_TRACE(readOnly ? "read-only" : "held open");
+    {
+      PhonebookEditor editor;
+      ASSERT_TRUE(editor.CreateEntry(RASIPADDR{0, 0, 0, 0}));
+      if (readOnly) {
+        ASSERT_TRUE(SetFileAttributesA(kPhonebook, FILE_ATTRIBUTE_READONLY));
+      } else {
+        winsim::HoldFileOpen(kPhonebook);
+      }
+      const std::string before = Phonebook();
+      EXPECT_FALSE(editor.PatchPhonebook());
+      EXPECT_EQ(Phonebook(), before);
+    }
     EXPECT_EQ(winsim::FilesIn(kPbkFolder), std::vector<std::string>{"rasphone.pbk"});
     winsim::Reset();
     SetUp();
   }
 }
 
-TEST_F(EntryMakerTest, APhonebookHeldOpenElsewhereIsNotTouched) {
-  PhonebookEditor editor;
-  ASSERT_TRUE(editor.CreateEntry(RASIPADDR{0, 0, 0, 0}));
-  const std::string before = Phonebook();
-  winsim::HoldFileOpen(kPhonebook);
-  EXPECT_FALSE(editor.PatchPhonebook());
-  EXPECT_EQ(Phonebook(), before);
+// The patched phonebook is the same file to the system as the old one: its owner, its access
+// list, its attributes and its creation time. An owner that only an administrator could give
+// stays the user's; everything else is kept all the same.
+TEST_F(EntryMakerTest, ThePatchedPhonebookKeepsItsIdentity) {
+  const char kDacl[] = "(A;;FA;;;SY)(A;;FR;;;S-1-5-21-1-2-3-1001)(A;;0x1301bf;;;S-1-5-32-545)";
+  for (const char* owner : {winsim::kUserSid, "S-1-5-32-544"}) {
+    SCOPED_TRACE(owner);
+    const std::string given = std::string("D:") + kDacl + "\n";
+    ASSERT_TRUE(
+        SetFileSecurityA(kPhonebook, DACL_SECURITY_INFORMATION, const_cast<char*>(given.c_str())));
+    winsim::GiveFileOwner(kPhonebook, owner);
+    ASSERT_TRUE(
+        SetFileAttributesA(kPhonebook, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+    const FILETIME made = {0x12345678, 0x01d00000};
+    {
+      File phonebook(CreateFileA(kPhonebook, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
+      ASSERT_TRUE(SetFileTime(phonebook.get(), &made, nullptr, nullptr));
+    }
+    EXPECT_TRUE(RunEntrySetup());
+    EXPECT_TRUE(SectionHolds("ConnectBPS=115200"));
+    EXPECT_EQ(GetFileAttributesA(kPhonebook),
+              DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED});
+    char descriptor[512];
+    DWORD needed = 0;
+    ASSERT_TRUE(GetFileSecurityA(kPhonebook, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                 descriptor, sizeof descriptor, &needed));
+    EXPECT_EQ(std::string(descriptor), std::string("O:") + winsim::kUserSid + "\n" + given);
+    File phonebook(CreateFileA(kPhonebook, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+    BY_HANDLE_FILE_INFORMATION information = {};
+    ASSERT_TRUE(GetFileInformationByHandle(phonebook.get(), &information));
+    EXPECT_EQ(information.ftCreationTime.dwLowDateTime, made.dwLowDateTime);
+    EXPECT_EQ(information.ftCreationTime.dwHighDateTime, made.dwHighDateTime);
+  }
+}
+
+// What a run that was stopped part way leaves beside the phonebook is put right by the next run;
+// a run that is still at work keeps its copy.
+TEST_F(EntryMakerTest, TheNextRunReclaimsWhatAStoppedRunLeft) {
+  const std::string copy = std::string(kPbkFolder) + "\\rasphone.new";
+  const std::string backup = std::string(kPbkFolder) + "\\rasphone.old";
+  const std::string lock = std::string(kPbkFolder) + "\\rasphone.lck";
+  winsim::AddFile(copy, "half a copy");
+  winsim::AddFile(lock, "");
+  EXPECT_TRUE(RunEntrySetup());
   EXPECT_EQ(winsim::FilesIn(kPbkFolder), std::vector<std::string>{"rasphone.pbk"});
+
+  // Stopped between the swap's two renames: only the backup holds the phonebook.
+  const std::string patched = Phonebook();
+  ASSERT_TRUE(MoveFileExA(kPhonebook, backup.c_str(), 0));
+  EXPECT_TRUE(RunEntrySetup());
+  EXPECT_EQ(Phonebook(), patched);
+  EXPECT_EQ(winsim::FilesIn(kPbkFolder), std::vector<std::string>{"rasphone.pbk"});
+
+  // Another run holds the lock: this one gives up, and the other's copy stays as it is.
+  winsim::AddFile(copy, "another run's copy");
+  winsim::HoldFileOpen(lock);
+  EXPECT_FALSE(RunEntrySetup());
+  EXPECT_EQ(winsim::FileContents(copy), "another run's copy");
+  EXPECT_EQ(Phonebook(), patched);
 }
 
 TEST_F(EntryMakerTest, LinesOfAnyLengthAndAnyPlaceInTheFileSurvive) {

@@ -2,10 +2,12 @@
 // each test first puts the entry into the phonebook the way Windows writes it.
 
 #include <gtest/gtest.h>
+#include <sddl.h>
 
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <vector>
 
 #include "beside_program.h"
 #include "robot.h"
@@ -33,6 +35,45 @@ std::string AppData() {
   return value;
 }
 
+// The file's access list in the text form the security functions read and write.
+std::string AccessListOf(const std::string& path) {
+  char descriptor[4096];
+  DWORD needed = 0;
+  char* text = nullptr;
+  if (!GetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor, sizeof descriptor,
+                        &needed) ||
+      !ConvertSecurityDescriptorToStringSecurityDescriptorA(
+          descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr))
+    return "(unreadable)";
+  const std::string list = text;
+  LocalFree(text);
+  return list;
+}
+
+bool SetAccessList(const std::string& path, const char* sddl) {
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(sddl, SDDL_REVISION_1, &descriptor,
+                                                            nullptr))
+    return false;
+  const bool set = SetFileSecurityA(path.c_str(), DACL_SECURITY_INFORMATION, descriptor);
+  LocalFree(descriptor);
+  return set;
+}
+
+// The names in `folder`, but for "." and "..".
+std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  WIN32_FIND_DATAA found;
+  HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+  if (search == INVALID_HANDLE_VALUE) return names;
+  do {
+    const std::string name = found.cFileName;
+    if (name != "." && name != "..") names.push_back(name);
+  } while (FindNextFileA(search, &found));
+  FindClose(search);
+  return names;
+}
+
 class EntryMakerRun : public KitProgramTest {
  protected:
   EntryMakerRun() : KitProgramTest(kProgram) {}
@@ -44,6 +85,7 @@ class EntryMakerRun : public KitProgramTest {
          {"\\Microsoft", "\\Microsoft\\Network", "\\Microsoft\\Network\\Connections",
           "\\Microsoft\\Network\\Connections\\Pbk"})
       CreateDirectoryA((AppData() + part).c_str(), nullptr);
+    folder_ = folder;
     phonebook_ = folder + "\\rasphone.pbk";
     seed_ = ReadAll(BesideProgram("rasphone-seed.pbk"));
     ASSERT_FALSE(seed_.empty());
@@ -63,11 +105,24 @@ class EntryMakerRun : public KitProgramTest {
     ExpectEndsQuietly();
   }
 
+  std::string folder_;
   std::string phonebook_;
   std::string seed_;
 };
 
 TEST_F(EntryMakerRun, SetsTheEntrysLinesAndSaysNothing) {
+  // The phonebook is still the same file to the system afterwards: Wine's own ReplaceFileA
+  // keeps neither the access list nor the attributes, so this is the program's own doing. Wine
+  // keeps an access list as the file's mode, so the one given is the one a new file has, less
+  // everyone's right to read.
+  std::string accessList = AccessListOf(phonebook_);
+  const size_t everyone = accessList.find(";;;WD)");
+  ASSERT_NE(everyone, std::string::npos) << accessList;
+  const size_t begin = accessList.rfind('(', everyone);
+  accessList.erase(begin, everyone + 6 - begin);
+  ASSERT_TRUE(SetAccessList(phonebook_, accessList.c_str()));
+  ASSERT_EQ(AccessListOf(phonebook_), accessList);
+  ASSERT_TRUE(SetFileAttributesA(phonebook_.c_str(), FILE_ATTRIBUTE_HIDDEN));
   process_ = robot::Process::Start(KitFolder() + "\\" + kProgram, "", KitFolder());
   ASSERT_TRUE(process_.started());
   ExpectEndsQuietly();
@@ -85,15 +140,25 @@ TEST_F(EntryMakerRun, SetsTheEntrysLinesAndSaysNothing) {
     EXPECT_NE(section.find(std::string("\r\n") + line + "\r\n"), std::string::npos) << line;
   // Each value keeps its length but for ConnectBPS, 9600 becoming 115200.
   EXPECT_EQ(patched.size(), seed_.size() + 2) << "only the thirteen lines may change";
+  EXPECT_EQ(AccessListOf(phonebook_), accessList);
+  EXPECT_EQ(GetFileAttributesA(phonebook_.c_str()) & FILE_ATTRIBUTE_HIDDEN,
+            DWORD{FILE_ATTRIBUTE_HIDDEN});
+  EXPECT_EQ(NamesIn(folder_), std::vector<std::string>{"rasphone.pbk"});
 }
 
-TEST_F(EntryMakerRun, APhonebookHeldOpenElsewhereStaysAsItWas) {
+TEST_F(EntryMakerRun, APhonebookHeldOpenElsewhereOrReadOnlyStaysAsItWas) {
   HANDLE held = CreateFileA(phonebook_.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL, nullptr);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   ExpectFailureMessage();
   CloseHandle(held);
   EXPECT_EQ(ReadAll(phonebook_), seed_);
+
+  ASSERT_TRUE(SetFileAttributesA(phonebook_.c_str(), FILE_ATTRIBUTE_READONLY));
+  ExpectFailureMessage();
+  EXPECT_TRUE(SetFileAttributesA(phonebook_.c_str(), FILE_ATTRIBUTE_NORMAL));
+  EXPECT_EQ(ReadAll(phonebook_), seed_);
+  EXPECT_EQ(NamesIn(folder_), std::vector<std::string>{"rasphone.pbk"});
 }
 
 TEST_F(EntryMakerRun, WithoutAppDataTheMessageIsShownOnce) {

@@ -24,6 +24,23 @@ bool FolderExists(const std::string& hostPath) {
   return std::filesystem::is_directory(std::filesystem::path(hostPath).parent_path());
 }
 
+bool IsReadOnly(const std::string& hostPath) {
+  return std::filesystem::is_regular_file(hostPath) &&
+         (IdentityOf(hostPath).attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+// Takes a file away, and what was kept of it with it.
+void RemoveFile(const std::string& hostPath) {
+  ForgetIdentity(hostPath);
+  std::filesystem::remove(hostPath);
+}
+
+// Renames in one step, replacing `to`; what was kept of `to` goes with it.
+bool RenameFile(const std::string& from, const std::string& to) {
+  ForgetIdentity(to);
+  return std::rename(from.c_str(), to.c_str()) == 0;
+}
+
 }  // namespace
 
 HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECURITY_ATTRIBUTES,
@@ -41,6 +58,11 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
   // This kit never shares: any other opener, or any opener at all, is a conflict.
   if (IsOpenOrHeld(host)) return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
   const bool exists = std::filesystem::exists(host);
+  // Windows refuses to write to, empty or delete a read-only file, whoever asks.
+  if (exists && IsReadOnly(host) &&
+      ((access & (GENERIC_WRITE | DELETE)) || disposition == CREATE_ALWAYS ||
+       disposition == TRUNCATE_EXISTING || (flags & FILE_FLAG_DELETE_ON_CLOSE)))
+    return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
   int mode = (access & GENERIC_WRITE) ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
   switch (disposition) {
     case OPEN_EXISTING:
@@ -65,8 +87,16 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
   }
   const int descriptor = ::open(host.c_str(), mode, 0644);
   if (descriptor < 0) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+  if (!exists) {
+    // A new file: nothing kept of a file that stood here before, and the attributes asked for.
+    ForgetIdentity(host);
+    IdentityOf(host).attributes =
+        (flags & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY)) |
+        FILE_ATTRIBUTE_ARCHIVE;
+  }
   const uintptr_t token = NewHandle();
-  Machine().files[token] = State::OpenFile{descriptor, host, shareMode};
+  Machine().files[token] =
+      State::OpenFile{descriptor, host, shareMode, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0};
   return reinterpret_cast<HANDLE>(token);
 }
 
@@ -108,7 +138,9 @@ BOOL WINAPI CloseHandle(HANDLE object) {
   auto found = m.files.find(Token(object));
   if (found == m.files.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);
   ::close(found->second.descriptor);
+  const State::OpenFile closed = found->second;
   m.files.erase(found);
+  if (closed.deleteOnClose) RemoveFile(closed.hostPath);
   // A failure injected here happens after the handle is gone, as a close that fails on Windows
   // still ends the handle.
   if (call.fault()) return Fail(call.fault(), FALSE);
@@ -151,8 +183,9 @@ BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags
   if (IsOpenOrHeld(from) || IsOpenOrHeld(to)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
   if (std::filesystem::exists(to) && !(flags & MOVEFILE_REPLACE_EXISTING))
     return Fail(ERROR_ALREADY_EXISTS, FALSE);
+  if (IsReadOnly(to)) return Fail(ERROR_ACCESS_DENIED, FALSE);
   // rename() replaces the target in one step, as the replacing move does.
-  if (std::rename(from.c_str(), to.c_str()) != 0) return Fail(ERROR_ACCESS_DENIED, FALSE);
+  if (!RenameFile(from, to)) return Fail(ERROR_ACCESS_DENIED, FALSE);
   // Write-through returns only once the move is on disk: the folder's new entry is flushed.
   if (flags & MOVEFILE_WRITE_THROUGH) {
     const int folder = ::open(std::filesystem::path(to).parent_path().c_str(), O_RDONLY);
@@ -169,6 +202,53 @@ BOOL WINAPI DeleteFileA(LPCSTR fileName) {
   const std::string host = HostPath(fileName);
   if (!std::filesystem::is_regular_file(host)) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
   if (IsOpenOrHeld(host)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
-  std::filesystem::remove(host);
+  if (IsReadOnly(host)) return Fail(ERROR_ACCESS_DENIED, FALSE);
+  RemoveFile(host);
+  return TRUE;
+}
+
+// As Windows documents it: the replacement takes the replaced file's attributes, creation time
+// and access list (not its owner), the replaced file moves to the backup's name, and the
+// replacement to the replaced file's. Two injected failures stop part way, as Windows describes
+// them: ERROR_UNABLE_TO_MOVE_REPLACEMENT with a backup name leaves both files under their own
+// names; ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 leaves the replaced file under the backup's name.
+BOOL WINAPI ReplaceFileA(LPCSTR replacedFileName, LPCSTR replacementFileName, LPCSTR backupFileName,
+                         DWORD replaceFlags, LPVOID, LPVOID) {
+  ApiCall call("ReplaceFileA", {{"replacedFileName", Text(replacedFileName)},
+                                {"replacementFileName", Text(replacementFileName)},
+                                {"backupFileName", Text(backupFileName)},
+                                {"replaceFlags", Hex(replaceFlags)}});
+  const DWORD fault = call.fault();
+  const bool partway = fault == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 && backupFileName;
+  if (fault && !partway) return Fail(fault, FALSE);
+  if (!replacedFileName || !replacementFileName) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  const std::string replaced = HostPath(replacedFileName);
+  const std::string replacement = HostPath(replacementFileName);
+  if (!std::filesystem::is_regular_file(replaced) || !std::filesystem::is_regular_file(replacement))
+    return Fail(ERROR_FILE_NOT_FOUND, FALSE);
+  // The kit's files are never shared, so any opener of either file is in the way.
+  if (IsOpenOrHeld(replaced) || IsOpenOrHeld(replacement))
+    return Fail(ERROR_SHARING_VIOLATION, FALSE);
+  if (IsReadOnly(replaced)) return Fail(ERROR_ACCESS_DENIED, FALSE);
+  const std::string backup = backupFileName ? HostPath(backupFileName) : std::string();
+  if (backupFileName && (IsOpenOrHeld(backup) || IsReadOnly(backup)))
+    return Fail(ERROR_UNABLE_TO_REMOVE_REPLACED, FALSE);
+
+  const State::FileIdentity kept = IdentityOf(replaced);
+  State::FileIdentity& identity = IdentityOf(replacement);
+  identity.attributes = kept.attributes;
+  identity.created = kept.created;
+  identity.dacl = kept.dacl;
+  if (backupFileName) {
+    if (!RenameFile(replaced, backup)) return Fail(ERROR_UNABLE_TO_REMOVE_REPLACED, FALSE);
+  } else {
+    RemoveFile(replaced);
+  }
+  if (partway) return Fail(fault, FALSE);
+  if (!RenameFile(replacement, replaced)) {
+    return Fail(
+        backupFileName ? ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 : ERROR_UNABLE_TO_MOVE_REPLACEMENT,
+        FALSE);
+  }
   return TRUE;
 }

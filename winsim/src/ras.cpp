@@ -1,6 +1,8 @@
 // The remote-access service's side of an entry: it writes the entry's section into the named
 // phonebook the way Windows does, keys in Windows' order, replacing a section of the same name.
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 
 #include "state.h"
@@ -77,6 +79,8 @@ DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entryName, LPRASENT
     end = end == std::string::npos ? text.size() : end + 2;
     text.replace(begin, end - begin, section);
   }
-  AddFile(phonebook, text);
+  // Written in place: the phonebook stays the same file, with what the file system keeps of it.
+  std::filesystem::create_directories(std::filesystem::path(host).parent_path());
+  std::ofstream(host, std::ios::binary | std::ios::trunc) << text;
   return ERROR_SUCCESS;
 }

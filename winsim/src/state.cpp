@@ -8,6 +8,7 @@
 #include <fstream>
 #include <iterator>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace winsim {
@@ -135,6 +136,26 @@ bool IsOpenOrHeld(const std::string& hostPath) {
   for (const auto& [token, file] : m.files)
     if (file.hostPath == hostPath) return true;
   return false;
+}
+
+namespace {
+
+uint64_t InodeOf(const std::string& hostPath) {
+  struct stat status = {};
+  return ::stat(hostPath.c_str(), &status) == 0 ? static_cast<uint64_t>(status.st_ino) : 0;
+}
+
+}  // namespace
+
+State::FileIdentity& IdentityOf(const std::string& hostPath) {
+  State& m = Machine();
+  auto [found, made] = m.identities.try_emplace(InodeOf(hostPath));
+  if (made) found->second.created = ++m.fileClock;
+  return found->second;
+}
+
+void ForgetIdentity(const std::string& hostPath) {
+  if (const uint64_t inode = InodeOf(hostPath)) Machine().identities.erase(inode);
 }
 
 void* Allocate(size_t bytes, bool zero) {
@@ -276,6 +297,7 @@ const Device* FindDevice(DeviceId id) {
 void AddFile(std::string_view path, std::string_view contents) {
   const std::filesystem::path host = HostPath(path);
   std::filesystem::create_directories(host.parent_path());
+  ForgetIdentity(host);
   std::ofstream(host, std::ios::binary | std::ios::trunc) << contents;
 }
 
@@ -295,6 +317,10 @@ std::vector<std::string> FilesIn(std::string_view folder) {
   for (const auto& entry : std::filesystem::directory_iterator(HostPath(folder), error))
     names.push_back(entry.path().filename().string());
   return names;
+}
+
+void GiveFileOwner(std::string_view path, std::string_view sid) {
+  IdentityOf(HostPath(path)).owner = std::string(sid);
 }
 
 void HoldFileOpen(std::string_view path) {

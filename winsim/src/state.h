@@ -52,8 +52,20 @@ struct State {
     int descriptor = -1;
     std::string hostPath;
     DWORD shareMode = 0;
+    bool deleteOnClose = false;
   };
   std::map<uintptr_t, OpenFile> files;
+  // What the file system keeps of a file besides its bytes, by the host file's inode, so that it
+  // follows the file through renames.
+  struct FileIdentity {
+    DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
+    uint64_t created = 0;
+    std::string owner = kUserSid;
+    std::string group = kUserGroupSid;
+    std::string dacl = kDefaultDacl;
+  };
+  std::map<uint64_t, FileIdentity> identities;
+  uint64_t fileClock = 0;  // creation times: each new file is made later than the one before
   std::set<std::string> heldFiles;  // host paths another program holds open
   unsigned tempCounter = 0;
   std::map<std::string, Values, NoCaseLess> userKeys;
@@ -111,6 +123,10 @@ bool EqualNoCase(std::string_view a, std::string_view b);
 std::string HostPath(std::string_view windowsPath);
 bool ReadHostFile(const std::string& hostPath, std::string& contents);
 bool IsOpenOrHeld(const std::string& hostPath);
+// The identity of the file at `hostPath`, made when first asked for; the file must exist.
+State::FileIdentity& IdentityOf(const std::string& hostPath);
+// Drops what was kept of a file that is gone, or is about to be made anew.
+void ForgetIdentity(const std::string& hostPath);
 // Whether the REG_MULTI_SZ bytes hold `id` as a whole entry; never reads past `bytes`.
 bool MultiSzHolds(const std::vector<BYTE>& bytes, std::string_view id);
 void* Allocate(size_t bytes, bool zero);

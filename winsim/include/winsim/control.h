@@ -92,6 +92,16 @@ std::optional<std::string> FileContents(std::string_view path);
 std::vector<std::string> FilesIn(std::string_view folder);
 // Another program holds the file open without sharing, until Reset.
 void HoldFileOpen(std::string_view path);
+// A file's security descriptor, as GetFileSecurityA gives it and SetFileSecurityA takes it, is
+// text: a line "O:<sid>", "G:<sid>" or "D:<access list>" for each part asked for or given, then a
+// NUL. The user may give a file no owner but the user's own sid. A new file has the user as owner,
+// the user's group, and the access list a file in the user's profile inherits.
+inline constexpr char kUserSid[] = "S-1-5-21-1-2-3-1001";
+inline constexpr char kUserGroupSid[] = "S-1-5-21-1-2-3-513";
+inline constexpr char kDefaultDacl[] =
+    "(A;ID;FA;;;S-1-5-21-1-2-3-1001)(A;ID;FA;;;SY)(A;ID;FA;;;BA)";
+// Makes `sid` the file's owner, as an administrator may.
+void GiveFileOwner(std::string_view path, std::string_view sid);
 
 // A value in the current user's registry, under `key` (a path below HKEY_CURRENT_USER).
 void SetUserValue(std::string_view key, std::string_view name, const Value& value);
