@@ -44,44 +44,97 @@ bool EveryLineEndIsCrLf(std::string_view lines) {
 
 }  // namespace
 
-LineSource::Read FileLineSource::ReadLine(std::string_view& line) {
-  bool partial = false;  // part of the line came from an earlier piece of the file
+// Reads only while the line has no LF in the buffer, searching just what each read brings. The
+// line's start moves to the buffer's first, so that a line shorter than the buffer ends in it.
+bool FileLineSource::FillLine(const char*& lineEnd) {
+  DWORD from = at_;  // what is not yet searched for an LF
   for (;;) {
-    if (at_ == filled_) {
-      if (ended_) break;
-      DWORD read = 0;
-      if (!ReadFile(file_, buffer_, sizeof buffer_, &read, nullptr)) return Read::kError;
-      filled_ = read;
-      at_ = 0;
-      if (read == 0) {
-        ended_ = true;
-        break;
-      }
-    }
-    const char* start = buffer_ + at_;
-    const void* end = std::memchr(start, '\n', filled_ - at_);
-    if (!end) {
-      if (!partial) carried_.Clear();
-      if (!carried_.Append(std::string_view(start, filled_ - at_))) return Read::kError;
-      partial = true;
-      at_ = filled_;
-      continue;
-    }
-    const DWORD length = static_cast<DWORD>(static_cast<const char*>(end) - start);
-    at_ += length + 1;
-    if (partial) {
-      if (!carried_.Append(std::string_view(start, length))) return Read::kError;
-      line = carried_.View();
-    } else {
-      line = std::string_view(start, length);  // the common case: no copy at all
-    }
+    lineEnd = static_cast<const char*>(std::memchr(buffer_ + from, '\n', filled_ - from));
+    if (lineEnd || ended_ || (at_ == 0 && filled_ == sizeof buffer_)) return true;
+    std::memmove(buffer_, buffer_ + at_, filled_ - at_);
+    filled_ -= at_;
+    at_ = 0;
+    from = filled_;
+    DWORD read = 0;
+    if (!ReadFile(file_, buffer_ + filled_, sizeof buffer_ - filled_, &read, nullptr)) return false;
+    filled_ += read;
+    ended_ = read == 0;
+  }
+}
+
+LineSource::Read FileLineSource::NextLine(std::string_view& line, bool& whole) {
+  const char* lineEnd = nullptr;
+  if (!FillLine(lineEnd)) return Read::kError;
+  const char* start = buffer_ + at_;
+  if (lineEnd) {
+    line = std::string_view(start, static_cast<size_t>(lineEnd - start));
     if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    at_ = static_cast<DWORD>(lineEnd + 1 - buffer_);
+    whole = true;
     return Read::kLine;
   }
-  // A last line without its end is a line all the same.
-  if (!partial) return Read::kEnd;
-  line = carried_.View();
+  if (at_ == filled_) return Read::kEnd;
+  // A last line without its end is a line all the same, its CR kept.
+  line = std::string_view(start, filled_ - at_);
+  whole = ended_;
+  at_ = filled_;
   return Read::kLine;
+}
+
+bool FileLineSource::ReadPiece() {
+  DWORD read = 0;
+  at_ = filled_ = 0;
+  if (!ReadFile(file_, buffer_, sizeof buffer_, &read, nullptr)) return false;
+  filled_ = read;
+  ended_ = read == 0;
+  return true;
+}
+
+LineSource::Read FileLineSource::HoldLongLine(std::string_view& part) {
+  carried_.Clear();
+  for (;;) {
+    if (!carried_.Append(part) || !ReadPiece()) return Read::kError;
+    const char* lineEnd = static_cast<const char*>(std::memchr(buffer_, '\n', filled_));
+    if (!lineEnd) {
+      part = std::string_view(buffer_, filled_);
+      at_ = filled_;
+      if (!ended_) continue;
+      part = carried_.View();
+      return Read::kLine;
+    }
+    at_ = static_cast<DWORD>(lineEnd + 1 - buffer_);
+    if (!carried_.Append(std::string_view(buffer_, at_ - 1))) return Read::kError;
+    part = carried_.View();
+    if (!part.empty() && part.back() == '\r') part.remove_suffix(1);
+    return Read::kLine;
+  }
+}
+
+bool FileLineSource::CopyLongLine(LineSink& out, std::string_view part) {
+  for (;;) {
+    // A CR that ends a piece is the line's end when an LF begins the next: it waits for it.
+    const bool cr = !part.empty() && part.back() == '\r';
+    if (cr) part.remove_suffix(1);
+    if (!part.empty() && !out.WriteLinePart(part, false)) return false;
+    if (!ReadPiece()) return false;
+    const char* lineEnd = static_cast<const char*>(std::memchr(buffer_, '\n', filled_));
+    if (cr && lineEnd != buffer_ && !out.WriteLinePart("\r", false)) return false;
+    if (ended_) return out.WriteLinePart({}, true);
+    if (lineEnd) {
+      at_ = static_cast<DWORD>(lineEnd + 1 - buffer_);
+      std::string_view last(buffer_, at_ - 1);
+      if (!last.empty() && last.back() == '\r') last.remove_suffix(1);
+      return out.WriteLinePart(last, true);
+    }
+    part = std::string_view(buffer_, filled_);
+    at_ = filled_;
+  }
+}
+
+LineSource::Read FileLineSource::ReadLine(std::string_view& line) {
+  bool whole = false;
+  const Read read = NextLine(line, whole);
+  return read != Read::kLine || whole ? read : HoldLongLine(line);
 }
 
 bool FileLineSource::PassOn(LineSink& out, const char* stop) {
@@ -107,8 +160,15 @@ LineSource::Read FileLineSource::CopyThroughLine(LineSink& out, std::string_view
     }
     // The next line runs over the end of what is read, or nothing is read yet.
     std::string_view line;
-    const Read read = ReadLine(line);
+    bool whole = false;
+    const Read read = NextLine(line, whole);
     if (read != Read::kLine) return read;
+    // A line longer than the full buffer is not the one wanted, which is far shorter.
+    if (!whole && wanted.size() + 1 < sizeof buffer_) {
+      if (!CopyLongLine(out, line)) return Read::kError;
+      continue;
+    }
+    if (!whole && HoldLongLine(line) != Read::kLine) return Read::kError;
     if (!out.WriteLine(line)) return Read::kError;
     if (line == wanted) return Read::kLine;
   }
@@ -123,9 +183,11 @@ bool FileLineSource::CopyRest(LineSink& out) {
       continue;
     }
     std::string_view line;
-    const Read read = ReadLine(line);
+    bool whole = false;
+    const Read read = NextLine(line, whole);
     if (read == Read::kEnd) return true;
-    if (read == Read::kError || !out.WriteLine(line)) return false;
+    if (read == Read::kError || !(whole ? out.WriteLine(line) : CopyLongLine(out, line)))
+      return false;
   }
 }
 
@@ -136,6 +198,10 @@ bool FileLineSink::WriteLine(std::string_view line) {
 bool FileLineSink::WriteLines(std::string_view lines) {
   if (!EveryLineEndIsCrLf(lines)) return LineSink::WriteLines(lines);
   return Append(lines.data(), lines.size());
+}
+
+bool FileLineSink::WriteLinePart(std::string_view part, bool last) {
+  return Append(part.data(), part.size()) && (!last || Append("\r\n", 2));
 }
 
 // Fills the buffer to the brim before each write, so that every write but the last is whole.

@@ -6,6 +6,8 @@
 #include "section_patch.h"
 
 // Reads lines in large pieces; a line ends at LF, and a CR right before it belongs to the end.
+// Only a line read with ReadLine that is longer than a piece is held whole: the two copies pass
+// such a line on piece by piece, so that a huge line outside the entry's section costs no memory.
 class FileLineSource : public LineSource {
  public:
   explicit FileLineSource(HANDLE file) : file_(file) {}
@@ -15,11 +17,23 @@ class FileLineSource : public LineSource {
   bool CopyRest(LineSink& out) override;
 
  private:
+  // Reads on until the line where reading stands ends in the buffer (`lineEnd` at its LF),
+  // fills the whole buffer, or is the file's last; false when the file could not be read.
+  bool FillLine(const char*& lineEnd);
+  // The next line and past it, `whole` false when it runs past the full buffer: `line` is then
+  // the part the buffer holds, its rest still to be read.
+  Read NextLine(std::string_view& line, bool& whole);
+  // Reads the next piece of the file in place of the buffer, all of which is used.
+  bool ReadPiece();
+  // The rest of a line NextLine gave in part, `part` being that part: held whole, or passed on
+  // to `out` piece by piece.
+  Read HoldLongLine(std::string_view& part);
+  bool CopyLongLine(LineSink& out, std::string_view part);
   // Passes on the whole lines from where reading stands up to `stop`; false when they could
   // not be written.
   bool PassOn(LineSink& out, const char* stop);
   HANDLE file_;
-  GrowingText carried_;  // a line that runs over the end of one piece of the file
+  GrowingText carried_;  // a line of the entry's section longer than the buffer
   char buffer_[64 * 1024];
   DWORD filled_ = 0;
   DWORD at_ = 0;
@@ -34,6 +48,7 @@ class FileLineSink : public LineSink {
   bool WriteLine(std::string_view line) override;
   // Lines that already end in CR LF go out as they are, without being taken apart.
   bool WriteLines(std::string_view lines) override;
+  bool WriteLinePart(std::string_view part, bool last) override;
   bool Finish();
 
  private:

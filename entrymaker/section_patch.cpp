@@ -66,6 +66,14 @@ bool LineSink::WriteLines(std::string_view lines) {
   return true;
 }
 
+bool LineSink::WriteLinePart(std::string_view part, bool last) {
+  if ((!last || !parts_.View().empty()) && !parts_.Append(part)) return false;
+  if (!last) return true;
+  const bool written = WriteLine(parts_.View().empty() ? part : parts_.View());
+  parts_.Clear();
+  return written;
+}
+
 LineSource::Read LineSource::CopyThroughLine(LineSink& out, std::string_view wanted) {
   for (;;) {
     std::string_view line;

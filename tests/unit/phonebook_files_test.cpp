@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <optional>
 #include <random>
 #include <string>
@@ -31,6 +32,25 @@ class PhonebookFilesTest : public SimTest {
     if (!patched) return std::nullopt;
     return winsim::FileContents(kCopy);
   }
+};
+
+// Takes a line in parts as they come, as the file sink does, and keeps the largest.
+class PartsSink : public LineSink {
+ public:
+  bool WriteLine(std::string_view line) override {
+    text.append(line) += "\r\n";
+    return true;
+  }
+  bool WriteLinePart(std::string_view part, bool last) override {
+    largest = std::max(largest, part.size());
+    ++parts;
+    text.append(part);
+    if (last) text += "\r\n";
+    return true;
+  }
+  std::string text;
+  size_t largest = 0;
+  int parts = 0;
 };
 
 // A phonebook of random lines: headers, keys with and without leading blanks, LF and CR LF
@@ -97,6 +117,34 @@ TEST_F(PhonebookFilesTest, LinesThatMeetTheEndOfAPieceAreCutNowhere) {
     filler += std::string(kPiece - gap - filler.size() - 2, 'f') + "\r\n";
     EXPECT_EQ(PatchFile(filler + entry + "Tail=1\n"), filler + patched + "Tail=1\r\n");
     EXPECT_EQ(PatchFile(filler + "\n" + entry), filler + "\r\n" + patched);
+  }
+}
+
+// A line pieces long outside the section, before it, after it and last without an end, looks
+// like the header and has CRs at the pieces' ends: inside it, before its LF, ending the file.
+TEST_F(PhonebookFilesTest, LongLinesOutsideTheSectionPassInParts) {
+  const std::string line = "[GPRS Connection]" + std::string(kPiece - 18, 'x') + "\r" +
+                           std::string(2 * kPiece - 1, 'y') + "\r";
+  const std::string entry = "[GPRS Connection]\r\nProtocol=1\r\n";
+  for (const std::string& phonebook :
+       {line + "\n" + entry, entry + "[Next]\n" + line + "\nTail=1\n", entry + "[Next]\n" + line}) {
+    const std::optional<std::string> expected = PatchText(phonebook);
+    ASSERT_TRUE(expected);
+    EXPECT_NE(expected->find("[GPRS Connection]\r\nProtocol=0\r\n"), std::string::npos);
+    EXPECT_EQ(PatchFile(phonebook), expected);
+    // The same through a sink that sees the parts, and through one that gathers them.
+    PartsSink parts;
+    TextSink gathered;
+    for (LineSink* sink : {static_cast<LineSink*>(&parts), static_cast<LineSink*>(&gathered)}) {
+      File in(CreateFileA(kPhonebook, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+      FileLineSource source(in.get());
+      EXPECT_TRUE(PatchEntrySection(source, *sink, "GPRS Connection"));
+    }
+    EXPECT_EQ(parts.text, *expected);
+    EXPECT_EQ(gathered.text, *expected);
+    EXPECT_GE(parts.parts, 3);
+    EXPECT_LE(parts.largest, kPiece);
   }
 }
 
