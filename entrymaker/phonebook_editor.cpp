@@ -73,7 +73,7 @@ bool PhonebookEditor::Reclaim() {
   // A swap cut short by a power loss, between its two renames, leaves the phonebook under the
   // backup's name only. It must be put back before the service sees no phonebook and makes a
   // new one.
-  if (IsMissing(phonebookPath_) && !IsMissing(backupPath_) &&
+  if (IsMissing(phonebookPath_) && GetFileAttributesA(backupPath_) != INVALID_FILE_ATTRIBUTES &&
       !MoveFileExA(backupPath_, phonebookPath_, 0))
     return false;
   // Under the lock, any copy or backup is a stopped run's, never a running one's.

@@ -40,8 +40,10 @@ int PatchOnly(const std::string& path) {
   if (!CopyPatched(in.get(), out.get(), "GPRS Connection")) return 3;
   in.Reset();
   out.Reset();
-  if (!MoveFileExA(copyPath.c_str(), path.c_str(),
-                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+  // The program's swap: the phonebook to the backup's name, the copy to the phonebook's.
+  const std::string backupPath = path + ".old";
+  if (!ReplaceFileA(path.c_str(), copyPath.c_str(), backupPath.c_str(), 0, nullptr, nullptr) ||
+      !DeleteFileA(backupPath.c_str()))
     return 4;
   rusage usage = {};
   getrusage(RUSAGE_SELF, &usage);

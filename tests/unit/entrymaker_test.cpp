@@ -246,6 +246,52 @@ TEST_F(EntryMakerTest, LinesOfAnyLengthAndAnyPlaceInTheFileSurvive) {
   EXPECT_TRUE(SectionHolds("ConnectBPS=115200"));
 }
 
+// The power cut at each file service call of a patch, with each loss the disk allows: once the
+// machine is up again and the next run has reclaimed the folder, the phonebook is byte for byte
+// the one it was or the wholly patched one.
+TEST_F(EntryMakerTest, APowerLossAnywhereLeavesTheOldPhonebookOrTheWholeNewOne) {
+  std::string others = kOtherEntries;  // some 64 KB pieces, so that the copy takes several writes
+  for (int number = 0; others.size() < 150000; ++number) others += OtherEntry(number);
+  winsim::AddFile(kPhonebook, others);
+  ASSERT_TRUE(PhonebookEditor().CreateEntry(RASIPADDR{0, 0, 0, 0}));
+  const std::string old = Phonebook();
+  winsim::WatchForPowerLoss();
+  ASSERT_TRUE(PhonebookEditor().PatchPhonebook());
+  const int steps = winsim::FileSteps();
+  const std::string patched = Phonebook();
+  ASSERT_NE(patched, old);
+
+  int oldSeen = 0, patchedSeen = 0;
+  for (int step = 1; step <= steps; ++step) {
+    for (int kept = 0;; ++kept) {
+      bool allKept = false;
+      for (winsim::WriteLoss loss :
+           {winsim::WriteLoss::kAllLost, winsim::WriteLoss::kAllKept,
+            winsim::WriteLoss::kEvenSectorsKept, winsim::WriteLoss::kOddSectorsKept,
+            winsim::WriteLoss::kZerosInstead}) {
+        SCOPED_TRACE("power cut at step " + std::to_string(step) + ", " + std::to_string(kept) +
+                     " name changes kept, loss " + std::to_string(static_cast<int>(loss)));
+        winsim::AddFile(kPhonebook, old);
+        winsim::WatchForPowerLoss();
+        winsim::CutPowerAt(step);
+        PhonebookEditor().PatchPhonebook();  // true when only the backup's removal was cut
+        allKept = kept >= winsim::NameChanges();
+        winsim::RestartAfterPowerLoss(loss, kept);
+        EXPECT_TRUE(PhonebookEditor().Reclaim());
+        const std::string now = Phonebook();
+        EXPECT_TRUE(now == old || now == patched);
+        oldSeen += now == old;
+        patchedSeen += now == patched;
+        EXPECT_EQ(winsim::FilesIn(kPbkFolder), std::vector<std::string>{"rasphone.pbk"});
+      }
+      if (allKept) break;
+    }
+  }
+  // Cuts before the swap leave the old phonebook, cuts after it the new one.
+  EXPECT_GT(oldSeen, 0);
+  EXPECT_GT(patchedSeen, 0);
+}
+
 std::string_view Bytes(const RasEntryV4& entry) {
   return {reinterpret_cast<const char*>(&entry), sizeof entry};
 }

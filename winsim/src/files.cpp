@@ -31,13 +31,18 @@ bool IsReadOnly(const std::string& hostPath) {
 
 // Takes a file away, and what was kept of it with it.
 void RemoveFile(const std::string& hostPath) {
+  NoteRemoved(hostPath);
   ForgetIdentity(hostPath);
-  std::filesystem::remove(hostPath);
+  Retire(hostPath);
 }
 
 // Renames in one step, replacing `to`; what was kept of `to` goes with it.
 bool RenameFile(const std::string& from, const std::string& to) {
-  ForgetIdentity(to);
+  NoteRenamed(from, to);
+  if (std::filesystem::exists(to)) {
+    ForgetIdentity(to);
+    Retire(to);
+  }
   return std::rename(from.c_str(), to.c_str()) == 0;
 }
 
@@ -85,9 +90,11 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
     default:
       return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
   }
+  if (exists && (mode & O_TRUNC)) NoteEmptied(host);
   const int descriptor = ::open(host.c_str(), mode, 0644);
   if (descriptor < 0) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
   if (!exists) {
+    NoteMade(host);
     // A new file: nothing kept of a file that stood here before, and the attributes asked for.
     ForgetIdentity(host);
     IdentityOf(host).attributes =
@@ -118,6 +125,8 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
   if (call.fault()) return Fail(call.fault(), FALSE);
   State::OpenFile* open = FindFile(file);
   if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  const off_t offset = ::lseek(open->descriptor, 0, SEEK_CUR);
+  if (offset >= 0) NoteWrite(open->hostPath, static_cast<uint64_t>(offset), buffer, toWrite);
   const ssize_t count = ::write(open->descriptor, buffer, toWrite);
   if (count < 0) return Fail(ERROR_WRITE_FAULT, FALSE);
   if (written) *written = static_cast<DWORD>(count);
@@ -129,7 +138,9 @@ BOOL WINAPI FlushFileBuffers(HANDLE file) {
   if (call.fault()) return Fail(call.fault(), FALSE);
   State::OpenFile* open = FindFile(file);
   if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
-  return ::fsync(open->descriptor) == 0 ? TRUE : Fail(ERROR_WRITE_FAULT, FALSE);
+  if (::fsync(open->descriptor) != 0) return Fail(ERROR_WRITE_FAULT, FALSE);
+  NoteFlushed(open->hostPath);
+  return TRUE;
 }
 
 BOOL WINAPI CloseHandle(HANDLE object) {
@@ -140,10 +151,10 @@ BOOL WINAPI CloseHandle(HANDLE object) {
   ::close(found->second.descriptor);
   const State::OpenFile closed = found->second;
   m.files.erase(found);
-  if (closed.deleteOnClose) RemoveFile(closed.hostPath);
   // A failure injected here happens after the handle is gone, as a close that fails on Windows
-  // still ends the handle.
+  // still ends the handle; a file to be deleted on close then stays.
   if (call.fault()) return Fail(call.fault(), FALSE);
+  if (closed.deleteOnClose) RemoveFile(closed.hostPath);
   return TRUE;
 }
 

@@ -40,6 +40,10 @@ ApiCall::ApiCall(const char* op, std::initializer_list<std::pair<const char*, st
   call.op = op;
   for (const auto& [name, text] : args) call.args.emplace_back(name, text);
   if (m.logging) m.log.push_back(std::move(call));
+  if (PowerIsCut(op)) {
+    fault_ = ERROR_NOT_READY;
+    return;
+  }
   for (Fault& f : m.faults) {
     if (f.op != op) continue;
     ++f.seen;
@@ -138,14 +142,10 @@ bool IsOpenOrHeld(const std::string& hostPath) {
   return false;
 }
 
-namespace {
-
 uint64_t InodeOf(const std::string& hostPath) {
   struct stat status = {};
   return ::stat(hostPath.c_str(), &status) == 0 ? static_cast<uint64_t>(status.st_ino) : 0;
 }
-
-}  // namespace
 
 State::FileIdentity& IdentityOf(const std::string& hostPath) {
   State& m = Machine();
@@ -155,6 +155,8 @@ State::FileIdentity& IdentityOf(const std::string& hostPath) {
 }
 
 void ForgetIdentity(const std::string& hostPath) {
+  // Under a power watch no inode is given twice, and a file taken away may come back.
+  if (Machine().power.on) return;
   if (const uint64_t inode = InodeOf(hostPath)) Machine().identities.erase(inode);
 }
 

@@ -65,6 +65,26 @@ struct State {
     std::string dacl = kDefaultDacl;
   };
   std::map<uint64_t, FileIdentity> identities;
+  // What the disk holds for certain, while a test watches for a power loss.
+  struct PowerWatch {
+    bool on = false;
+    int steps = 0;
+    int cutAt = 0;                          // 0 while the power stays on
+    std::map<std::string, uint64_t> names;  // host path to inode, as when the watch began
+    struct NameChange {
+      std::string from;  // empty for a file made
+      std::string to;    // empty for a file removed
+      uint64_t inode = 0;
+    };
+    std::vector<NameChange> nameChanges;
+    std::map<uint64_t, std::string> flushed;  // bytes as of the last flush, of files written
+    struct Write {
+      uint64_t offset = 0;
+      std::string bytes;
+      bool truncate = false;  // emptied instead
+    };
+    std::map<uint64_t, std::vector<Write>> unflushed;
+  } power;
   uint64_t fileClock = 0;  // creation times: each new file is made later than the one before
   std::set<std::string> heldFiles;  // host paths another program holds open
   unsigned tempCounter = 0;
@@ -123,6 +143,19 @@ bool EqualNoCase(std::string_view a, std::string_view b);
 std::string HostPath(std::string_view windowsPath);
 bool ReadHostFile(const std::string& hostPath, std::string& contents);
 bool IsOpenOrHeld(const std::string& hostPath);
+uint64_t InodeOf(const std::string& hostPath);
+// Whether the power is cut, for a file service call `op` that has just begun.
+bool PowerIsCut(std::string_view op);
+// What the file services tell the power watch. Each is called before the change it describes,
+// but for NoteMade, which is called once the file is there.
+void NoteMade(const std::string& hostPath);
+void NoteWrite(const std::string& hostPath, uint64_t offset, const void* bytes, size_t size);
+void NoteEmptied(const std::string& hostPath);
+void NoteFlushed(const std::string& hostPath);
+void NoteRenamed(const std::string& from, const std::string& to);
+void NoteRemoved(const std::string& hostPath);
+// Takes the file away: removed, or kept aside while a watch may bring it back.
+void Retire(const std::string& hostPath);
 // The identity of the file at `hostPath`, made when first asked for; the file must exist.
 State::FileIdentity& IdentityOf(const std::string& hostPath);
 // Drops what was kept of a file that is gone, or is about to be made anew.
