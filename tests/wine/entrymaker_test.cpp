@@ -45,7 +45,7 @@ std::string AccessListOf(const std::string& path) {
       !ConvertSecurityDescriptorToStringSecurityDescriptorA(
           descriptor, SDDL_REVISION_1, DACL_SECURITY_INFORMATION, &text, nullptr))
     return "(unreadable)";
-  const std::string list = text;
+  std::string list = text;
   LocalFree(text);
   return list;
 }
