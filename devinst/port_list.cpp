@@ -3,7 +3,6 @@
 
 #include "InfInstall.h"
 #include "bounded_text.h"
-#include "device_classes.h"
 #include "platform.h"
 #include "unique_handle.h"
 

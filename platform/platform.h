@@ -19,5 +19,4 @@
 #include "winsim/win32.h"
 #endif
 
-// Every text the kit exchanges lives in a buffer of this many bytes: 259 characters and the NUL.
-constexpr int kTextCapacity = 260;
+#include "kit_facts.h"

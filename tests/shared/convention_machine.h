@@ -5,10 +5,6 @@
 
 #include "platform.h"
 
-// The Ports class, {4D36E978-E325-11CE-BFC1-08002BE10318}.
-constexpr GUID kMachinePortsClass = {
-    0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
-
 // Present Ports devices, in the order they were made and are enumerated. Each has a device key;
 // nullptr marks the one whose device key holds no "PortName". None has a driver key or a
 // hardware-ID list.

@@ -42,7 +42,7 @@ class PlatformConventions : public ::testing::Test {
 
 TEST_F(PlatformConventions, GetClassDevsSucceedsWithoutTouchingTheCode) {
   SetLastError(kSentinel);
-  DeviceInfoSet ports(Present(kMachinePortsClass));
+  DeviceInfoSet ports(Present(kPortsClassGuid));
   const DWORD code = GetLastError();
   ASSERT_TRUE(ports.valid());
   EXPECT_EQ(code, CodeAfterSetupApiSuccess());
@@ -57,7 +57,7 @@ TEST_F(PlatformConventions, GetClassDevsWithoutClassNeedsAllClasses) {
 }
 
 TEST_F(PlatformConventions, EnumeratesPresentPortsInCreationOrder) {
-  DeviceInfoSet ports(Present(kMachinePortsClass));
+  DeviceInfoSet ports(Present(kPortsClassGuid));
   ASSERT_TRUE(ports.valid());
   for (int i = 0; i < kMachinePortCount; ++i) {
     SCOPED_TRACE(i);
@@ -89,7 +89,7 @@ TEST_F(PlatformConventions, EnumeratesPresentPortsInCreationOrder) {
 }
 
 TEST_F(PlatformConventions, EnumeratingPastTheEndIsNoMoreItems) {
-  DeviceInfoSet ports(Present(kMachinePortsClass));
+  DeviceInfoSet ports(Present(kPortsClassGuid));
   ASSERT_TRUE(ports.valid());
   for (DWORD index : {static_cast<DWORD>(kMachinePortCount), DWORD{1000}}) {
     SCOPED_TRACE(index);
@@ -104,7 +104,7 @@ TEST_F(PlatformConventions, EnumeratingPastTheEndIsNoMoreItems) {
 }
 
 TEST_F(PlatformConventions, EnumeratingIntoAWronglySizedElementIsInvalidUserBuffer) {
-  DeviceInfoSet ports(Present(kMachinePortsClass));
+  DeviceInfoSet ports(Present(kPortsClassGuid));
   ASSERT_TRUE(ports.valid());
   const DWORD right = sizeof(SP_DEVINFO_DATA);
   // The size is checked before the index: past the end, a wrong size still is what is reported.
@@ -167,7 +167,7 @@ TEST_F(PlatformConventions, HardwareIdsAskForTheirSizeWhenGivenNoBuffer) {
 }
 
 TEST_F(PlatformConventions, HardwareIdsOfADeviceWithoutAListAreInvalidData) {
-  DeviceInfoSet ports(Present(kMachinePortsClass));
+  DeviceInfoSet ports(Present(kPortsClassGuid));
   ASSERT_TRUE(ports.valid());
   SP_DEVINFO_DATA element = Element(ports.get(), 0);
 
@@ -189,7 +189,7 @@ TEST_F(PlatformConventions, HardwareIdsOfADeviceWithoutAListAreInvalidData) {
 }
 
 TEST_F(PlatformConventions, DriverKeyOfADeviceWithoutOneDoesNotExist) {
-  for (const GUID* deviceClass : {&kMachinePortsClass, &kMachineTestClass}) {
+  for (const GUID* deviceClass : {&kPortsClassGuid, &kMachineTestClass}) {
     DeviceInfoSet devices(Present(*deviceClass));
     ASSERT_TRUE(devices.valid());
     SP_DEVINFO_DATA element = Element(devices.get(), 0);
@@ -203,7 +203,7 @@ TEST_F(PlatformConventions, DriverKeyOfADeviceWithoutOneDoesNotExist) {
 }
 
 TEST_F(PlatformConventions, OpeningADeviceKeySetsZero) {
-  DeviceInfoSet ports(Present(kMachinePortsClass));
+  DeviceInfoSet ports(Present(kPortsClassGuid));
   ASSERT_TRUE(ports.valid());
   SP_DEVINFO_DATA element = Element(ports.get(), 0);
   SetLastError(kSentinel);
@@ -215,7 +215,7 @@ TEST_F(PlatformConventions, OpeningADeviceKeySetsZero) {
 }
 
 TEST_F(PlatformConventions, RegistryCallsReturnTheirCodeAndLeaveTheThreadsAlone) {
-  DeviceInfoSet ports(Present(kMachinePortsClass));
+  DeviceInfoSet ports(Present(kPortsClassGuid));
   ASSERT_TRUE(ports.valid());
   SP_DEVINFO_DATA element = Element(ports.get(), 0);
   const HKEY key =
@@ -247,7 +247,7 @@ TEST_F(PlatformConventions, RegistryCallsReturnTheirCodeAndLeaveTheThreadsAlone)
 }
 
 TEST_F(PlatformConventions, DestroyingADeviceSetSetsZero) {
-  const HDEVINFO ports = Present(kMachinePortsClass);
+  const HDEVINFO ports = Present(kPortsClassGuid);
   ASSERT_NE(ports, INVALID_HANDLE_VALUE);
   SetLastError(kSentinel);
   BOOL destroyed = SetupDiDestroyDeviceInfoList(ports);

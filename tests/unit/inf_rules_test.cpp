@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "kit_facts.h"
+
 namespace {
 
 std::string Lower(std::string text) {
@@ -134,9 +136,9 @@ TEST(InfRules, EveryModelsSectionOffersTheGprsModem) {
         std::any_of(Section(name).begin(), Section(name).end(), [](const Line& model) {
           return Resolve(model.key) == "GPRS Modem" &&
                  Holds(std::vector<std::string>(model.fields.begin() + 1, model.fields.end()),
-                       "WWAN_GENERIC");
+                       kModemHardwareId);
         });
-    EXPECT_TRUE(offered) << "[" << name << "] offers no \"GPRS Modem\" for WWAN_GENERIC";
+    EXPECT_TRUE(offered) << "[" << name << "] offers no \"GPRS Modem\" for " << kModemHardwareId;
   }
 }
 

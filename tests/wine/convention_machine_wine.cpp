@@ -23,7 +23,7 @@ int CountPresent(const GUID& deviceClass) {
 }  // namespace
 
 void PrepareConventionMachine() {
-  ASSERT_EQ(CountPresent(kMachinePortsClass), kMachinePortCount)
+  ASSERT_EQ(CountPresent(kPortsClassGuid), kMachinePortCount)
       << "the prefix lacks the fixture's Ports devices; run the wine64.fixture.ports (or wine32) "
          "test first";
   ASSERT_EQ(CountPresent(kMachineTestClass), 1)

@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr char kHardwareId[] = "WWAN_GENERIC";
-
 // The list's NUL-separated entries, shown as "A, B".
 std::string Entries(const std::string& multiString) {
   std::string shown;
@@ -35,8 +33,8 @@ int Ports() {
 }
 
 int Show() {
-  const auto modems = FindModems(kHardwareId);
-  std::printf("%zu device(s) with hardware ID %s\n", modems.size(), kHardwareId);
+  const auto modems = FindModems(kModemHardwareId);
+  std::printf("%zu device(s) with hardware ID %s\n", modems.size(), kModemHardwareId);
   for (const ModemSeen& modem : modems) {
     std::printf("  %s\n", modem.instanceId.c_str());
     std::printf("    hardware IDs:  %s\n", Entries(modem.hardwareIds).c_str());

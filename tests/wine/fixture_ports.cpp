@@ -108,12 +108,12 @@ void MakeDevice(const GUID& deviceClass, const char* deviceName, const char* por
 }  // namespace
 
 int main() {
-  const std::vector<Seen> ports = ReadPresent(kMachinePortsClass);
+  const std::vector<Seen> ports = ReadPresent(kPortsClassGuid);
   const std::vector<Seen> testDevices = ReadPresent(kMachineTestClass);
 
   if (ports.empty() && testDevices.empty()) {
     for (const char* portName : kMachinePortNames) {
-      MakeDevice(kMachinePortsClass, kMachinePortDeviceName, portName, nullptr, 0);
+      MakeDevice(kPortsClassGuid, kMachinePortDeviceName, portName, nullptr, 0);
     }
     MakeDevice(kMachineTestClass, kMachineTestDeviceName, nullptr, kMachineTestHardwareIds,
                sizeof kMachineTestHardwareIds);
@@ -123,7 +123,7 @@ int main() {
   }
 
   // Read the machine back the way the tests will: present devices, in enumeration order.
-  const std::vector<Seen> portsNow = ReadPresent(kMachinePortsClass);
+  const std::vector<Seen> portsNow = ReadPresent(kPortsClassGuid);
   const std::vector<Seen> testDevicesNow = ReadPresent(kMachineTestClass);
   if (!PortsAreTheMachines(portsNow)) {
     Refuse("the Ports devices read back as " + Describe(portsNow));

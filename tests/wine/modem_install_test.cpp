@@ -15,8 +15,6 @@
 
 namespace {
 
-constexpr char kHardwareId[] = "WWAN_GENERIC";
-
 struct InfFileTraits {
   using Handle = HINF;
   static Handle Invalid() { return INVALID_HANDLE_VALUE; }
@@ -39,33 +37,34 @@ class ModemInstall : public ::testing::Test {
  protected:
   // Each test starts and ends on a prefix without the modem.
   void SetUp() override {
-    RemoveModems(kHardwareId);
-    ASSERT_TRUE(FindModems(kHardwareId).empty()) << "a modem from an earlier run is still there";
+    RemoveModems(kModemHardwareId);
+    ASSERT_TRUE(FindModems(kModemHardwareId).empty())
+        << "a modem from an earlier run is still there";
     std::memset(g_szError, 0, sizeof g_szError);
     std::memset(g_szModemDesc, 0, sizeof g_szModemDesc);
   }
-  void TearDown() override { RemoveModems(kHardwareId); }
+  void TearDown() override { RemoveModems(kModemHardwareId); }
 
   int Install(const char* port) {
-    return MdmInstallModem(BesideProgram("wwandev.inf").c_str(), port, kHardwareId);
+    return MdmInstallModem(BesideProgram("wwandev.inf").c_str(), port, kModemHardwareId);
   }
 };
 
 TEST_F(ModemInstall, AMissingInfFailsBeforeAnyDeviceIsTouched) {
-  EXPECT_EQ(MdmInstallModem("C:\\no such folder\\wwandev.inf", "COM4", kHardwareId), 2);
+  EXPECT_EQ(MdmInstallModem("C:\\no such folder\\wwandev.inf", "COM4", kModemHardwareId), 2);
   EXPECT_EQ(std::string(g_szError).rfind(".inf not found. FAILURE: ", 0), 0u) << g_szError;
-  EXPECT_TRUE(FindModems(kHardwareId).empty());
+  EXPECT_TRUE(FindModems(kModemHardwareId).empty());
 }
 
 TEST_F(ModemInstall, WithoutTheModemTheLookupFindsNothing) {
-  EXPECT_EQ(MdmFindDevAndUpdateReg(kHardwareId, "UserInit", "E1"), 0);
+  EXPECT_EQ(MdmFindDevAndUpdateReg(kModemHardwareId, "UserInit", "E1"), 0);
   EXPECT_STREQ(g_szError, "EnumDeviceInfo FAILURE: No more data available.\r\n\n");
   EXPECT_EQ(GetLastError(), DWORD{ERROR_NO_MORE_ITEMS});
 }
 
 TEST_F(ModemInstall, AFirstInstallMakesOneBoundModem) {
   ASSERT_EQ(Install("COM4"), 0) << g_szError;
-  const auto modems = FindModems(kHardwareId);
+  const auto modems = FindModems(kModemHardwareId);
   ASSERT_EQ(modems.size(), 1u);
   EXPECT_EQ(modems[0].hardwareIds, std::string("WWAN_GENERIC\0\0", 14));
   EXPECT_EQ(modems[0].instanceId.rfind("ROOT\\MODEM\\", 0), 0u) << modems[0].instanceId;
@@ -76,10 +75,10 @@ TEST_F(ModemInstall, AFirstInstallMakesOneBoundModem) {
 
 TEST_F(ModemInstall, ASecondInstallRebindsTheSameModem) {
   ASSERT_EQ(Install("COM4"), 0) << g_szError;
-  const std::string instance = FindModems(kHardwareId).at(0).instanceId;
+  const std::string instance = FindModems(kModemHardwareId).at(0).instanceId;
   const int again = Install("COM1");
   EXPECT_TRUE(again == 0 || again == 1) << again << ": " << g_szError;
-  const auto modems = FindModems(kHardwareId);
+  const auto modems = FindModems(kModemHardwareId);
   ASSERT_EQ(modems.size(), 1u);
   EXPECT_EQ(modems[0].instanceId, instance);
   EXPECT_EQ(modems[0].attachedTo, "COM1");
@@ -89,9 +88,9 @@ TEST_F(ModemInstall, TheInitStringReachesTheRealDriverKey) {
   ASSERT_EQ(Install("COM4"), 0) << g_szError;
   const char init[] = "E1;+CGDCONT=\"internet\";+CGQREQ=1";
   SetLastError(0xdeadbeef);
-  EXPECT_EQ(MdmFindDevAndUpdateReg(kHardwareId, "UserInit", init), 1);
+  EXPECT_EQ(MdmFindDevAndUpdateReg(kModemHardwareId, "UserInit", init), 1);
   EXPECT_EQ(GetLastError(), DWORD{0});
-  EXPECT_EQ(FindModems(kHardwareId).at(0).userInit, init);
+  EXPECT_EQ(FindModems(kModemHardwareId).at(0).userInit, init);
 }
 
 // Wine takes the models section, and the install section, decorated for the processor it runs on,

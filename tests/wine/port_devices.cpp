@@ -4,10 +4,6 @@
 
 #include "unique_handle.h"
 
-namespace {
-const GUID kPorts = {0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
-}  // namespace
-
 const char* MakePresentDevice(const GUID& deviceClass, const char* deviceName, const char* portName,
                               const char* hardwareIds, DWORD hardwareIdsSize) {
   DeviceInfoSet set(SetupDiCreateDeviceInfoList(&deviceClass, nullptr));
@@ -40,7 +36,7 @@ const char* MakePresentDevice(const GUID& deviceClass, const char* deviceName, c
 }
 
 int RemovePort(const char* portName) {
-  DeviceInfoSet set(SetupDiGetClassDevsA(&kPorts, nullptr, nullptr, DIGCF_PRESENT));
+  DeviceInfoSet set(SetupDiGetClassDevsA(&kPortsClassGuid, nullptr, nullptr, DIGCF_PRESENT));
   if (!set) return 0;
   int removed = 0;
   SP_DEVINFO_DATA element;

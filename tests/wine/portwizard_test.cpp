@@ -20,9 +20,6 @@ namespace {
 using robot::DluRect;
 
 constexpr char kProgram[] = "PortWizard.exe";
-constexpr char kHardwareId[] = "WWAN_GENERIC";
-constexpr GUID kPortsClass = {
-    0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
 constexpr char kVersionKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion";
 
 class PortWizardPages : public KitProgramTest {
@@ -95,13 +92,13 @@ TEST_F(PortWizardPages, EveryWayOfLeavingThePageInstallsNothing) {
     ASSERT_NE(page, nullptr);
     way.leave(page);
     ExpectEndsQuietly();
-    EXPECT_TRUE(FindModems(kHardwareId).empty());
+    EXPECT_TRUE(FindModems(kModemHardwareId).empty());
   }
 }
 
 TEST_F(PortWizardPages, ThePickedPortGetsTheModem) {
   // COM3 made after COM1 and COM4: a sorted list would show it second.
-  ASSERT_EQ(MakePresentDevice(kPortsClass, "Ports", "COM3", nullptr, 0), nullptr);
+  ASSERT_EQ(MakePresentDevice(kPortsClassGuid, "Ports", "COM3", nullptr, 0), nullptr);
   HWND page = Start();
   ASSERT_NE(page, nullptr);
   robot::Click(GetDlgItem(page, IDOK));
@@ -144,7 +141,7 @@ TEST_F(PortWizardPages, ThePickedPortGetsTheModem) {
   robot::Click(GetDlgItem(ports, IDOK));
   ExpectEndsQuietly();
   RemovePort("COM3");
-  const auto modems = FindModems(kHardwareId);
+  const auto modems = FindModems(kModemHardwareId);
   ASSERT_EQ(modems.size(), 1u);
   EXPECT_EQ(modems[0].attachedTo, "COM4");
   EXPECT_EQ(modems[0].friendlyName, "GPRS Modem");
@@ -169,7 +166,7 @@ TEST_F(PortWizardPages, WithoutTheInfTheLibrarysTextIsShown) {
   SaveScreenshot(box, "portwizard_install_failed");
   robot::Click(message.buttons[0].window);
   ExpectEndsQuietly();
-  EXPECT_TRUE(FindModems(kHardwareId).empty());
+  EXPECT_TRUE(FindModems(kModemHardwareId).empty());
 }
 
 // What the prefix tells programs about the Windows version, for the length of one test.
@@ -241,7 +238,7 @@ TEST_F(PortWizardPages, OnlyWindows2000AndLaterGetThePage) {
       robot::Click(message.buttons[0].window);
     }
     ExpectEndsQuietly();
-    EXPECT_TRUE(FindModems(kHardwareId).empty());
+    EXPECT_TRUE(FindModems(kModemHardwareId).empty());
   }
 }
 
@@ -262,7 +259,7 @@ TEST_F(PortWizardPages, TheThirtyTwoBitKitOnSixtyFourBitWindowsInstallsNothing) 
   SaveScreenshot(box, "portwizard_wrong_build");
   robot::Click(message.buttons[0].window);
   ExpectEndsQuietly();
-  EXPECT_TRUE(FindModems(kHardwareId).empty());
+  EXPECT_TRUE(FindModems(kModemHardwareId).empty());
 }
 
 }  // namespace

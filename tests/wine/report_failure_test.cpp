@@ -54,7 +54,7 @@ TEST_F(ReportFailureTest, QuotesTheSystemTextOfARealFailure) {
 TEST_F(ReportFailureTest, ShowsTheCodeWhenTheSystemHasNoText) {
   ASSERT_NO_FATAL_FAILURE(PrepareConventionMachine());
   // The fixture's ports have no driver key: opening one fails with a SetupAPI code.
-  HDEVINFO ports = SetupDiGetClassDevsA(&kMachinePortsClass, nullptr, nullptr, DIGCF_PRESENT);
+  HDEVINFO ports = SetupDiGetClassDevsA(&kPortsClassGuid, nullptr, nullptr, DIGCF_PRESENT);
   ASSERT_NE(ports, INVALID_HANDLE_VALUE);
   SP_DEVINFO_DATA element;
   element.cbSize = sizeof element;

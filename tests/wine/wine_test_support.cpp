@@ -33,18 +33,14 @@ void ExpectLayout(const robot::Dialog& dialog, const std::vector<Expected>& layo
   }
 }
 
-namespace {
-constexpr char kHardwareId[] = "WWAN_GENERIC";
-}  // namespace
-
 void KitProgramTest::SetUp() {
-  RemoveModems(kHardwareId);
+  RemoveModems(kModemHardwareId);
   ASSERT_TRUE(robot::LetWineManageWindows(program_));
 }
 
 void KitProgramTest::TearDown() {
   process_ = robot::Process();  // ends a program still running
-  RemoveModems(kHardwareId);
+  RemoveModems(kModemHardwareId);
 }
 
 HWND KitProgramTest::Start(const char* caption, const std::string& folder) {
