@@ -18,6 +18,11 @@ class Application {
   // until the program posts WM_QUIT.
   virtual bool InitInstance() = 0;
 
+  // The standard Help command, and its default handler. The kit ships no help file, so it opens
+  // nothing, as a program without one does.
+  static constexpr WORD kHelpCommand = 57670;
+  virtual void OnHelp() {}
+
   // The request for three-dimensional controls that programs of the NT 4 era made first: every
   // supported Windows draws them so already, so it asks for nothing.
   void Enable3dControls() {}

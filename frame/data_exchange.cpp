@@ -35,7 +35,3 @@ void DataExchange::Radio(int firstId, int& index) {
     }
   }
 }
-
-void DataExchange::Control(int id, HWND& control) {
-  control = GetDlgItem(dialog_, id);
-}

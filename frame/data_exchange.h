@@ -14,8 +14,6 @@ class DataExchange {
   // The index of the checked button in the radio group that starts at control `firstId`, -1 when
   // none is checked.
   void Radio(int firstId, int& index);
-  // Binds a control to a window field.
-  void Control(int id, HWND& control);
 
  private:
   HWND dialog_;

@@ -23,7 +23,8 @@ bool Dialog::OnInitDialog() {
 }
 
 void Dialog::OnOK() {
-  if (UpdateData(true)) EndDialog(IDOK);
+  UpdateData(true);
+  EndDialog(IDOK);
 }
 
 void Dialog::OnCancel() {
@@ -34,10 +35,9 @@ bool Dialog::OnMessage(UINT, WPARAM, LPARAM, INT_PTR&) {
   return false;
 }
 
-bool Dialog::UpdateData(bool fromControls) {
+void Dialog::UpdateData(bool fromControls) {
   DataExchange exchange(window_, fromControls);
   DoDataExchange(exchange);
-  return true;
 }
 
 void Dialog::EndDialog(INT_PTR result) {
@@ -56,6 +56,11 @@ INT_PTR CALLBACK Dialog::Procedure(HWND window, UINT message, WPARAM wParam, LPA
   }
   dialog = reinterpret_cast<Dialog*>(GetWindowLongPtrA(window, DWLP_USER));
   if (!dialog) return FALSE;
+  // The standard Help command goes to the application, whichever page it reaches.
+  if (message == WM_COMMAND && LOWORD(wParam) == Application::kHelpCommand) {
+    if (Application::Current()) Application::Current()->OnHelp();
+    return TRUE;
+  }
   if (message == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
     // Enter and Esc arrive as the commands IDOK and IDCANCEL, the close box as IDCANCEL too.
     if (LOWORD(wParam) == IDOK) {

@@ -30,7 +30,8 @@ class Dialog {
   // Any other message; true when handled, with the dialog procedure's answer in `result`.
   virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, INT_PTR& result);
 
-  bool UpdateData(bool fromControls);
+  // Moves the fields into the controls, or the controls into the fields.
+  void UpdateData(bool fromControls);
   void EndDialog(INT_PTR result);
   HWND Item(int id) const { return GetDlgItem(window_, id); }
 

@@ -5,12 +5,9 @@
 
 PortSelectDialog::PortSelectDialog() : Dialog(IDD_PORT_SELECT) {}
 
-void PortSelectDialog::DoDataExchange(DataExchange& exchange) {
-  exchange.Control(IDC_PORT_LIST, portListBox_);
-}
-
 bool PortSelectDialog::OnInitDialog() {
   Dialog::OnInitDialog();
+  portListBox_ = Item(IDC_PORT_LIST);
   FillPortList();
   return true;
 }
@@ -28,7 +25,6 @@ void PortSelectDialog::FillPortList() {
 }
 
 void PortSelectDialog::OnOK() {
-  UpdateData(true);
   const LRESULT selected = SendMessageA(portListBox_, LB_GETCURSEL, 0, 0);
   // Without a selection the port stays empty; an entry too long for the field is never copied.
   if (selected != LB_ERR) {

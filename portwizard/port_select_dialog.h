@@ -8,7 +8,6 @@ class PortSelectDialog : public Dialog {
   PortSelectDialog();
 
  protected:
-  void DoDataExchange(DataExchange& exchange) override;
   bool OnInitDialog() override;
   void OnOK() override;
   // The port must be chosen: Esc and the close box leave the dialog open.
