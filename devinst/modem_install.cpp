@@ -43,11 +43,12 @@ void RemoveDevice(HDEVINFO set, SP_DEVINFO_DATA& element) {
   SetupDiCallClassInstaller(DIF_REMOVE, set, &element);
 }
 
-// Steps 3 to 8 of a new install, on an empty set of the INF's class.
+// A new install after its class and set are ready: make the element, give it the hardware ID,
+// register it and bind it to the port, install the driver, read back the modem's name.
 NewDevice MakeBindAndInstall(HDEVINFO set, const GUID& classGuid, const char* className,
                              const char* hardwareId, const char* infPath, const char* portName,
                              BOOL* rebootRequired) {
-  // 3. A new element named after the class, with an instance ID the system generates.
+  // Make the element: named after the class, with an instance ID the system generates.
   SP_DEVINFO_DATA element = {};
   element.cbSize = sizeof element;
   if (!SetupDiCreateDeviceInfoA(set, className, &classGuid, nullptr, nullptr, DICD_GENERATE_ID,
@@ -56,7 +57,7 @@ NewDevice MakeBindAndInstall(HDEVINFO set, const GUID& classGuid, const char* cl
     return NewDevice::kNotMade;
   }
 
-  // 4. Its hardware-ID list: the one ID, its NUL and the NUL that ends the list. An ID that does
+  // Give it the hardware ID: the one ID, its NUL and the NUL that ends the list. An ID that does
   // not fit the kit's text buffers is refused rather than cut into another ID.
   char ids[kTextCapacity + 1] = {};
   const size_t length = strnlen(hardwareId, kTextCapacity);
@@ -70,23 +71,23 @@ NewDevice MakeBindAndInstall(HDEVINFO set, const GUID& classGuid, const char* cl
     return NewDevice::kNotMade;  // never registered: it goes with the set
   }
 
-  // 5. Register it as a device, create its driver key and bind it to the port. A device whose port
-  // was not stored would be installed unbound, so that counts as a failure too.
+  // Register and bind it: register it as a device, create its driver key and bind it to the port. A
+  // device whose port was not stored would be installed unbound, so that counts as a failure too.
   bool portWritten = false;
   if (!WriteDriverKeyValue(set, element, 1, "AttachedTo", portName, &portWritten) || !portWritten) {
     RemoveDevice(set, element);
     return NewDevice::kRemoved;
   }
 
-  // 6 and 7. Install the driver; a device left without one is removed again, or every failed run
+  // Install the driver; a device left without one is removed again, or every failed run
   // would leave a phantom modem behind.
   if (!UpdateDriver(hardwareId, infPath, rebootRequired)) {
     RemoveDevice(set, element);
     return NewDevice::kRemoved;
   }
 
-  // 8. The name the driver gave the modem. The device stays installed either way, but a name that
-  // could not be read makes the install count as failed.
+  // Read back the name the driver gave the modem. The device stays installed either way, but a name
+  // that could not be read makes the install count as failed.
   bool nameRead = false;
   ReadDriverKeyValue(set, element, "FriendlyName", g_szModemDesc, sizeof g_szModemDesc, &nameRead);
   return nameRead ? NewDevice::kInstalled : NewDevice::kNameUnread;
@@ -96,7 +97,7 @@ NewDevice MakeBindAndInstall(HDEVINFO set, const GUID& classGuid, const char* cl
 
 int InstallNewModem(const char* hardwareId, const char* infPath, const char* portName,
                     BOOL* rebootRequired) {
-  // 1. The device class the INF names.
+  // The class: the one the INF names.
   GUID classGuid = {};
   char className[MAX_CLASS_NAME_LEN] = {};
   if (!SetupDiGetINFClassA(infPath, &classGuid, className, MAX_CLASS_NAME_LEN, nullptr)) {
@@ -104,7 +105,7 @@ int InstallNewModem(const char* hardwareId, const char* infPath, const char* por
     return 0;
   }
 
-  // 2. An empty set of that class.
+  // The set: an empty one of that class.
   DeviceInfoSet set(SetupDiCreateDeviceInfoList(&classGuid, nullptr));
   if (!set) {
     ReportFailure("CreateDeviceInfoList");
@@ -113,7 +114,7 @@ int InstallNewModem(const char* hardwareId, const char* infPath, const char* por
 
   const NewDevice outcome = MakeBindAndInstall(set.get(), classGuid, className, hardwareId, infPath,
                                                portName, rebootRequired);
-  // 9 and 10. Releasing the set keeps the last-error code of the step that decided. Success is
+  // Release the set: releasing it keeps the last-error code of the step that decided. Success is
   // judged by what the steps did, not by that code, which some platforms leave non-zero after
   // calls that succeeded.
   set.Reset();
@@ -121,10 +122,9 @@ int InstallNewModem(const char* hardwareId, const char* infPath, const char* por
 }
 
 int MdmInstallModem(const char* infPath, const char* portName, const char* hardwareId) {
-  // 1.
   BOOL rebootRequired = FALSE;
 
-  // 2. The INF must exist before any device is looked at.
+  // Check the INF: it must exist before any device is looked at.
   {
     WIN32_FIND_DATAA found = {};
     FindHandle search(FindFirstFileA(infPath, &found));
@@ -134,9 +134,9 @@ int MdmInstallModem(const char* infPath, const char* portName, const char* hardw
     }
   }
 
-  // 3 and 4. A present modem is pointed at the new port, then its driver is installed again. If the
-  // port could not be stored, the update is not run: its success would tell the user the modem
-  // uses the new port while the driver key still names the old one.
+  // Update an existing modem: a present one is pointed at the new port, then its driver is
+  // installed again. If the port could not be stored, the update is not run: its success would tell
+  // the user the modem uses the new port while the driver key still names the old one.
   bool portWritten = false;
   switch (FindDeviceAndWriteValue(hardwareId, "AttachedTo", portName, portWritten)) {
     case DeviceSearch::kFound:
@@ -151,7 +151,7 @@ int MdmInstallModem(const char* infPath, const char* portName, const char* hardw
       break;
   }
 
-  // 5. No such modem yet: make one.
+  // Install a new modem: there is none yet.
   if (!InstallNewModem(hardwareId, infPath, portName, &rebootRequired)) return kInstallFailed;
   return rebootRequired ? kInstallNeedsRestart : kInstallDone;
 }
