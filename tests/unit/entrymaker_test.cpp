@@ -95,6 +95,17 @@ TEST_F(EntryMakerTest, WithoutAUsablePathTheMessageIsShownOnce) {
   expectFailure("");
   winsim::SetUserValue("Volatile Environment", "APPDATA", winsim::Sz(std::string(230, 'a')));
   expectFailure("");  // the phonebook's place would not fit in 259 characters
+  // 212 characters are the most that leave room for the phonebook's place, and the names
+  // beside it are no longer.
+  const std::string longest = "C:\\" + std::string(209, 'a');
+  const std::string phonebook = longest + "\\Microsoft\\Network\\Connections\\Pbk\\rasphone.pbk";
+  winsim::SetUserValue("Volatile Environment", "APPDATA", winsim::Sz(longest + "b"));
+  expectFailure("");
+  winsim::SetUserValue("Volatile Environment", "APPDATA", winsim::Sz(longest));
+  winsim::ClearCallLog();
+  EXPECT_TRUE(RunEntrySetup());
+  EXPECT_EQ(winsim::CallsTo("RasSetEntryPropertiesA").at(0).Arg("phonebook"), phonebook);
+  EXPECT_EQ(phonebook.size(), 259u);
   winsim::Reset();
   winsim::SetStrings({{1, "Failed to create GPRS dial-up network entry"}, {2, "GPRS Connection"}});
   expectFailure("");  // no "APPDATA" at all

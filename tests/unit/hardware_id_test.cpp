@@ -26,6 +26,10 @@ TEST(HardwareIdTest, EntriesMatchWholeInAnyCase) {
   EXPECT_FALSE(Holds(winsim::MultiSz({"XWWAN_GENERIC"}), "WWAN_GENERIC"));
   EXPECT_FALSE(Holds(winsim::MultiSz({"WWAN_GENERI"}), "WWAN_GENERIC"));
   EXPECT_FALSE(Holds(winsim::MultiSz({"WWAN_GENERIC"}), "WWAN_GENERIC_MORE"));
+  // Only a to z fold: the characters just beyond them are not letters.
+  EXPECT_TRUE(Holds(winsim::MultiSz({"az_ZA"}), "AZ_za"));
+  EXPECT_FALSE(Holds(winsim::MultiSz({"ID{"}), "ID["));
+  EXPECT_FALSE(Holds(winsim::MultiSz({"ID`"}), "ID@"));
 }
 
 TEST(HardwareIdTest, EmptyIdsAndListsMatchNothing) {

@@ -33,6 +33,13 @@ TEST(PortWizardPortListTest, SplitsAtCommasWithoutEmptyPieces) {
   EXPECT_EQ(Split("COM2"), (std::vector<std::string>{"COM2"}));
   EXPECT_TRUE(Split("").empty());
   EXPECT_TRUE(Split(",,,").empty());
+  // A piece fills at most the 259 characters of its buffer; the rest of it is dropped, and the
+  // pieces after it still come.
+  const std::string fits(259, 'F');
+  const std::string longer(300, 'L');
+  EXPECT_EQ(Split((fits + ",COM1").c_str()), (std::vector<std::string>{fits, "COM1"}));
+  EXPECT_EQ(Split((longer + ",COM1").c_str()),
+            (std::vector<std::string>{longer.substr(0, 259), "COM1"}));
 }
 
 TEST(PortWizardPathTest, DirectorySeparatorAndName) {

@@ -36,7 +36,10 @@ TEST_F(WinsimTest, FaultsHitTheChosenCallOnly) {
   EXPECT_EQ(GetLastError(), kSentinel);
   SetupDiDestroyDeviceInfoList(first);
   SetupDiDestroyDeviceInfoList(third);
-  EXPECT_EQ(winsim::CallsTo("SetupDiCreateDeviceInfoList").size(), 3u);
+  const auto creations = winsim::CallsTo("SetupDiCreateDeviceInfoList");
+  ASSERT_EQ(creations.size(), 3u);
+  // A misspelt argument name stops the test rather than comparing "".
+  EXPECT_DEATH((void)creations[0].Arg("classGiud"), "has no argument \"classGiud\"");
 }
 
 TEST_F(WinsimTest, NewDevicesExistOnceRegisteredAndGoWhenRemoved) {

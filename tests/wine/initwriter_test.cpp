@@ -17,19 +17,18 @@ namespace {
 using robot::DluRect;
 
 constexpr char kProgram[] = "InitWriter.exe";
-constexpr char kHardwareId[] = "WWAN_GENERIC";
 constexpr char kFailure[] = "Can't setup APN to GPRS modem, please check the modem setting first.";
 
 class InitWriterPage : public KitProgramTest {
  protected:
   InitWriterPage() : KitProgramTest(kProgram) {}
   void InstallModem() {
-    ASSERT_EQ(MdmInstallModem(BesideProgram("wwandev.inf").c_str(), "COM4", kHardwareId), 0)
+    ASSERT_EQ(MdmInstallModem(BesideProgram("wwandev.inf").c_str(), "COM4", kModemHardwareId), 0)
         << g_szError;
   }
   HWND Start() { return KitProgramTest::Start("APN"); }
   std::string UserInit() {
-    const auto modems = FindModems(kHardwareId);
+    const auto modems = FindModems(kModemHardwareId);
     return modems.empty() ? "(no modem)" : modems[0].userInit;
   }
 };
@@ -83,8 +82,12 @@ TEST_F(InitWriterPage, WritesTheApnAsTypedAndEndsQuietly) {
     SCOPED_TRACE(c.typed);
     HWND page = Start();
     ASSERT_NE(page, nullptr);
-    robot::TypeText(GetDlgItem(page, 1000), c.typed);
-    robot::PressEnter(page);  // Enter in the edit box is "Next"
+    HWND edit = GetDlgItem(page, 1000);
+    robot::TypeText(edit, c.typed);
+    // Enter in the edit box is "Next", the default button.
+    ASSERT_TRUE(robot::Focus(page, edit));
+    ASSERT_EQ(robot::FocusedWindow(page), edit);
+    robot::PressEnter(page);
     ExpectEndsQuietly();
     EXPECT_EQ(UserInit(), c.written);
   }

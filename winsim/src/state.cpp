@@ -1,5 +1,7 @@
 #include "state.h"
 
+#include "kit_facts.h"
+
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -170,8 +172,7 @@ void* Allocate(size_t bytes, bool zero) {
 
 using namespace detail;
 
-const GUID kPortsClass = {
-    0x4D36E978, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+const GUID kPortsClass = kPortsClassGuid;
 const GUID kModemClass = {
     0x4D36E96D, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
 
@@ -188,7 +189,11 @@ bool NoCaseLess::operator()(const std::string& a, const std::string& b) const {
 std::string Call::Arg(std::string_view name) const {
   for (const auto& [key, text] : args)
     if (key == name) return text;
-  return "";
+  // A test that asks for an argument the call does not have has a typo: it must not pass by
+  // comparing an empty text.
+  (void)std::fprintf(stderr, "winsim: %s has no argument \"%.*s\"\n", op.c_str(),
+                     static_cast<int>(name.size()), name.data());
+  std::abort();
 }
 
 Value Sz(std::string_view text) {

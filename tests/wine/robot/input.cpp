@@ -34,6 +34,10 @@ bool PressCloseBox(HWND dialog) {
   return PostMessageA(dialog, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE;
 }
 
+bool Focus(HWND dialog, HWND control) {
+  return Send(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(control), TRUE).has_value();
+}
+
 bool TypeText(HWND edit, const std::string& text) {
   for (char c : text) {
     if (!Send(edit, WM_CHAR, static_cast<unsigned char>(c), 1)) return false;

@@ -22,6 +22,9 @@ bool PressEscape(HWND dialog);
 // The close box in the caption (WM_SYSCOMMAND SC_CLOSE, as the non-client click sends it).
 bool PressCloseBox(HWND dialog);
 
+// Moves the dialog's focus to one of its controls, as Tab would (WM_NEXTDLGCTL).
+bool Focus(HWND dialog, HWND control);
+
 // Types each character into an edit control, at the caret, as the keyboard would (WM_CHAR).
 bool TypeText(HWND edit, const std::string& text);
 

@@ -67,7 +67,7 @@ struct Device {
 struct Call {
   std::string op;
   std::vector<std::pair<std::string, std::string>> args;
-  // The argument's text; "" when the call had no such argument.
+  // The argument's text. Asking for one the call does not have stops the test program.
   std::string Arg(std::string_view name) const;
 };
 
