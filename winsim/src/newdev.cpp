@@ -30,6 +30,6 @@ BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND parent, LPCSTR hardwareId, L
   }
   if (!matched) return Fail(ERROR_NO_SUCH_DEVINST, FALSE);
   if (rebootRequired) *rebootRequired = m.newdev.rebootRequired ? TRUE : FALSE;
-  LastError() = ERROR_SUCCESS;
+  if (!m.staleLastError) LastError() = ERROR_SUCCESS;
   return TRUE;
 }

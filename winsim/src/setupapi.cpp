@@ -14,7 +14,7 @@ namespace {
 
 template <class Result>
 Result Succeed(Result result) {
-  LastError() = ERROR_SUCCESS;
+  if (!Machine().staleLastError) LastError() = ERROR_SUCCESS;
   return result;
 }
 

@@ -326,6 +326,10 @@ std::vector<std::string> FilesIn(std::string_view folder) {
   return names;
 }
 
+void LeaveLastErrorAfterSuccess(bool leave) {
+  Machine().staleLastError = leave;
+}
+
 void GiveFileOwner(std::string_view path, std::string_view sid) {
   IdentityOf(HostPath(path)).owner = std::string(sid);
 }

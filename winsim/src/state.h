@@ -94,6 +94,7 @@ struct State {
   DriverPackage newdev;
   std::vector<Call> log;
   bool logging = true;
+  bool staleLastError = false;  // successful SetupAPI calls leave the last-error code alone
   std::vector<Fault> faults;
   std::vector<std::pair<BYTE, BYTE>> leadBytes;
   DWORD platformId = VER_PLATFORM_WIN32_NT;

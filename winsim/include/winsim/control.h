@@ -141,6 +141,10 @@ DriverPackage& Newdev();
 // last-error code; registry operations return the code.
 void FailCall(std::string_view op, int nth, DWORD code);
 
+// Whether a successful SetupAPI or newdev call leaves the last-error code as it was, as Wine's do,
+// instead of setting it to 0 as Windows' do. Off after Reset.
+void LeaveLastErrorAfterSuccess(bool leave);
+
 const std::vector<Call>& CallLog();
 // Whether calls are logged (they are after Reset); a benchmark turns it off to measure the code.
 void SetCallLogging(bool on);
