@@ -73,9 +73,7 @@ bool PhonebookEditor::Reclaim() {
   // A swap cut short by a power loss, between its two renames, leaves the phonebook under the
   // backup's name only. It must be put back before the service sees no phonebook and makes a
   // new one.
-  if (IsMissing(phonebookPath_) && GetFileAttributesA(backupPath_) != INVALID_FILE_ATTRIBUTES &&
-      !MoveFileExA(backupPath_, phonebookPath_, 0))
-    return false;
+  if (!PutBackupBack()) return false;
   // Under the lock, any copy or backup is a stopped run's, never a running one's.
   DeleteFileA(copyPath_);
   DeleteFileA(backupPath_);
@@ -127,10 +125,15 @@ bool PhonebookEditor::Swap() {
   // These two results may leave the phonebook under the backup's name alone: it goes back. Should
   // that fail as well, the next run puts it back.
   const DWORD error = GetLastError();
-  if ((error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2) &&
-      IsMissing(phonebookPath_))
-    MoveFileExA(backupPath_, phonebookPath_, 0);
+  if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+    PutBackupBack();
   return Discard();
+}
+
+bool PhonebookEditor::PutBackupBack() {
+  if (!IsMissing(phonebookPath_) || GetFileAttributesA(backupPath_) == INVALID_FILE_ATTRIBUTES)
+    return true;
+  return MoveFileExA(backupPath_, phonebookPath_, 0) != FALSE;
 }
 
 bool PhonebookEditor::Discard() {

@@ -35,6 +35,9 @@ class PhonebookEditor {
   bool HoldTheFolder();
   // Puts the copy in the phonebook's place, keeping the phonebook when that fails.
   bool Swap();
+  // Moves the backup to the phonebook's name when the backup is all there is; false when that
+  // move failed.
+  bool PutBackupBack();
   // Throws the copy away: the phonebook is left as it was.
   bool Discard();
 

@@ -22,6 +22,11 @@ DWORD MissingCode(const std::string& host) {
              : ERROR_PATH_NOT_FOUND;
 }
 
+// The attributes as Windows reports them: a file with none has the normal attribute.
+DWORD Reported(const State::FileIdentity& identity) {
+  return identity.attributes ? identity.attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
 uint64_t TimeOf(const FILETIME& time) {
   return (static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
 }
@@ -51,8 +56,7 @@ DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
   if (std::filesystem::is_directory(host)) return FILE_ATTRIBUTE_DIRECTORY;
   if (!std::filesystem::is_regular_file(host))
     return Fail(MissingCode(host), INVALID_FILE_ATTRIBUTES);
-  const DWORD attributes = IdentityOf(host).attributes;
-  return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+  return Reported(IdentityOf(host));
 }
 
 BOOL WINAPI SetFileAttributesA(LPCSTR fileName, DWORD attributes) {
@@ -76,7 +80,7 @@ BOOL WINAPI GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION
   std::error_code error;
   const uint64_t size = std::filesystem::file_size(host, error);
   *information = {};
-  information->dwFileAttributes = identity.attributes ? identity.attributes : FILE_ATTRIBUTE_NORMAL;
+  information->dwFileAttributes = Reported(identity);
   information->ftCreationTime = {static_cast<DWORD>(identity.created),
                                  static_cast<DWORD>(identity.created >> 32)};
   information->nFileSizeLow = static_cast<DWORD>(size);
