@@ -3,7 +3,6 @@
 #include "InfInstall.h"
 #include "driver_key.h"
 #include "hardware_id.h"
-#include "report_failure.h"
 #include "unique_handle.h"
 
 namespace {
@@ -35,7 +34,7 @@ ListRead ReadHardwareIds(HDEVINFO set, SP_DEVINFO_DATA& element, LocalMemory& bu
     }
     capacity = required;
   }
-  ReportFailure("GetDeviceRegistryProperty");
+  StepResult::Failed(Step::kReadHardwareIds);
   return ListRead::kFailed;
 }
 
@@ -65,7 +64,7 @@ DeviceSearch SearchDevices(const char* hardwareId, HDEVINFO set, SP_DEVINFO_DATA
   }
   // The enumeration ends with ERROR_NO_MORE_ITEMS and a failed read keeps its own code, so every
   // search without a match leaves a text.
-  if (GetLastError() != ERROR_SUCCESS) ReportFailure("EnumDeviceInfo");
+  if (GetLastError() != ERROR_SUCCESS) StepResult::Failed(Step::kEnumDevices);
   return outcome;
 }
 
@@ -76,26 +75,24 @@ int MdmFindExistingDevice(const char* hardwareId, HDEVINFO& deviceInfoSet,
   return SearchDevices(hardwareId, deviceInfoSet, deviceInfoData) == DeviceSearch::kFound ? 1 : 0;
 }
 
-DeviceSearch FindDeviceAndWriteValue(const char* hardwareId, const char* valueName,
-                                     const char* valueData, bool& valueWritten) {
-  valueWritten = false;
+DeviceWrite FindDeviceAndWriteValue(const char* hardwareId, const char* valueName,
+                                    const char* valueData) {
   DeviceInfoSet present(
       SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES));
   if (!present) {
-    ReportFailure("GetClassDevs(All Present Devices)");
-    return DeviceSearch::kIncomplete;
+    return {DeviceSearch::kIncomplete, StepResult::Failed(Step::kGetPresentDevices)};
   }
+  // Releasing the set at the end keeps the code the search and the write left.
   SP_DEVINFO_DATA element = {};
   const DeviceSearch search = SearchDevices(hardwareId, present.get(), element);
-  if (search == DeviceSearch::kFound)
-    WriteDriverKeyValue(present.get(), element, 0, valueName, valueData, &valueWritten);
-  return search;  // releasing the set keeps the code the search and the write left
+  if (search != DeviceSearch::kFound) return {search, StepResult::Done()};
+  return {search, WriteDriverKeyValue(present.get(), element, valueName, valueData)};
 }
 
 int MdmFindDevAndUpdateReg(const char* hardwareId, const char* valueName, const char* valueData) {
-  bool valueWritten = false;
-  return FindDeviceAndWriteValue(hardwareId, valueName, valueData, valueWritten) ==
-                 DeviceSearch::kFound
+  // A found device counts, whether or not its value could be written: the write's failure shows
+  // in g_szError and in the last-error code.
+  return FindDeviceAndWriteValue(hardwareId, valueName, valueData).search == DeviceSearch::kFound
              ? 1
              : 0;
 }

@@ -5,144 +5,143 @@
 #include "InfInstall.h"
 #include "device_lookup.h"
 #include "driver_key.h"
-#include "report_failure.h"
 #include "unique_handle.h"
 
 namespace {
 
 using UpdateDriverFunction = BOOL(WINAPI*)(HWND, LPCSTR, LPCSTR, DWORD, PBOOL);
 
-// Installs the INF's driver on every present device with the hardware ID, through newdev.dll, which
-// is loaded for this one call. Reports and returns false when the update did not run or failed.
-bool UpdateDriver(const char* hardwareId, const char* infPath, BOOL* rebootRequired) {
+// Find the INF: it must exist before any device is looked at.
+StepResult FindInf(const char* infPath) {
+  WIN32_FIND_DATAA found = {};
+  FindHandle search(FindFirstFileA(infPath, &found));
+  return search ? StepResult::Done() : StepResult::Failed(Step::kFindInf);
+}
+
+// Update the driver: installs the INF's driver on every present device with the hardware ID,
+// through newdev.dll, which is loaded for this one call.
+StepResult UpdateDriver(const char* hardwareId, const char* infPath, BOOL* rebootRequired) {
   Module newdev(LoadLibraryA("newdev.dll"));
-  if (!newdev) {
-    ReportFailure("unable to load newdev.dll");
-    return false;
-  }
+  if (!newdev) return StepResult::Failed(Step::kLoadNewdev);
   // Through void(*)(), the one function-pointer type that converts to any other without a warning.
   const auto update = reinterpret_cast<UpdateDriverFunction>(reinterpret_cast<void (*)()>(
       GetProcAddress(newdev.get(), "UpdateDriverForPlugAndPlayDevicesA")));
-  if (!update) {
-    ReportFailure("GetProcAddress(UpdateDriverForPlugAndPlayDevicesA)");
-    return false;
-  }
-  if (!update(nullptr, hardwareId, infPath, INSTALLFLAG_FORCE, rebootRequired)) {
-    ReportFailure("UpdateDriverForPlugAndPlayDevices");
-    return false;
-  }
-  return true;
+  if (!update) return StepResult::Failed(Step::kFindDriverUpdate);
+  if (!update(nullptr, hardwareId, infPath, INSTALLFLAG_FORCE, rebootRequired))
+    return StepResult::Failed(Step::kUpdateDriver);
+  return StepResult::Done();
 }
 
-enum class NewDevice { kNotMade, kRemoved, kNameUnread, kInstalled };
-
-// Removes a device whose install failed. The removal's own outcome is not looked at, and it must
-// not replace the failure's code: a successful SetupAPI call would set it to 0.
+// Remove the device, after its install failed. The removal's own outcome is not looked at, and
+// it must not replace the failure's code: a successful SetupAPI call would set it to 0.
 void RemoveDevice(HDEVINFO set, SP_DEVINFO_DATA& element) {
   LastErrorKeeper keep;
   SetupDiCallClassInstaller(DIF_REMOVE, set, &element);
 }
 
-// A new install after its class and set are ready: make the element, give it the hardware ID,
-// register it and bind it to the port, install the driver, read back the modem's name.
-NewDevice MakeBindAndInstall(HDEVINFO set, const GUID& classGuid, const char* className,
-                             const char* hardwareId, const char* infPath, const char* portName,
-                             BOOL* rebootRequired) {
-  // Make the element: named after the class, with an instance ID the system generates.
-  SP_DEVINFO_DATA element = {};
+// Create the element: named after the class, with an instance ID the system generates.
+StepResult CreateElement(HDEVINFO set, const GUID& classGuid, const char* className,
+                         SP_DEVINFO_DATA& element) {
+  element = {};
   element.cbSize = sizeof element;
   if (!SetupDiCreateDeviceInfoA(set, className, &classGuid, nullptr, nullptr, DICD_GENERATE_ID,
                                 &element)) {
-    ReportFailure("CreateDeviceInfo");
-    return NewDevice::kNotMade;
+    return StepResult::Failed(Step::kCreateElement);
   }
+  return StepResult::Done();
+}
 
-  // Give it the hardware ID: the one ID, its NUL and the NUL that ends the list. An ID that does
-  // not fit the kit's text buffers is refused rather than cut into another ID.
+// Set the hardware ID: the one ID, its NUL and the NUL that ends the list. An ID that does not
+// fit the kit's text buffers is refused rather than cut into another ID.
+StepResult SetHardwareId(HDEVINFO set, SP_DEVINFO_DATA& element, const char* hardwareId) {
   char ids[kTextCapacity + 1] = {};
   const size_t length = strnlen(hardwareId, kTextCapacity);
-  if (length == kTextCapacity) SetLastError(ERROR_INVALID_PARAMETER);
-  if (length == kTextCapacity ||
-      !SetupDiSetDeviceRegistryPropertyA(
-          set, &element, SPDRP_HARDWAREID,
-          reinterpret_cast<const BYTE*>(std::memcpy(ids, hardwareId, length)),
-          static_cast<DWORD>(length + 2))) {
-    ReportFailure("SetDeviceRegistryProperty");
-    return NewDevice::kNotMade;  // never registered: it goes with the set
+  if (length == kTextCapacity) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return StepResult::Failed(Step::kSetHardwareId);
   }
+  std::memcpy(ids, hardwareId, length);
+  if (!SetupDiSetDeviceRegistryPropertyA(set, &element, SPDRP_HARDWAREID,
+                                         reinterpret_cast<const BYTE*>(ids),
+                                         static_cast<DWORD>(length + 2))) {
+    return StepResult::Failed(Step::kSetHardwareId);
+  }
+  return StepResult::Done();
+}
 
-  // Register and bind it: register it as a device, create its driver key and bind it to the port. A
-  // device whose port was not stored would be installed unbound, so that counts as a failure too.
-  bool portWritten = false;
-  if (!WriteDriverKeyValue(set, element, 1, "AttachedTo", portName, &portWritten) || !portWritten) {
+// The new device once its class's set is there: create it, register it, bind it to the port,
+// install the driver, read back its name.
+StepResult MakeAndInstall(HDEVINFO set, const GUID& classGuid, const char* className,
+                          const char* hardwareId, const char* infPath, const char* portName,
+                          BOOL* rebootRequired) {
+  SP_DEVINFO_DATA element = {};
+  StepResult result = CreateElement(set, classGuid, className, element);
+  if (result) result = SetHardwareId(set, element, hardwareId);
+  if (!result) return result;  // never registered: the element goes with the set
+
+  // Register it, create its driver key and bind it to the port. A device whose port was not
+  // stored would be installed unbound, so that counts as a failure too. The key is closed before
+  // the driver is installed.
+  {
+    DeviceRegKey key;
+    result = RegisterDevice(set, element);
+    if (result) result = CreateDriverKey(set, element, key);
+    if (result) result = SetValue(key.get(), "AttachedTo", portName);
+  }
+  if (result) result = UpdateDriver(hardwareId, infPath, rebootRequired);
+  // A device left unbound or without its driver is removed again, or every failed run would
+  // leave a phantom modem behind.
+  if (!result) {
     RemoveDevice(set, element);
-    return NewDevice::kRemoved;
+    return result;
   }
 
-  // Install the driver; a device left without one is removed again, or every failed run
-  // would leave a phantom modem behind.
-  if (!UpdateDriver(hardwareId, infPath, rebootRequired)) {
-    RemoveDevice(set, element);
-    return NewDevice::kRemoved;
-  }
+  // Read back the name the driver gave the modem. The device stays installed either way, but a
+  // name that could not be read makes the install count as failed.
+  return ReadDriverKeyValue(set, element, "FriendlyName", g_szModemDesc, sizeof g_szModemDesc);
+}
 
-  // Read back the name the driver gave the modem. The device stays installed either way, but a name
-  // that could not be read makes the install count as failed.
-  bool nameRead = false;
-  ReadDriverKeyValue(set, element, "FriendlyName", g_szModemDesc, sizeof g_szModemDesc, &nameRead);
-  return nameRead ? NewDevice::kInstalled : NewDevice::kNameUnread;
+// What the install's caller learns: taken once the driver update has set `rebootRequired`.
+int InstallResult(const StepResult& result, BOOL rebootRequired) {
+  if (!result) return kInstallFailed;
+  return rebootRequired ? kInstallNeedsRestart : kInstallDone;
 }
 
 }  // namespace
 
-int InstallNewModem(const char* hardwareId, const char* infPath, const char* portName,
-                    BOOL* rebootRequired) {
-  // The class: the one the INF names.
+StepResult InstallNewModem(const char* hardwareId, const char* infPath, const char* portName,
+                           BOOL* rebootRequired) {
+  // Get the INF's class: the new device is made in the one it names.
   GUID classGuid = {};
   char className[MAX_CLASS_NAME_LEN] = {};
-  if (!SetupDiGetINFClassA(infPath, &classGuid, className, MAX_CLASS_NAME_LEN, nullptr)) {
-    ReportFailure("GetINFClass");
-    return 0;
-  }
+  if (!SetupDiGetINFClassA(infPath, &classGuid, className, MAX_CLASS_NAME_LEN, nullptr))
+    return StepResult::Failed(Step::kGetInfClass);
 
-  // The set: an empty one of that class.
+  // Create an empty set of that class.
   DeviceInfoSet set(SetupDiCreateDeviceInfoList(&classGuid, nullptr));
-  if (!set) {
-    ReportFailure("CreateDeviceInfoList");
-    return 0;
-  }
+  if (!set) return StepResult::Failed(Step::kCreateSet);
 
-  const NewDevice outcome = MakeBindAndInstall(set.get(), classGuid, className, hardwareId, infPath,
-                                               portName, rebootRequired);
-  // Release the set: releasing it keeps the last-error code of the step that decided. Success is
-  // judged by what the steps did, not by that code, which some platforms leave non-zero after
-  // calls that succeeded.
-  set.Reset();
-  return outcome == NewDevice::kInstalled ? 1 : 0;
+  // Releasing the set keeps the code of the step that decided. Success is judged by what the
+  // steps did, not by that code, which some platforms leave non-zero after calls that succeeded.
+  return MakeAndInstall(set.get(), classGuid, className, hardwareId, infPath, portName,
+                        rebootRequired);
 }
 
 int MdmInstallModem(const char* infPath, const char* portName, const char* hardwareId) {
   BOOL rebootRequired = FALSE;
+  const StepResult inf = FindInf(infPath);
+  if (!inf) return InstallResult(inf, rebootRequired);
 
-  // Check the INF: it must exist before any device is looked at.
-  {
-    WIN32_FIND_DATAA found = {};
-    FindHandle search(FindFirstFileA(infPath, &found));
-    if (!search) {
-      ReportFailure(".inf not found.");
-      return kInstallFailed;
+  // An existing modem is pointed at the new port, then its driver is installed again. If the port
+  // could not be stored, the update is not run: its success would tell the user the modem uses the
+  // new port while the driver key still names the old one.
+  const DeviceWrite existing = FindDeviceAndWriteValue(hardwareId, "AttachedTo", portName);
+  switch (existing.search) {
+    case DeviceSearch::kFound: {
+      StepResult result = existing.write;
+      if (result) result = UpdateDriver(hardwareId, infPath, &rebootRequired);
+      return InstallResult(result, rebootRequired);
     }
-  }
-
-  // Update an existing modem: a present one is pointed at the new port, then its driver is
-  // installed again. If the port could not be stored, the update is not run: its success would tell
-  // the user the modem uses the new port while the driver key still names the old one.
-  bool portWritten = false;
-  switch (FindDeviceAndWriteValue(hardwareId, "AttachedTo", portName, portWritten)) {
-    case DeviceSearch::kFound:
-      if (!portWritten || !UpdateDriver(hardwareId, infPath, &rebootRequired))
-        return kInstallFailed;
-      return rebootRequired ? kInstallNeedsRestart : kInstallDone;
     case DeviceSearch::kIncomplete:
       // Devices went unseen, and the modem may be among them: a new one would be its twin, which
       // the system names "GPRS Modem #2" and the dial-up entry does not. The search's text stands.
@@ -151,7 +150,7 @@ int MdmInstallModem(const char* infPath, const char* portName, const char* hardw
       break;
   }
 
-  // Install a new modem: there is none yet.
-  if (!InstallNewModem(hardwareId, infPath, portName, &rebootRequired)) return kInstallFailed;
-  return rebootRequired ? kInstallNeedsRestart : kInstallDone;
+  // A new modem, as there is none yet.
+  const StepResult installed = InstallNewModem(hardwareId, infPath, portName, &rebootRequired);
+  return InstallResult(installed, rebootRequired);
 }

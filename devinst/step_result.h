@@ -1,0 +1,54 @@
+// What one step of the library's work came to, so that a routine reads as its steps in order and
+// its caller decides on the result, the failure text and the last-error code in one place.
+#pragma once
+
+#include "platform.h"
+
+// Every step that can fail, in the order the library takes them. Each has its own fixed prefix
+// in g_szError; StepResult::Failed writes it.
+enum class Step : unsigned char {
+  kFindInf,
+  kGetPresentDevices,
+  kReadHardwareIds,
+  kEnumDevices,
+  kRegister,
+  kOpenDriverKey,
+  kCreateDriverKey,
+  kSetValue,
+  kQueryValue,
+  kGetInfClass,
+  kCreateSet,
+  kCreateElement,
+  kSetHardwareId,
+  kLoadNewdev,
+  kFindDriverUpdate,
+  kUpdateDriver,
+  kCount
+};
+
+class StepResult {
+ public:
+  static StepResult Done() { return StepResult(true, ERROR_SUCCESS, Step::kCount); }
+  // The step failed with the thread's last-error code: its report goes into g_szError and the
+  // code stays the thread's.
+  static StepResult Failed(Step step);
+  // The step failed with `code`, which the registry returned instead of setting it: it becomes
+  // the thread's code, then the report is written as above.
+  static StepResult Failed(Step step, LONG code);
+
+  bool done() const { return done_; }
+  explicit operator bool() const { return done_; }
+  // ERROR_SUCCESS when done.
+  DWORD code() const { return code_; }
+  // The step that failed; Step::kCount when done.
+  Step step() const { return step_; }
+
+ private:
+  StepResult(bool done, DWORD code, Step step) : done_(done), code_(code), step_(step) {}
+  bool done_;
+  DWORD code_;
+  Step step_;
+};
+
+// The fixed text g_szError starts with when `step` fails.
+const char* FailurePrefix(Step step);
