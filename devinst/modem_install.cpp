@@ -128,9 +128,8 @@ StepResult InstallNewModem(const char* hardwareId, const char* infPath, const ch
 }
 
 int MdmInstallModem(const char* infPath, const char* portName, const char* hardwareId) {
+  if (!FindInf(infPath)) return kInstallFailed;
   BOOL rebootRequired = FALSE;
-  const StepResult inf = FindInf(infPath);
-  if (!inf) return InstallResult(inf, rebootRequired);
 
   // An existing modem is pointed at the new port, then its driver is installed again. If the port
   // could not be stored, the update is not run: its success would tell the user the modem uses the
