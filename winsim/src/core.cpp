@@ -19,11 +19,11 @@ uintptr_t NewHandle() {
   return core.nextHandle;
 }
 
-ApiCall::ApiCall(const char* op, std::initializer_list<std::pair<const char*, std::string>> args) {
+ApiCall::ApiCall(const char* op, std::initializer_list<std::pair<const char*, CallArg>> args) {
   CoreState& core = TheCore();
   Call call;
   call.op = op;
-  for (const auto& [name, text] : args) call.args.emplace_back(name, text);
+  for (const auto& [name, arg] : args) call.args.emplace_back(name, arg);
   if (core.logging) core.log.push_back(std::move(call));
   // A machine without power fails every file service before any fault is counted.
   if (PowerIsCut(op)) {
@@ -37,31 +37,72 @@ ApiCall::ApiCall(const char* op, std::initializer_list<std::pair<const char*, st
   }
 }
 
-std::string Hex(uint64_t value) {
+namespace {
+
+CallArg Number(uint64_t value, bool hex) {
+  CallArg arg;
+  arg.kind = CallArg::Kind::kNumber;
+  arg.number = value;
+  arg.hex = hex;
+  return arg;
+}
+
+}  // namespace
+
+CallArg Hex(uint64_t value) {
+  return Number(value, true);
+}
+
+CallArg Dec(uint64_t value) {
+  return Number(value, false);
+}
+
+CallArg Text(const char* text) {
+  CallArg arg;
+  if (!text) return arg;
+  arg.kind = CallArg::Kind::kText;
+  arg.text = text;
+  return arg;
+}
+
+CallArg Handle(const void* handle) {
+  CallArg arg;
+  if (!handle) return arg;
+  arg.kind = CallArg::Kind::kHandle;
+  arg.number = Token(handle);
+  return arg;
+}
+
+CallArg Guid(const GUID* guid) {
+  CallArg arg;
+  if (!guid) return arg;
+  arg.kind = CallArg::Kind::kGuid;
+  arg.guid = *guid;
+  return arg;
+}
+
+CallArg Given(bool given) {
+  CallArg arg;
+  if (given) arg.kind = CallArg::Kind::kGiven;
+  return arg;
+}
+
+CallArg Absent() {
+  return CallArg();
+}
+
+std::string HexText(uint64_t value) {
   char text[24];
   (void)std::snprintf(text, sizeof text, "0x%llx", static_cast<unsigned long long>(value));
   return text;
 }
 
-std::string Dec(uint64_t value) {
-  return std::to_string(value);
-}
-
-std::string Text(const char* text) {
-  return text ? std::string(text) : std::string("null");
-}
-
-std::string Handle(const void* handle) {
-  return handle ? Hex(Token(handle)) : "null";
-}
-
-std::string GuidText(const GUID* guid) {
-  if (!guid) return "null";
+std::string GuidText(const GUID& guid) {
   char text[40];
   (void)std::snprintf(text, sizeof text, "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
-                      guid->Data1, guid->Data2, guid->Data3, guid->Data4[0], guid->Data4[1],
-                      guid->Data4[2], guid->Data4[3], guid->Data4[4], guid->Data4[5],
-                      guid->Data4[6], guid->Data4[7]);
+                      guid.Data1, guid.Data2, guid.Data3, guid.Data4[0], guid.Data4[1],
+                      guid.Data4[2], guid.Data4[3], guid.Data4[4], guid.Data4[5], guid.Data4[6],
+                      guid.Data4[7]);
   return text;
 }
 

@@ -50,7 +50,7 @@ uintptr_t Token(Handle handle) {
 // Records one call and tells whether an armed fault makes it fail.
 class ApiCall {
  public:
-  ApiCall(const char* op, std::initializer_list<std::pair<const char*, std::string>> args);
+  ApiCall(const char* op, std::initializer_list<std::pair<const char*, CallArg>> args);
   // The code a fault gives this call, or 0 when it goes ahead.
   DWORD fault() const { return fault_; }
 
@@ -58,11 +58,18 @@ class ApiCall {
   DWORD fault_ = 0;
 };
 
-std::string Hex(uint64_t value);
-std::string Dec(uint64_t value);
-std::string Text(const char* text);
-std::string Handle(const void* handle);
-std::string GuidText(const GUID* guid);
+// The arguments of a logged call. Pointers that may be null are absent then.
+CallArg Hex(uint64_t value);  // a number read as flags or a code
+CallArg Dec(uint64_t value);  // a number read as a size, an index or an ID
+CallArg Text(const char* text);
+CallArg Handle(const void* handle);
+CallArg Guid(const GUID* guid);
+CallArg Given(bool given);  // a pointer whose target is not logged
+CallArg Absent();
+
+// How a log line writes a number in hexadecimal and a GUID.
+std::string HexText(uint64_t value);
+std::string GuidText(const GUID& guid);
 
 // A failing SetupAPI or kernel call: sets the last-error code and returns `result`.
 template <class Result>

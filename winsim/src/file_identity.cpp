@@ -93,7 +93,7 @@ BOOL WINAPI SetFileTime(HANDLE file, const FILETIME* creationTime, const FILETIM
                         const FILETIME*) {
   ApiCall call("SetFileTime",
                {{"file", Handle(file)},
-                {"creationTime", creationTime ? Hex(TimeOf(*creationTime)) : "null"}});
+                {"creationTime", creationTime ? Hex(TimeOf(*creationTime)) : Absent()}});
   if (call.fault()) return Fail(call.fault(), FALSE);
   auto open = TheFiles().files.find(Token(file));
   if (open == TheFiles().files.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);

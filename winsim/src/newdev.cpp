@@ -13,7 +13,7 @@ BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND parent, LPCSTR hardwareId, L
                 {"hardwareId", Text(hardwareId)},
                 {"fullInfPath", Text(fullInfPath)},
                 {"installFlags", Hex(installFlags)},
-                {"rebootRequired", rebootRequired ? "set" : "null"}});
+                {"rebootRequired", Given(rebootRequired != nullptr)}});
   if (call.fault()) return Fail(call.fault(), FALSE);
   if (!hardwareId || !*hardwareId || !fullInfPath) return Fail(ERROR_INVALID_PARAMETER, FALSE);
   if (installFlags & ~DWORD{INSTALLFLAG_FORCE | INSTALLFLAG_READONLY | INSTALLFLAG_NONINTERACTIVE})

@@ -35,7 +35,7 @@ BOOL WINAPI IsWow64Process(HANDLE process, PBOOL wow64Process) {
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA versionInfo) {
   ApiCall call("GetVersionExA",
-               {{"size", versionInfo ? Dec(versionInfo->dwOSVersionInfoSize) : "null"}});
+               {{"size", versionInfo ? Dec(versionInfo->dwOSVersionInfoSize) : Absent()}});
   if (call.fault()) return Fail(call.fault(), FALSE);
   if (!versionInfo || versionInfo->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA))
     return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);

@@ -56,8 +56,8 @@ DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entryName, LPRASENT
   ApiCall call("RasSetEntryPropertiesA", {{"phonebook", Text(phonebook)},
                                           {"entryName", Text(entryName)},
                                           {"entrySize", Dec(entrySize)},
-                                          {"dwSize", entry ? Dec(entry->dwSize) : "null"},
-                                          {"dwfOptions", entry ? Hex(entry->dwfOptions) : "null"},
+                                          {"dwSize", entry ? Dec(entry->dwSize) : Absent()},
+                                          {"dwfOptions", entry ? Hex(entry->dwfOptions) : Absent()},
                                           {"deviceInfo", Handle(deviceInfo)},
                                           {"deviceInfoSize", Dec(deviceInfoSize)}});
   if (call.fault()) return call.fault();

@@ -48,9 +48,9 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWO
                              LPBYTE data, LPDWORD dataSize) {
   ApiCall call("RegQueryValueExA", {{"key", Handle(key)},
                                     {"valueName", Text(valueName)},
-                                    {"type", type ? Dec(*type) : "null"},
+                                    {"type", type ? Dec(*type) : Absent()},
                                     {"data", Handle(data)},
-                                    {"dataSize", dataSize ? Dec(*dataSize) : "null"}});
+                                    {"dataSize", dataSize ? Dec(*dataSize) : Absent()}});
   if (call.fault()) return static_cast<LONG>(call.fault());
   if (reserved || (data && !dataSize)) return ERROR_INVALID_PARAMETER;
   LONG code = ERROR_SUCCESS;

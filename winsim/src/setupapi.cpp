@@ -123,7 +123,7 @@ bool ReadInfClass(const std::string& inf, std::string& className, GUID& classGui
 
 HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HWND parent,
                                      DWORD flags) {
-  ApiCall call("SetupDiGetClassDevsA", {{"classGuid", GuidText(classGuid)},
+  ApiCall call("SetupDiGetClassDevsA", {{"classGuid", Guid(classGuid)},
                                         {"enumerator", Text(enumerator)},
                                         {"parent", Handle(parent)},
                                         {"flags", Hex(flags)}});
@@ -147,7 +147,7 @@ HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HW
 
 HDEVINFO WINAPI SetupDiCreateDeviceInfoList(const GUID* classGuid, HWND parent) {
   ApiCall call("SetupDiCreateDeviceInfoList",
-               {{"classGuid", GuidText(classGuid)}, {"parent", Handle(parent)}});
+               {{"classGuid", Guid(classGuid)}, {"parent", Handle(parent)}});
   if (call.fault()) return Fail(call.fault(), HDEVINFO{INVALID_HANDLE_VALUE});
   DeviceSet set;
   set.hasClass = classGuid != nullptr;
@@ -172,9 +172,9 @@ BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO set) {
 }
 
 BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA data) {
-  ApiCall call(
-      "SetupDiEnumDeviceInfo",
-      {{"set", Handle(set)}, {"index", Dec(index)}, {"cbSize", data ? Dec(data->cbSize) : "null"}});
+  ApiCall call("SetupDiEnumDeviceInfo", {{"set", Handle(set)},
+                                         {"index", Dec(index)},
+                                         {"cbSize", data ? Dec(data->cbSize) : Absent()}});
   if (call.fault()) return Fail(call.fault(), FALSE);
   DeviceSet* devices = FindSet(set);
   if (!devices) return Fail(ERROR_INVALID_HANDLE, FALSE);
@@ -198,7 +198,7 @@ BOOL WINAPI SetupDiCreateDeviceInfoA(HDEVINFO set, PCSTR deviceName, const GUID*
                                      PSP_DEVINFO_DATA data) {
   ApiCall call("SetupDiCreateDeviceInfoA", {{"set", Handle(set)},
                                             {"deviceName", Text(deviceName)},
-                                            {"classGuid", GuidText(classGuid)},
+                                            {"classGuid", Guid(classGuid)},
                                             {"description", Text(description)},
                                             {"parent", Handle(parent)},
                                             {"flags", Hex(flags)}});
@@ -253,7 +253,7 @@ BOOL WINAPI SetupDiRegisterDeviceInfo(HDEVINFO set, PSP_DEVINFO_DATA data, DWORD
                                       PSP_DEVINFO_DATA duplicate) {
   ApiCall call("SetupDiRegisterDeviceInfo", {{"set", Handle(set)},
                                              {"flags", Hex(flags)},
-                                             {"compare", compare ? "set" : "null"},
+                                             {"compare", Given(compare != nullptr)},
                                              {"context", Handle(context)},
                                              {"duplicate", Handle(duplicate)}});
   if (call.fault()) return Fail(call.fault(), FALSE);
@@ -288,10 +288,10 @@ BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA dat
   ApiCall call("SetupDiGetDeviceRegistryPropertyA",
                {{"set", Handle(set)},
                 {"property", Dec(property)},
-                {"type", type ? "set" : "null"},
+                {"type", Given(type != nullptr)},
                 {"buffer", Handle(buffer)},
                 {"size", Dec(size)},
-                {"requiredSize", requiredSize ? "set" : "null"}});
+                {"requiredSize", Given(requiredSize != nullptr)}});
   if (call.fault()) return Fail(call.fault(), FALSE);
   DWORD code = 0;
   Device* device = FindElement(set, data, code);
@@ -344,7 +344,7 @@ BOOL WINAPI SetupDiGetINFClassA(PCSTR infName, LPGUID classGuid, PSTR className,
                                 DWORD classNameSize, PDWORD requiredSize) {
   ApiCall call("SetupDiGetINFClassA", {{"infName", Text(infName)},
                                        {"classNameSize", Dec(classNameSize)},
-                                       {"requiredSize", requiredSize ? "set" : "null"}});
+                                       {"requiredSize", Given(requiredSize != nullptr)}});
   if (call.fault()) return Fail(call.fault(), FALSE);
   if (!infName || !classGuid || !className) return Fail(ERROR_INVALID_PARAMETER, FALSE);
   std::string inf;

@@ -12,12 +12,43 @@
 
 namespace winsim {
 
-// One call into the platform, with its arguments as text ("0x1100", "PortName", "null").
+// One argument of a logged call, kept as the kind of thing the function takes.
+struct CallArg {
+  enum class Kind {
+    kNumber,  // flags, sizes, codes, indexes
+    kText,    // a string the caller passed
+    kHandle,  // a handle or a buffer, by its value
+    kGuid,
+    kGiven,  // a pointer whose target the log does not keep: an output, a callback
+    kAbsent  // a null pointer or handle
+  };
+  Kind kind = Kind::kAbsent;
+  uint64_t number = 0;  // a number's or a handle's value
+  bool hex = false;     // flags and codes read better in hexadecimal
+  std::string text;
+  GUID guid{};
+};
+
+// One call into the platform, with its arguments by name. Each accessor stops the test program
+// when the call has no argument of that name or the argument is of another kind: a misspelt name
+// or a changed signature must not pass by comparing a default.
 struct Call {
   std::string op;
-  std::vector<std::pair<std::string, std::string>> args;
-  // The argument's text. Asking for one the call does not have stops the test program.
+  std::vector<std::pair<std::string, CallArg>> args;
+
+  uint64_t Number(std::string_view name) const;
+  const std::string& Text(std::string_view name) const;
+  uintptr_t Handle(std::string_view name) const;
+  // Whether a pointer or handle argument was null; a number is never null and cannot be asked.
+  bool IsNull(std::string_view name) const;
+  // Any argument as a log line shows it: "0x1100", "260", "PortName", a GUID in braces, "set"
+  // for a pointer given, "null".
   std::string Arg(std::string_view name) const;
+
+ private:
+  const CallArg& Find(std::string_view name) const;
+  const CallArg& Expect(std::string_view name, CallArg::Kind kind) const;
+  [[noreturn]] void WrongKind(std::string_view name, CallArg::Kind kind, const char* wanted) const;
 };
 
 const std::vector<Call>& CallLog();
