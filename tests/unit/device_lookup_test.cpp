@@ -115,25 +115,25 @@ TEST_F(DeviceLookupTest, AsksForAllPresentDevicesAndTheDriverKeyWithFullAccess) 
   Update("12345");
   const auto sets = winsim::CallsTo("SetupDiGetClassDevsA");
   ASSERT_EQ(sets.size(), 1u);
-  EXPECT_EQ(sets[0].Arg("classGuid"), "null");
-  EXPECT_EQ(sets[0].Arg("flags"), "0x6");
+  EXPECT_TRUE(sets[0].IsNull("classGuid"));
+  EXPECT_EQ(sets[0].Number("flags"), 0x6u);
   const auto reads = winsim::CallsTo("SetupDiGetDeviceRegistryPropertyA");
   ASSERT_EQ(reads.size(), 2u);
-  EXPECT_EQ(reads[0].Arg("property"), "1");
-  EXPECT_EQ(reads[0].Arg("buffer"), "null");
-  EXPECT_EQ(reads[0].Arg("size"), "0");
-  EXPECT_EQ(reads[1].Arg("size"), "14");
-  EXPECT_EQ(winsim::CallsTo("LocalAlloc")[0].Arg("flags"), "0x40");
-  EXPECT_EQ(winsim::CallsTo("SetupDiRegisterDeviceInfo")[0].Arg("flags"), "0x0");
+  EXPECT_EQ(reads[0].Number("property"), 1u);
+  EXPECT_TRUE(reads[0].IsNull("buffer"));
+  EXPECT_EQ(reads[0].Number("size"), 0u);
+  EXPECT_EQ(reads[1].Number("size"), 14u);
+  EXPECT_EQ(winsim::CallsTo("LocalAlloc")[0].Number("flags"), 0x40u);
+  EXPECT_EQ(winsim::CallsTo("SetupDiRegisterDeviceInfo")[0].Number("flags"), 0u);
   const auto keys = winsim::CallsTo("SetupDiOpenDevRegKey");
   ASSERT_EQ(keys.size(), 1u);
-  EXPECT_EQ(keys[0].Arg("scope"), "0x1");
-  EXPECT_EQ(keys[0].Arg("keyType"), "0x2");
-  EXPECT_EQ(keys[0].Arg("access"), "0xf003f");
+  EXPECT_EQ(keys[0].Number("scope"), 0x1u);
+  EXPECT_EQ(keys[0].Number("keyType"), 0x2u);
+  EXPECT_EQ(keys[0].Number("access"), 0xf003fu);
   const auto writes = winsim::CallsTo("RegSetValueExA");
   ASSERT_EQ(writes.size(), 1u);
-  EXPECT_EQ(writes[0].Arg("type"), "1");
-  EXPECT_EQ(writes[0].Arg("dataSize"), "6");
+  EXPECT_EQ(writes[0].Number("type"), 1u);
+  EXPECT_EQ(writes[0].Number("dataSize"), 6u);
 }
 
 }  // namespace

@@ -70,26 +70,26 @@ TEST_F(EntryMakerTest, MakesAndPatchesTheEntryAsOldAndNewWindowsWriteIt) {
   }
   const auto ras = winsim::CallsTo("RasSetEntryPropertiesA");
   ASSERT_EQ(ras.size(), 2u);
-  EXPECT_EQ(ras[0].Arg("phonebook"), kPhonebook);
-  EXPECT_EQ(ras[0].Arg("entryName"), "GPRS Connection");
-  EXPECT_EQ(ras[0].Arg("entrySize"), "1768");
-  EXPECT_EQ(ras[0].Arg("dwSize"), "1768");
-  EXPECT_EQ(ras[0].Arg("dwfOptions"), "0x34");
-  EXPECT_EQ(ras[0].Arg("deviceInfo"), "null");
-  EXPECT_EQ(ras[0].Arg("deviceInfoSize"), "0");
+  EXPECT_EQ(ras[0].Text("phonebook"), kPhonebook);
+  EXPECT_EQ(ras[0].Text("entryName"), "GPRS Connection");
+  EXPECT_EQ(ras[0].Number("entrySize"), 1768u);
+  EXPECT_EQ(ras[0].Number("dwSize"), 1768u);
+  EXPECT_EQ(ras[0].Number("dwfOptions"), 0x34u);
+  EXPECT_TRUE(ras[0].IsNull("deviceInfo"));
+  EXPECT_EQ(ras[0].Number("deviceInfoSize"), 0u);
 }
 
 TEST_F(EntryMakerTest, WithoutAUsablePathTheMessageIsShownOnce) {
   const auto expectFailure = [](const char* phonebook) {
     winsim::ClearCallLog();
     EXPECT_FALSE(RunEntrySetup());
-    EXPECT_EQ(winsim::CallsTo("RasSetEntryPropertiesA").at(0).Arg("phonebook"), phonebook);
+    EXPECT_EQ(winsim::CallsTo("RasSetEntryPropertiesA").at(0).Text("phonebook"), phonebook);
     const auto messages = winsim::CallsTo("MessageBoxA");
     ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(messages[0].Arg("text"), "Failed to create GPRS dial-up network entry");
-    EXPECT_EQ(messages[0].Arg("caption"), "null");
-    EXPECT_EQ(messages[0].Arg("owner"), "null");
-    EXPECT_EQ(messages[0].Arg("type"), "0x0");
+    EXPECT_EQ(messages[0].Text("text"), "Failed to create GPRS dial-up network entry");
+    EXPECT_TRUE(messages[0].IsNull("caption"));
+    EXPECT_TRUE(messages[0].IsNull("owner"));
+    EXPECT_EQ(messages[0].Number("type"), 0u);
   };
   winsim::SetUserValue("Volatile Environment", "APPDATA", winsim::Sz(std::string(260, 'a')));
   expectFailure("");
@@ -104,7 +104,7 @@ TEST_F(EntryMakerTest, WithoutAUsablePathTheMessageIsShownOnce) {
   winsim::SetUserValue("Volatile Environment", "APPDATA", winsim::Sz(longest));
   winsim::ClearCallLog();
   EXPECT_TRUE(RunEntrySetup());
-  EXPECT_EQ(winsim::CallsTo("RasSetEntryPropertiesA").at(0).Arg("phonebook"), phonebook);
+  EXPECT_EQ(winsim::CallsTo("RasSetEntryPropertiesA").at(0).Text("phonebook"), phonebook);
   EXPECT_EQ(phonebook.size(), 259u);
   winsim::Reset();
   winsim::SetStrings({{1, "Failed to create GPRS dial-up network entry"}, {2, "GPRS Connection"}});
@@ -114,7 +114,7 @@ TEST_F(EntryMakerTest, WithoutAUsablePathTheMessageIsShownOnce) {
 TEST_F(EntryMakerTest, AnEnvironmentReferenceIsTakenAsStored) {
   winsim::SetUserValue("Volatile Environment", "APPDATA", winsim::Sz("%USERPROFILE%\\AppData"));
   RunEntrySetup();
-  EXPECT_EQ(winsim::CallsTo("RasSetEntryPropertiesA").at(0).Arg("phonebook"),
+  EXPECT_EQ(winsim::CallsTo("RasSetEntryPropertiesA").at(0).Text("phonebook"),
             "%USERPROFILE%\\AppData\\Microsoft\\Network\\Connections\\Pbk\\rasphone.pbk");
 }
 

@@ -56,7 +56,7 @@ TEST_F(InitWriterWriteTest, WritesUserInitWithOneLibraryCall) {
   EXPECT_TRUE(WriteApnInitString("internet"));
   EXPECT_EQ(DriverKey(modem).at("UserInit"), winsim::Sz("E1;+CGDCONT=\"internet\";+CGQREQ=1"));
   EXPECT_EQ(winsim::CallsTo("SetupDiGetClassDevsA").size(), 1u);
-  for (const auto& call : winsim::CallsTo("LoadStringA")) EXPECT_EQ(call.Arg("bufferMax"), "260");
+  for (const auto& call : winsim::CallsTo("LoadStringA")) EXPECT_EQ(call.Number("bufferMax"), 260u);
 
   // A stale failure code from before the call does not count against it.
   SetLastError(ERROR_ACCESS_DENIED);

@@ -145,7 +145,7 @@ TEST_F(ModemInstallTest, ARemovedDeviceIsMadeAgainNextTime) {
   EXPECT_STREQ(g_szError, "UpdateDriverForPlugAndPlayDevices FAILURE: (0xe000020b)\n");
   const auto removals = winsim::CallsTo("SetupDiCallClassInstaller");
   ASSERT_EQ(removals.size(), 1u);
-  EXPECT_EQ(removals[0].Arg("function"), "0x5");
+  EXPECT_EQ(removals[0].Number("function"), 0x5u);
   EXPECT_EQ(Install(), 0);
   EXPECT_EQ(winsim::CallsTo("SetupDiCreateDeviceInfoA").size(), 2u);
   EXPECT_EQ(Modems().size(), 1u);
@@ -255,36 +255,36 @@ TEST_F(ModemInstallTest, PassesTheInstallArgumentsTheDriverUpdateNeeds) {
   Install();
   const auto infClass = winsim::CallsTo("SetupDiGetINFClassA");
   ASSERT_EQ(infClass.size(), 1u);
-  EXPECT_EQ(infClass[0].Arg("infName"), kInf);
-  EXPECT_EQ(infClass[0].Arg("classNameSize"), "32");
-  EXPECT_EQ(infClass[0].Arg("requiredSize"), "null");
+  EXPECT_EQ(infClass[0].Text("infName"), kInf);
+  EXPECT_EQ(infClass[0].Number("classNameSize"), 32u);
+  EXPECT_TRUE(infClass[0].IsNull("requiredSize"));
   EXPECT_EQ(winsim::CallsTo("SetupDiCreateDeviceInfoList")[0].Arg("classGuid"),
             "{4D36E96D-E325-11CE-BFC1-08002BE10318}");
   const auto create = winsim::CallsTo("SetupDiCreateDeviceInfoA")[0];
-  EXPECT_EQ(create.Arg("deviceName"), "Modem");
-  EXPECT_EQ(create.Arg("description"), "null");
-  EXPECT_EQ(create.Arg("flags"), "0x1");
+  EXPECT_EQ(create.Text("deviceName"), "Modem");
+  EXPECT_TRUE(create.IsNull("description"));
+  EXPECT_EQ(create.Number("flags"), 0x1u);
   const auto ids = winsim::CallsTo("SetupDiSetDeviceRegistryPropertyA")[0];
-  EXPECT_EQ(ids.Arg("property"), "1");
-  EXPECT_EQ(ids.Arg("size"), "14");
+  EXPECT_EQ(ids.Number("property"), 1u);
+  EXPECT_EQ(ids.Number("size"), 14u);
   const auto key = winsim::CallsTo("SetupDiCreateDevRegKeyA")[0];
-  EXPECT_EQ(key.Arg("scope"), "0x1");
-  EXPECT_EQ(key.Arg("hwProfile"), "0");
-  EXPECT_EQ(key.Arg("keyType"), "0x2");
-  EXPECT_EQ(key.Arg("infHandle"), "null");
-  EXPECT_EQ(key.Arg("installSection"), "null");
-  EXPECT_EQ(winsim::CallsTo("RegSetValueExA")[0].Arg("dataSize"), "5");
-  EXPECT_EQ(winsim::CallsTo("LoadLibraryA")[0].Arg("fileName"), "newdev.dll");
+  EXPECT_EQ(key.Number("scope"), 0x1u);
+  EXPECT_EQ(key.Number("hwProfile"), 0u);
+  EXPECT_EQ(key.Number("keyType"), 0x2u);
+  EXPECT_TRUE(key.IsNull("infHandle"));
+  EXPECT_TRUE(key.IsNull("installSection"));
+  EXPECT_EQ(winsim::CallsTo("RegSetValueExA")[0].Number("dataSize"), 5u);
+  EXPECT_EQ(winsim::CallsTo("LoadLibraryA")[0].Text("fileName"), "newdev.dll");
   const auto update = winsim::CallsTo("UpdateDriverForPlugAndPlayDevicesA")[0];
-  EXPECT_EQ(update.Arg("parent"), "null");
-  EXPECT_EQ(update.Arg("hardwareId"), "WWAN_GENERIC");
-  EXPECT_EQ(update.Arg("fullInfPath"), kInf);
-  EXPECT_EQ(update.Arg("installFlags"), "0x1");
-  EXPECT_EQ(update.Arg("rebootRequired"), "set");
+  EXPECT_TRUE(update.IsNull("parent"));
+  EXPECT_EQ(update.Text("hardwareId"), "WWAN_GENERIC");
+  EXPECT_EQ(update.Text("fullInfPath"), kInf);
+  EXPECT_EQ(update.Number("installFlags"), 0x1u);
+  EXPECT_FALSE(update.IsNull("rebootRequired"));
   const auto read = winsim::CallsTo("RegQueryValueExA")[0];
-  EXPECT_EQ(read.Arg("valueName"), "FriendlyName");
-  EXPECT_EQ(read.Arg("type"), "1");
-  EXPECT_EQ(read.Arg("dataSize"), "260");
+  EXPECT_EQ(read.Text("valueName"), "FriendlyName");
+  EXPECT_EQ(read.Number("type"), 1u);
+  EXPECT_EQ(read.Number("dataSize"), 260u);
 }
 
 }  // namespace

@@ -155,22 +155,21 @@ TEST_F(PortListTest, AsksThePlatformForPresentPortsAndReadOnlyKeys) {
   const auto sets = winsim::CallsTo("SetupDiGetClassDevsA");
   ASSERT_EQ(sets.size(), 1u);
   EXPECT_EQ(sets[0].Arg("classGuid"), "{4D36E978-E325-11CE-BFC1-08002BE10318}");
-  EXPECT_EQ(sets[0].Arg("enumerator"), "null");
-  EXPECT_EQ(sets[0].Arg("parent"), "null");
-  EXPECT_EQ(sets[0].Arg("flags"), "0x2");
+  EXPECT_TRUE(sets[0].IsNull("enumerator"));
+  EXPECT_TRUE(sets[0].IsNull("parent"));
+  EXPECT_EQ(sets[0].Number("flags"), 0x2u);
   const auto keys = winsim::CallsTo("SetupDiOpenDevRegKey");
   ASSERT_EQ(keys.size(), 1u);
-  EXPECT_EQ(keys[0].Arg("scope"), "0x1");
-  EXPECT_EQ(keys[0].Arg("hwProfile"), "0");
-  EXPECT_EQ(keys[0].Arg("keyType"), "0x1");
-  EXPECT_EQ(keys[0].Arg("access"), "0x20019");
+  EXPECT_EQ(keys[0].Number("scope"), 0x1u);
+  EXPECT_EQ(keys[0].Number("hwProfile"), 0u);
+  EXPECT_EQ(keys[0].Number("keyType"), 0x1u);
+  EXPECT_EQ(keys[0].Number("access"), 0x20019u);
   const auto reads = winsim::CallsTo("RegQueryValueExA");
   ASSERT_EQ(reads.size(), 1u);
-  EXPECT_EQ(reads[0].Arg("valueName"), "PortName");
-  EXPECT_EQ(reads[0].Arg("type"), "null");
-  EXPECT_EQ(reads[0].Arg("dataSize"), "256");
-  EXPECT_EQ(winsim::CallsTo("SetupDiEnumDeviceInfo")[0].Arg("cbSize"),
-            std::to_string(sizeof(SP_DEVINFO_DATA)));
+  EXPECT_EQ(reads[0].Text("valueName"), "PortName");
+  EXPECT_TRUE(reads[0].IsNull("type"));
+  EXPECT_EQ(reads[0].Number("dataSize"), 256u);
+  EXPECT_EQ(winsim::CallsTo("SetupDiEnumDeviceInfo")[0].Number("cbSize"), sizeof(SP_DEVINFO_DATA));
 }
 
 }  // namespace

@@ -98,12 +98,12 @@ TEST_F(PortWizardInstallTest, InstallsFromTheCurrentDirectoryOnThePickedPort) {
   EXPECT_EQ(RunInstall(), InstallOutcome::kInstalled);
   const auto update = winsim::CallsTo("UpdateDriverForPlugAndPlayDevicesA");
   ASSERT_EQ(update.size(), 1u);
-  EXPECT_EQ(update[0].Arg("fullInfPath"), "C:\\Kit\\wwandev.inf");
-  EXPECT_EQ(update[0].Arg("hardwareId"), "WWAN_GENERIC");
+  EXPECT_EQ(update[0].Text("fullInfPath"), "C:\\Kit\\wwandev.inf");
+  EXPECT_EQ(update[0].Text("hardwareId"), "WWAN_GENERIC");
   const winsim::Device& modem = *winsim::Devices().back();
   EXPECT_EQ(modem.driverKey->at("AttachedTo"), winsim::Sz("COM3"));
-  for (const auto& call : winsim::CallsTo("LoadStringA")) EXPECT_EQ(call.Arg("bufferMax"), "260");
-  EXPECT_EQ(winsim::CallsTo("GetCurrentDirectoryA")[0].Arg("bufferLength"), "260");
+  for (const auto& call : winsim::CallsTo("LoadStringA")) EXPECT_EQ(call.Number("bufferMax"), 260u);
+  EXPECT_EQ(winsim::CallsTo("GetCurrentDirectoryA")[0].Number("bufferLength"), 260u);
 
   winsim::Newdev().rebootRequired = true;
   EXPECT_EQ(RunInstall(), InstallOutcome::kRestartNeeded);
@@ -144,7 +144,7 @@ TEST_F(PortWizardInstallTest, EachOutcomeSaysWhatTheUserNeeds) {
 
 TEST_F(PortWizardInstallTest, TheVersionIsAskedOfTheRunningSystem) {
   EXPECT_TRUE(IsSupportedWindows());  // Windows XP
-  EXPECT_EQ(winsim::CallsTo("GetVersionExA")[0].Arg("size"), "148");
+  EXPECT_EQ(winsim::CallsTo("GetVersionExA")[0].Number("size"), 148u);
   winsim::SetWindowsVersion(VER_PLATFORM_WIN32_NT, 4, 0);
   EXPECT_FALSE(IsSupportedWindows());
   winsim::SetWindowsVersion(VER_PLATFORM_WIN32_WINDOWS, 4, 10);

@@ -62,12 +62,12 @@ TEST_F(ReportFailureTest, AsksForTheSystemTextInTheNeutralLanguageAndFreesIt) {
   ReportFailure("GetINFClass");
   const auto calls = winsim::CallsTo("FormatMessageA");
   ASSERT_EQ(calls.size(), 1u);
-  EXPECT_EQ(calls[0].Arg("flags"), "0x1100");
-  EXPECT_EQ(calls[0].Arg("source"), "null");
-  EXPECT_EQ(calls[0].Arg("messageId"), "0x5");
-  EXPECT_EQ(calls[0].Arg("languageId"), "0x400");
-  EXPECT_EQ(calls[0].Arg("size"), "0");
-  EXPECT_EQ(calls[0].Arg("arguments"), "null");
+  EXPECT_EQ(calls[0].Number("flags"), 0x1100u);
+  EXPECT_TRUE(calls[0].IsNull("source"));
+  EXPECT_EQ(calls[0].Number("messageId"), 0x5u);
+  EXPECT_EQ(calls[0].Number("languageId"), 0x400u);
+  EXPECT_EQ(calls[0].Number("size"), 0u);
+  EXPECT_TRUE(calls[0].IsNull("arguments"));
   EXPECT_EQ(winsim::CallsTo("LocalFree").size(), 1u);
 }
 

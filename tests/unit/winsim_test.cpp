@@ -40,6 +40,22 @@ TEST_F(WinsimTest, FaultsHitTheChosenCallOnly) {
   ASSERT_EQ(creations.size(), 3u);
   // A misspelt argument name stops the test rather than comparing "".
   EXPECT_DEATH((void)creations[0].Arg("classGiud"), "has no argument \"classGiud\"");
+  // So does reading an argument as another kind than the call gave.
+  EXPECT_DEATH((void)creations[0].Number("classGuid"), "\"classGuid\" is a GUID, not a number");
+}
+
+TEST_F(WinsimTest, CallArgumentsAreReadAsTheKindTheCallGave) {
+  HDEVINFO set = SetupDiCreateDeviceInfoList(&winsim::kModemClass, nullptr);
+  EXPECT_FALSE(SetupDiEnumDeviceInfo(set, 3, nullptr));
+  SetupDiDestroyDeviceInfoList(set);
+  const winsim::Call enumeration = winsim::CallsTo("SetupDiEnumDeviceInfo").at(0);
+  EXPECT_EQ(enumeration.Handle("set"), reinterpret_cast<uintptr_t>(set));
+  EXPECT_EQ(enumeration.Number("index"), 3u);
+  EXPECT_TRUE(enumeration.IsNull("cbSize"));
+  EXPECT_DEATH((void)enumeration.Number("set"), "\"set\" is a handle, not a number");
+  EXPECT_DEATH((void)enumeration.IsNull("index"), "\"index\" is a number, not a pointer");
+  // A null text must not read as "".
+  EXPECT_DEATH((void)enumeration.Text("cbSize"), "\"cbSize\" is absent, not a text");
 }
 
 TEST_F(WinsimTest, NewDevicesExistOnceRegisteredAndGoWhenRemoved) {

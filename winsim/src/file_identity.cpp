@@ -4,7 +4,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "state.h"
+#include "files.h"
 
 using namespace winsim;
 using namespace winsim::detail;
@@ -23,7 +23,7 @@ DWORD MissingCode(const std::string& host) {
 }
 
 // The attributes as Windows reports them: a file with none has the normal attribute.
-DWORD Reported(const State::FileIdentity& identity) {
+DWORD Reported(const FileIdentity& identity) {
   return identity.attributes ? identity.attributes : FILE_ATTRIBUTE_NORMAL;
 }
 
@@ -73,10 +73,10 @@ BOOL WINAPI SetFileAttributesA(LPCSTR fileName, DWORD attributes) {
 BOOL WINAPI GetFileInformationByHandle(HANDLE file, LPBY_HANDLE_FILE_INFORMATION information) {
   ApiCall call("GetFileInformationByHandle", {{"file", Handle(file)}});
   if (call.fault()) return Fail(call.fault(), FALSE);
-  auto open = Machine().files.find(Token(file));
-  if (open == Machine().files.end() || !information) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  auto open = TheFiles().files.find(Token(file));
+  if (open == TheFiles().files.end() || !information) return Fail(ERROR_INVALID_HANDLE, FALSE);
   const std::string& host = open->second.hostPath;
-  const State::FileIdentity& identity = IdentityOf(host);
+  const FileIdentity& identity = IdentityOf(host);
   std::error_code error;
   const uint64_t size = std::filesystem::file_size(host, error);
   *information = {};
@@ -93,10 +93,10 @@ BOOL WINAPI SetFileTime(HANDLE file, const FILETIME* creationTime, const FILETIM
                         const FILETIME*) {
   ApiCall call("SetFileTime",
                {{"file", Handle(file)},
-                {"creationTime", creationTime ? Hex(TimeOf(*creationTime)) : "null"}});
+                {"creationTime", creationTime ? Hex(TimeOf(*creationTime)) : Absent()}});
   if (call.fault()) return Fail(call.fault(), FALSE);
-  auto open = Machine().files.find(Token(file));
-  if (open == Machine().files.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  auto open = TheFiles().files.find(Token(file));
+  if (open == TheFiles().files.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);
   if (creationTime) IdentityOf(open->second.hostPath).created = TimeOf(*creationTime);
   return TRUE;
 }
@@ -110,7 +110,7 @@ BOOL WINAPI GetFileSecurityA(LPCSTR fileName, SECURITY_INFORMATION requested,
   if (!fileName || !lengthNeeded) return Fail(ERROR_INVALID_PARAMETER, FALSE);
   const std::string host = HostPath(fileName);
   if (!std::filesystem::is_regular_file(host)) return Fail(MissingCode(host), FALSE);
-  const State::FileIdentity& identity = IdentityOf(host);
+  const FileIdentity& identity = IdentityOf(host);
   std::string text;
   if (requested & OWNER_SECURITY_INFORMATION) text += "O:" + identity.owner + "\n";
   if (requested & GROUP_SECURITY_INFORMATION) text += "G:" + identity.group + "\n";
@@ -129,7 +129,7 @@ BOOL WINAPI SetFileSecurityA(LPCSTR fileName, SECURITY_INFORMATION given,
   const std::string host = HostPath(fileName);
   if (!std::filesystem::is_regular_file(host)) return Fail(MissingCode(host), FALSE);
   const std::string_view text(static_cast<const char*>(descriptor));
-  State::FileIdentity wanted = IdentityOf(host);
+  FileIdentity wanted = IdentityOf(host);
   if (((given & OWNER_SECURITY_INFORMATION) && !PartOf(text, "O:", wanted.owner)) ||
       ((given & GROUP_SECURITY_INFORMATION) && !PartOf(text, "G:", wanted.group)) ||
       ((given & DACL_SECURITY_INFORMATION) && !PartOf(text, "D:", wanted.dacl)))

@@ -8,16 +8,16 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "state.h"
+#include "files.h"
 
 using namespace winsim;
 using namespace winsim::detail;
 
 namespace {
 
-State::OpenFile* FindFile(HANDLE file) {
-  auto found = Machine().files.find(Token(file));
-  return found == Machine().files.end() ? nullptr : &found->second;
+OpenFile* FindFile(HANDLE file) {
+  auto found = TheFiles().files.find(Token(file));
+  return found == TheFiles().files.end() ? nullptr : &found->second;
 }
 
 bool FolderExists(const std::string& hostPath) {
@@ -102,8 +102,8 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
         FILE_ATTRIBUTE_ARCHIVE;
   }
   const uintptr_t token = NewHandle();
-  Machine().files[token] =
-      State::OpenFile{descriptor, host, shareMode, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0};
+  TheFiles().files[token] =
+      OpenFile{descriptor, host, shareMode, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0};
   return reinterpret_cast<HANDLE>(token);
 }
 
@@ -111,7 +111,7 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPO
   ApiCall call("ReadFile", {{"file", Handle(file)}, {"toRead", Dec(toRead)}});
   if (read) *read = 0;
   if (call.fault()) return Fail(call.fault(), FALSE);
-  State::OpenFile* open = FindFile(file);
+  OpenFile* open = FindFile(file);
   if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
   const ssize_t count = ::read(open->descriptor, buffer, toRead);
   if (count < 0) return Fail(ERROR_READ_FAULT, FALSE);
@@ -123,7 +123,7 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
   ApiCall call("WriteFile", {{"file", Handle(file)}, {"toWrite", Dec(toWrite)}});
   if (written) *written = 0;
   if (call.fault()) return Fail(call.fault(), FALSE);
-  State::OpenFile* open = FindFile(file);
+  OpenFile* open = FindFile(file);
   if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
   const off_t offset = ::lseek(open->descriptor, 0, SEEK_CUR);
   if (offset >= 0) NoteWrite(open->hostPath, static_cast<uint64_t>(offset), buffer, toWrite);
@@ -136,7 +136,7 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
 BOOL WINAPI FlushFileBuffers(HANDLE file) {
   ApiCall call("FlushFileBuffers", {{"file", Handle(file)}});
   if (call.fault()) return Fail(call.fault(), FALSE);
-  State::OpenFile* open = FindFile(file);
+  OpenFile* open = FindFile(file);
   if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
   if (::fsync(open->descriptor) != 0) return Fail(ERROR_WRITE_FAULT, FALSE);
   NoteFlushed(open->hostPath);
@@ -145,11 +145,11 @@ BOOL WINAPI FlushFileBuffers(HANDLE file) {
 
 BOOL WINAPI CloseHandle(HANDLE object) {
   ApiCall call("CloseHandle", {{"object", Handle(object)}});
-  State& m = Machine();
+  FileState& m = TheFiles();
   auto found = m.files.find(Token(object));
   if (found == m.files.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);
   ::close(found->second.descriptor);
-  const State::OpenFile closed = found->second;
+  const OpenFile closed = found->second;
   m.files.erase(found);
   // A failure injected here happens after the handle is gone, as a close that fails on Windows
   // still ends the handle; a file to be deleted on close then stays.
@@ -164,7 +164,7 @@ UINT WINAPI GetTempFileNameA(LPCSTR pathName, LPCSTR prefix, UINT unique, LPSTR 
   if (call.fault()) return Fail(call.fault(), UINT{0});
   if (!pathName || !tempFileName) return Fail(ERROR_INVALID_PARAMETER, UINT{0});
   if (!std::filesystem::is_directory(HostPath(pathName))) return Fail(ERROR_DIRECTORY, UINT{0});
-  State& m = Machine();
+  FileState& m = TheFiles();
   for (;;) {
     const UINT number = unique ? unique : (++m.tempCounter & 0xFFFF);
     char name[MAX_PATH];
@@ -245,8 +245,8 @@ BOOL WINAPI ReplaceFileA(LPCSTR replacedFileName, LPCSTR replacementFileName, LP
   if (backupFileName && (IsOpenOrHeld(backup) || IsReadOnly(backup)))
     return Fail(ERROR_UNABLE_TO_REMOVE_REPLACED, FALSE);
 
-  const State::FileIdentity kept = IdentityOf(replaced);
-  State::FileIdentity& identity = IdentityOf(replacement);
+  const FileIdentity kept = IdentityOf(replaced);
+  FileIdentity& identity = IdentityOf(replacement);
   identity.attributes = kept.attributes;
   identity.created = kept.created;
   identity.dacl = kept.dacl;

@@ -1,11 +1,18 @@
-// Kernel services: the last-error code, message texts, local memory, file search and modules.
+// Kernel services: the last-error code, message texts, local memory, modules and the code page.
 #include <cstdlib>
 #include <cstring>
 
-#include "state.h"
+#include "newdev.h"
+#include "process.h"
 
 using namespace winsim;
 using namespace winsim::detail;
+
+void* winsim::detail::Allocate(size_t bytes, bool zero) {
+  void* memory = zero ? std::calloc(bytes ? bytes : 1, 1) : std::malloc(bytes ? bytes : 1);
+  if (memory) TheProcess().allocations[memory] = bytes;
+  return memory;
+}
 
 DWORD WINAPI GetLastError() {
   return LastError();
@@ -27,7 +34,7 @@ DWORD WINAPI FormatMessageA(DWORD flags, LPCVOID source, DWORD messageId, DWORD 
   // Only the system's own table is simulated.
   if (!(flags & FORMAT_MESSAGE_FROM_SYSTEM) || buffer == nullptr)
     return Fail(ERROR_INVALID_PARAMETER, DWORD{0});
-  State& m = Machine();
+  ProcessState& m = TheProcess();
   auto found = m.messages.find(messageId);
   if (found == m.messages.end()) return Fail(ERROR_MR_MID_NOT_FOUND, DWORD{0});
   const std::string& text = found->second;
@@ -54,7 +61,7 @@ HLOCAL WINAPI LocalAlloc(UINT flags, SIZE_T bytes) {
 HLOCAL WINAPI LocalFree(HLOCAL memory) {
   ApiCall call("LocalFree", {{"memory", Handle(memory)}});
   if (memory == nullptr) return nullptr;
-  State& m = Machine();
+  ProcessState& m = TheProcess();
   auto found = m.allocations.find(memory);
   if (found == m.allocations.end()) return Fail(ERROR_INVALID_HANDLE, memory);
   std::free(memory);
@@ -62,38 +69,11 @@ HLOCAL WINAPI LocalFree(HLOCAL memory) {
   return nullptr;
 }
 
-HANDLE WINAPI FindFirstFileA(LPCSTR fileName, LPWIN32_FIND_DATAA findData) {
-  ApiCall call("FindFirstFileA", {{"fileName", Text(fileName)}});
-  if (call.fault()) return Fail(call.fault(), INVALID_HANDLE_VALUE);
-  if (!fileName || !findData) return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
-  // Names are matched whole; the kit never searches with wildcards.
-  State& m = Machine();
-  std::string contents;
-  if (!ReadHostFile(HostPath(fileName), contents))
-    return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
-  std::memset(findData, 0, sizeof *findData);
-  findData->dwFileAttributes = FILE_ATTRIBUTE_NORMAL;
-  findData->nFileSizeLow = static_cast<DWORD>(contents.size());
-  const char* base = std::strrchr(fileName, '\\');
-  base = base ? base + 1 : fileName;
-  std::strncpy(findData->cFileName, base, sizeof findData->cFileName - 1);
-  const uintptr_t token = NewHandle();
-  m.finds.insert(token);
-  return reinterpret_cast<HANDLE>(token);
-}
-
-BOOL WINAPI FindClose(HANDLE findFile) {
-  ApiCall call("FindClose", {{"findFile", Handle(findFile)}});
-  if (call.fault()) return Fail(call.fault(), FALSE);
-  if (Machine().finds.erase(Token(findFile)) == 0) return Fail(ERROR_INVALID_HANDLE, FALSE);
-  return TRUE;
-}
-
 HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
   ApiCall call("LoadLibraryA", {{"fileName", Text(fileName)}});
   if (call.fault()) return Fail(call.fault(), HMODULE{nullptr});
-  State& m = Machine();
-  if (!fileName || !EqualNoCase(fileName, "newdev.dll") || !m.newdev.loadable)
+  ProcessState& m = TheProcess();
+  if (!fileName || !EqualNoCase(fileName, "newdev.dll") || !TheNewdev().package.loadable)
     return Fail(ERROR_MOD_NOT_FOUND, HMODULE{nullptr});
   const uintptr_t token = NewHandle();
   m.modules.insert(token);
@@ -103,7 +83,7 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
 FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
   ApiCall call("GetProcAddress", {{"module", Handle(module)}, {"procName", Text(procName)}});
   if (call.fault()) return Fail(call.fault(), FARPROC{nullptr});
-  State& m = Machine();
+  const ProcessState& m = TheProcess();
   if (IsKernel32(module)) {
     if (!procName || std::strcmp(procName, "IsWow64Process") != 0 || !m.underWow64)
       return Fail(ERROR_PROC_NOT_FOUND, FARPROC{nullptr});
@@ -111,7 +91,7 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
   }
   if (m.modules.count(Token(module)) == 0) return Fail(ERROR_INVALID_HANDLE, FARPROC{nullptr});
   if (!procName || std::strcmp(procName, "UpdateDriverForPlugAndPlayDevicesA") != 0 ||
-      !m.newdev.exportsUpdate)
+      !TheNewdev().package.exportsUpdate)
     return Fail(ERROR_PROC_NOT_FOUND, FARPROC{nullptr});
   // Through void(*)(), the one function-pointer type any other converts to without a warning.
   return reinterpret_cast<FARPROC>(
@@ -121,13 +101,13 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
 BOOL WINAPI FreeLibrary(HMODULE module) {
   ApiCall call("FreeLibrary", {{"module", Handle(module)}});
   if (call.fault()) return Fail(call.fault(), FALSE);
-  if (Machine().modules.erase(Token(module)) == 0) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  if (TheProcess().modules.erase(Token(module)) == 0) return Fail(ERROR_INVALID_HANDLE, FALSE);
   return TRUE;
 }
 
 // Asked once per character of a compared text, so it stays out of the call log.
 BOOL WINAPI IsDBCSLeadByte(BYTE testChar) {
-  for (const auto& [first, last] : Machine().leadBytes)
+  for (const auto& [first, last] : TheProcess().leadBytes)
     if (testChar >= first && testChar <= last) return TRUE;
   return FALSE;
 }

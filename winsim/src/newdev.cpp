@@ -1,6 +1,7 @@
 // The driver update of newdev.dll: installs the package's driver on every present device that
 // carries the hardware ID. Its driver values join what the driver key already holds.
-#include "state.h"
+#include "devices.h"
+#include "newdev.h"
 
 using namespace winsim;
 using namespace winsim::detail;
@@ -12,24 +13,23 @@ BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND parent, LPCSTR hardwareId, L
                 {"hardwareId", Text(hardwareId)},
                 {"fullInfPath", Text(fullInfPath)},
                 {"installFlags", Hex(installFlags)},
-                {"rebootRequired", rebootRequired ? "set" : "null"}});
+                {"rebootRequired", Given(rebootRequired != nullptr)}});
   if (call.fault()) return Fail(call.fault(), FALSE);
   if (!hardwareId || !*hardwareId || !fullInfPath) return Fail(ERROR_INVALID_PARAMETER, FALSE);
   if (installFlags & ~DWORD{INSTALLFLAG_FORCE | INSTALLFLAG_READONLY | INSTALLFLAG_NONINTERACTIVE})
     return Fail(ERROR_INVALID_FLAGS, FALSE);
-  State& m = Machine();
   if (!FileExists(fullInfPath)) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
   bool matched = false;
-  for (auto& [id, device] : m.devices) {
+  for (auto& [id, device] : TheDevices().devices) {
     if (!device.registered || !device.present) continue;
     auto ids = device.properties.find(SPDRP_HARDWAREID);
     if (ids == device.properties.end() || !MultiSzHolds(ids->second.bytes, hardwareId)) continue;
     matched = true;
     if (!device.driverKey) device.driverKey = Values{};
-    for (const auto& [name, value] : m.newdev.driverValues) (*device.driverKey)[name] = value;
+    for (const auto& [name, value] : TheNewdev().package.driverValues)
+      (*device.driverKey)[name] = value;
   }
   if (!matched) return Fail(ERROR_NO_SUCH_DEVINST, FALSE);
-  if (rebootRequired) *rebootRequired = m.newdev.rebootRequired ? TRUE : FALSE;
-  if (!m.staleLastError) LastError() = ERROR_SUCCESS;
-  return TRUE;
+  if (rebootRequired) *rebootRequired = TheNewdev().package.rebootRequired ? TRUE : FALSE;
+  return Succeed(TRUE);
 }

@@ -7,7 +7,7 @@
 
 #include <unistd.h>
 
-#include "state.h"
+#include "files.h"
 
 using namespace winsim;
 using namespace winsim::detail;
@@ -31,13 +31,13 @@ const std::set<std::string_view, std::less<>> kFileServices = {"CreateFileA",
                                                                "GetFileSecurityA",
                                                                "SetFileSecurityA"};
 
-State::PowerWatch& Watch() {
-  return Machine().power;
+PowerWatch& Watch() {
+  return TheFiles().power;
 }
 
 // Keeps the bytes a file has before its first change under the watch: they are on the disk.
 void KeepFlushed(const std::string& hostPath) {
-  State::PowerWatch& watch = Watch();
+  PowerWatch& watch = Watch();
   const uint64_t inode = InodeOf(hostPath);
   if (!watch.on || inode == 0 || watch.flushed.count(inode)) return;
   ReadHostFile(hostPath, watch.flushed[inode]);
@@ -45,7 +45,7 @@ void KeepFlushed(const std::string& hostPath) {
 
 // Where files taken away under the watch are kept, out of the simulated drives' sight.
 std::string Graveyard() {
-  return Machine().sandbox + "/~removed";
+  return TheFiles().sandbox + "/~removed";
 }
 
 std::vector<std::string> RegularFilesIn(const std::string& folder) {
@@ -74,10 +74,10 @@ bool Kept(WriteLoss loss, uint64_t at) {
 
 // The bytes a file holds after the loss: the flushed ones, and what the loss keeps of the writes
 // made since, in their order.
-std::string Survivor(std::string bytes, const std::vector<State::PowerWatch::Write>& writes,
+std::string Survivor(std::string bytes, const std::vector<PowerWatch::Write>& writes,
                      WriteLoss loss) {
   if (loss == WriteLoss::kAllLost) return bytes;
-  for (const State::PowerWatch::Write& write : writes) {
+  for (const PowerWatch::Write& write : writes) {
     if (write.truncate) {
       bytes.clear();
       continue;
@@ -95,14 +95,14 @@ std::string Survivor(std::string bytes, const std::vector<State::PowerWatch::Wri
 namespace winsim::detail {
 
 bool PowerIsCut(std::string_view op) {
-  State::PowerWatch& watch = Watch();
+  PowerWatch& watch = Watch();
   if (!watch.on || !kFileServices.count(op)) return false;
   ++watch.steps;
   return watch.cutAt > 0 && watch.steps >= watch.cutAt;
 }
 
 void NoteMade(const std::string& hostPath) {
-  State::PowerWatch& watch = Watch();
+  PowerWatch& watch = Watch();
   if (!watch.on) return;
   const uint64_t inode = InodeOf(hostPath);
   watch.flushed[inode] = std::string();
@@ -122,7 +122,7 @@ void NoteEmptied(const std::string& hostPath) {
 }
 
 void NoteFlushed(const std::string& hostPath) {
-  State::PowerWatch& watch = Watch();
+  PowerWatch& watch = Watch();
   if (!watch.on) return;
   const uint64_t inode = InodeOf(hostPath);
   ReadHostFile(hostPath, watch.flushed[inode]);
@@ -157,8 +157,8 @@ void Retire(const std::string& hostPath) {
 namespace winsim {
 
 void WatchForPowerLoss() {
-  State& m = Machine();
-  m.power = State::PowerWatch();
+  FileState& m = TheFiles();
+  m.power = PowerWatch();
   m.power.on = true;
   HostPath("");  // the sandbox is made
   for (const std::string& path : RegularFilesIn(m.sandbox)) m.power.names[path] = InodeOf(path);
@@ -177,14 +177,14 @@ int NameChanges() {
 }
 
 void RestartAfterPowerLoss(WriteLoss loss, int nameChangesKept) {
-  State& m = Machine();
-  State::PowerWatch watch = std::move(m.power);
-  m.power = State::PowerWatch();
+  FileState& m = TheFiles();
+  PowerWatch watch = std::move(m.power);
+  m.power = PowerWatch();
   // The names the disk shows: those of the watch's start, and the first changes made since.
   std::map<std::string, uint64_t> names = watch.names;
   const size_t kept = std::min(watch.nameChanges.size(), static_cast<size_t>(nameChangesKept));
   for (size_t i = 0; i < kept; ++i) {
-    const State::PowerWatch::NameChange& change = watch.nameChanges[i];
+    const PowerWatch::NameChange& change = watch.nameChanges[i];
     if (!change.from.empty()) names.erase(change.from);
     if (!change.to.empty()) names[change.to] = change.inode;
   }
@@ -193,7 +193,7 @@ void RestartAfterPowerLoss(WriteLoss loss, int nameChangesKept) {
   std::map<uint64_t, std::string> now;
   for (const std::string& path : RegularFilesIn(m.sandbox)) ReadHostFile(path, now[InodeOf(path)]);
   std::map<std::string, std::string> contents;
-  std::map<std::string, State::FileIdentity> identities;
+  std::map<std::string, FileIdentity> identities;
   for (const auto& [path, inode] : names) {
     auto flushed = watch.flushed.find(inode);
     const std::string base = flushed != watch.flushed.end() ? flushed->second : now[inode];

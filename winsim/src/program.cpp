@@ -2,7 +2,7 @@
 // directory, its module and its string table.
 #include <cstring>
 
-#include "state.h"
+#include "process.h"
 
 using namespace winsim;
 using namespace winsim::detail;
@@ -29,17 +29,17 @@ BOOL WINAPI IsWow64Process(HANDLE process, PBOOL wow64Process) {
   if (call.fault()) return Fail(call.fault(), FALSE);
   if (process != kCurrentProcess) return Fail(ERROR_INVALID_HANDLE, FALSE);
   if (!wow64Process) return Fail(ERROR_NOACCESS, FALSE);
-  *wow64Process = Machine().underWow64.value_or(false) ? TRUE : FALSE;
+  *wow64Process = TheProcess().underWow64.value_or(false) ? TRUE : FALSE;
   return TRUE;
 }
 
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA versionInfo) {
   ApiCall call("GetVersionExA",
-               {{"size", versionInfo ? Dec(versionInfo->dwOSVersionInfoSize) : "null"}});
+               {{"size", versionInfo ? Dec(versionInfo->dwOSVersionInfoSize) : Absent()}});
   if (call.fault()) return Fail(call.fault(), FALSE);
   if (!versionInfo || versionInfo->dwOSVersionInfoSize != sizeof(OSVERSIONINFOA))
     return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
-  const State& m = Machine();
+  const ProcessState& m = TheProcess();
   versionInfo->dwMajorVersion = m.majorVersion;
   versionInfo->dwMinorVersion = m.minorVersion;
   versionInfo->dwBuildNumber = 2600;
@@ -51,7 +51,7 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA versionInfo) {
 DWORD WINAPI GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer) {
   ApiCall call("GetCurrentDirectoryA", {{"bufferLength", Dec(bufferLength)}});
   if (call.fault()) return Fail(call.fault(), DWORD{0});
-  const State& m = Machine();
+  const ProcessState& m = TheProcess();
   if (!m.currentDirectory) return Fail(m.currentDirectoryError, DWORD{0});
   const std::string& path = *m.currentDirectory;
   // Too small a buffer gets nothing and the size needed, NUL included.
@@ -76,7 +76,7 @@ int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax)
   if (call.fault()) return Fail(call.fault(), 0);
   if (instance != kProgram) return Fail(ERROR_RESOURCE_DATA_NOT_FOUND, 0);
   if (!buffer || bufferMax <= 0) return Fail(ERROR_INVALID_PARAMETER, 0);
-  const State& m = Machine();
+  const ProcessState& m = TheProcess();
   auto found = m.strings.find(id);
   if (found == m.strings.end()) {
     buffer[0] = '\0';

@@ -5,7 +5,8 @@
 #include <fstream>
 #include <string>
 
-#include "state.h"
+#include "files.h"
+#include "ras.h"
 
 using namespace winsim;
 using namespace winsim::detail;
@@ -55,8 +56,8 @@ DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entryName, LPRASENT
   ApiCall call("RasSetEntryPropertiesA", {{"phonebook", Text(phonebook)},
                                           {"entryName", Text(entryName)},
                                           {"entrySize", Dec(entrySize)},
-                                          {"dwSize", entry ? Dec(entry->dwSize) : "null"},
-                                          {"dwfOptions", entry ? Hex(entry->dwfOptions) : "null"},
+                                          {"dwSize", entry ? Dec(entry->dwSize) : Absent()},
+                                          {"dwfOptions", entry ? Hex(entry->dwfOptions) : Absent()},
                                           {"deviceInfo", Handle(deviceInfo)},
                                           {"deviceInfoSize", Dec(deviceInfoSize)}});
   if (call.fault()) return call.fault();
@@ -69,7 +70,7 @@ DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entryName, LPRASENT
   std::string text;
   ReadHostFile(host, text);
   const std::string header = "[" + std::string(entryName) + "]\r\n";
-  const std::string section = Section(entryName, *entry, Machine().phonebookWithFrameSize);
+  const std::string section = Section(entryName, *entry, TheRas().phonebookWithFrameSize);
   size_t begin = text.rfind(header, 0) == 0 ? 0 : text.find("\r\n" + header);
   if (begin == std::string::npos) {
     text += section;

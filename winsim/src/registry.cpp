@@ -1,8 +1,9 @@
-// Registry values of device keys. Registry functions return their code and, unlike SetupAPI, never
-// touch the thread's last-error code.
+// Registry values of device keys and of the current user's keys. Registry functions return their
+// code and, unlike SetupAPI, never touch the thread's last-error code.
 #include <cstring>
 
-#include "state.h"
+#include "devices.h"
+#include "registry.h"
 
 using namespace winsim;
 using namespace winsim::detail;
@@ -11,7 +12,7 @@ namespace {
 
 // The values behind an open key, or the code a call on it gets.
 Values* OpenKey(HKEY key, REGSAM needed, LONG& code) {
-  State& m = Machine();
+  RegistryState& m = TheRegistry();
   auto handle = m.keys.find(Token(key));
   if (handle == m.keys.end()) {
     code = ERROR_INVALID_HANDLE;
@@ -29,11 +30,7 @@ Values* OpenKey(HKEY key, REGSAM needed, LONG& code) {
     }
     return &user->second;
   }
-  auto device = m.devices.find(handle->second.device);
-  std::optional<Values>* values = nullptr;
-  if (device != m.devices.end())
-    values =
-        handle->second.keyType == DIREG_DRV ? &device->second.driverKey : &device->second.deviceKey;
+  std::optional<Values>* values = DeviceKey(handle->second.device, handle->second.keyType);
   if (!values || !*values) {
     code = ERROR_KEY_DELETED;
     return nullptr;
@@ -51,9 +48,9 @@ LONG WINAPI RegQueryValueExA(HKEY key, LPCSTR valueName, LPDWORD reserved, LPDWO
                              LPBYTE data, LPDWORD dataSize) {
   ApiCall call("RegQueryValueExA", {{"key", Handle(key)},
                                     {"valueName", Text(valueName)},
-                                    {"type", type ? Dec(*type) : "null"},
+                                    {"type", type ? Dec(*type) : Absent()},
                                     {"data", Handle(data)},
-                                    {"dataSize", dataSize ? Dec(*dataSize) : "null"}});
+                                    {"dataSize", dataSize ? Dec(*dataSize) : Absent()}});
   if (call.fault()) return static_cast<LONG>(call.fault());
   if (reserved || (data && !dataSize)) return ERROR_INVALID_PARAMETER;
   LONG code = ERROR_SUCCESS;
@@ -96,7 +93,7 @@ LONG WINAPI RegSetValueExA(HKEY key, LPCSTR valueName, DWORD reserved, DWORD typ
 LONG WINAPI RegCloseKey(HKEY key) {
   ApiCall call("RegCloseKey", {{"key", Handle(key)}});
   if (call.fault()) return static_cast<LONG>(call.fault());
-  if (Machine().keys.erase(Token(key)) == 0) return ERROR_INVALID_HANDLE;
+  if (TheRegistry().keys.erase(Token(key)) == 0) return ERROR_INVALID_HANDLE;
   return ERROR_SUCCESS;
 }
 
@@ -109,7 +106,7 @@ LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access,
   if (call.fault()) return static_cast<LONG>(call.fault());
   // The kit opens keys of the current user's registry only, by their full path.
   if (key != HKEY_CURRENT_USER || !subKey || !result) return ERROR_INVALID_PARAMETER;
-  State& m = Machine();
+  RegistryState& m = TheRegistry();
   if (m.userKeys.count(subKey) == 0) return ERROR_FILE_NOT_FOUND;
   const uintptr_t token = NewHandle();
   KeyHandle handle;
@@ -118,4 +115,10 @@ LONG WINAPI RegOpenKeyExA(HKEY key, LPCSTR subKey, DWORD options, REGSAM access,
   m.keys[token] = handle;
   *result = reinterpret_cast<HKEY>(token);
   return ERROR_SUCCESS;
+}
+
+HKEY winsim::detail::NewKeyHandle(DeviceId device, DWORD keyType, REGSAM access) {
+  const uintptr_t token = NewHandle();
+  TheRegistry().keys[token] = KeyHandle{"", device, keyType, access};
+  return reinterpret_cast<HKEY>(token);
 }

@@ -5,22 +5,18 @@
 #include <cstring>
 #include <string>
 
-#include "state.h"
+#include "devices.h"
+#include "files.h"
+#include "registry.h"
 
 using namespace winsim;
 using namespace winsim::detail;
 
 namespace {
 
-template <class Result>
-Result Succeed(Result result) {
-  if (!Machine().staleLastError) LastError() = ERROR_SUCCESS;
-  return result;
-}
-
 DeviceSet* FindSet(HDEVINFO set) {
-  auto found = Machine().sets.find(Token(set));
-  return found == Machine().sets.end() ? nullptr : &found->second;
+  auto found = TheDevices().sets.find(Token(set));
+  return found == TheDevices().sets.end() ? nullptr : &found->second;
 }
 
 void Fill(PSP_DEVINFO_DATA data, const Device& device) {
@@ -47,8 +43,8 @@ Device* FindElement(HDEVINFO set, PSP_DEVINFO_DATA data, DWORD& code) {
     code = ERROR_INVALID_PARAMETER;
     return nullptr;
   }
-  auto device = Machine().devices.find(id);
-  if (device == Machine().devices.end()) {
+  auto device = TheDevices().devices.find(id);
+  if (device == TheDevices().devices.end()) {
     code = ERROR_NO_SUCH_DEVINST;
     return nullptr;
   }
@@ -64,12 +60,6 @@ Device* FindKeyOwner(HDEVINFO set, PSP_DEVINFO_DATA data, DWORD scope, DWORD key
     return nullptr;
   }
   return device;
-}
-
-HKEY NewKeyHandle(DeviceId device, DWORD keyType, REGSAM access) {
-  const uintptr_t token = NewHandle();
-  Machine().keys[token] = KeyHandle{"", device, keyType, access};
-  return reinterpret_cast<HKEY>(token);
 }
 
 const HKEY kInvalidKey = reinterpret_cast<HKEY>(INVALID_HANDLE_VALUE);
@@ -133,7 +123,7 @@ bool ReadInfClass(const std::string& inf, std::string& className, GUID& classGui
 
 HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HWND parent,
                                      DWORD flags) {
-  ApiCall call("SetupDiGetClassDevsA", {{"classGuid", GuidText(classGuid)},
+  ApiCall call("SetupDiGetClassDevsA", {{"classGuid", Guid(classGuid)},
                                         {"enumerator", Text(enumerator)},
                                         {"parent", Handle(parent)},
                                         {"flags", Hex(flags)}});
@@ -144,33 +134,33 @@ HDEVINFO WINAPI SetupDiGetClassDevsA(const GUID* classGuid, PCSTR enumerator, HW
   DeviceSet set;
   set.hasClass = !allClasses;
   if (set.hasClass) set.classGuid = *classGuid;
-  for (const auto& [id, device] : Machine().devices) {
+  for (const auto& [id, device] : TheDevices().devices) {
     if (!device.registered) continue;
     if ((flags & DIGCF_PRESENT) && !device.present) continue;
     if (set.hasClass && device.classGuid != set.classGuid) continue;
     set.elements.push_back(id);
   }
   const uintptr_t token = NewHandle();
-  Machine().sets[token] = set;
+  TheDevices().sets[token] = set;
   return Succeed(reinterpret_cast<HDEVINFO>(token));
 }
 
 HDEVINFO WINAPI SetupDiCreateDeviceInfoList(const GUID* classGuid, HWND parent) {
   ApiCall call("SetupDiCreateDeviceInfoList",
-               {{"classGuid", GuidText(classGuid)}, {"parent", Handle(parent)}});
+               {{"classGuid", Guid(classGuid)}, {"parent", Handle(parent)}});
   if (call.fault()) return Fail(call.fault(), HDEVINFO{INVALID_HANDLE_VALUE});
   DeviceSet set;
   set.hasClass = classGuid != nullptr;
   if (classGuid) set.classGuid = *classGuid;
   const uintptr_t token = NewHandle();
-  Machine().sets[token] = set;
+  TheDevices().sets[token] = set;
   return Succeed(reinterpret_cast<HDEVINFO>(token));
 }
 
 BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO set) {
   ApiCall call("SetupDiDestroyDeviceInfoList", {{"set", Handle(set)}});
   if (call.fault()) return Fail(call.fault(), FALSE);
-  State& m = Machine();
+  DeviceState& m = TheDevices();
   auto found = m.sets.find(Token(set));
   if (found == m.sets.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);
   for (DeviceId id : found->second.created) {
@@ -182,9 +172,9 @@ BOOL WINAPI SetupDiDestroyDeviceInfoList(HDEVINFO set) {
 }
 
 BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA data) {
-  ApiCall call(
-      "SetupDiEnumDeviceInfo",
-      {{"set", Handle(set)}, {"index", Dec(index)}, {"cbSize", data ? Dec(data->cbSize) : "null"}});
+  ApiCall call("SetupDiEnumDeviceInfo", {{"set", Handle(set)},
+                                         {"index", Dec(index)},
+                                         {"cbSize", data ? Dec(data->cbSize) : Absent()}});
   if (call.fault()) return Fail(call.fault(), FALSE);
   DeviceSet* devices = FindSet(set);
   if (!devices) return Fail(ERROR_INVALID_HANDLE, FALSE);
@@ -192,8 +182,8 @@ BOOL WINAPI SetupDiEnumDeviceInfo(HDEVINFO set, DWORD index, PSP_DEVINFO_DATA da
     return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
   if (index >= devices->elements.size()) return Fail(ERROR_NO_MORE_ITEMS, FALSE);
   const DeviceId id = devices->elements[index];
-  auto device = Machine().devices.find(id);
-  if (device == Machine().devices.end()) {
+  auto device = TheDevices().devices.find(id);
+  if (device == TheDevices().devices.end()) {
     // A device removed while the set was open keeps its place in the set, as on Windows.
     data->DevInst = id;
     data->Reserved = id;
@@ -208,7 +198,7 @@ BOOL WINAPI SetupDiCreateDeviceInfoA(HDEVINFO set, PCSTR deviceName, const GUID*
                                      PSP_DEVINFO_DATA data) {
   ApiCall call("SetupDiCreateDeviceInfoA", {{"set", Handle(set)},
                                             {"deviceName", Text(deviceName)},
-                                            {"classGuid", GuidText(classGuid)},
+                                            {"classGuid", Guid(classGuid)},
                                             {"description", Text(description)},
                                             {"parent", Handle(parent)},
                                             {"flags", Hex(flags)}});
@@ -223,7 +213,7 @@ BOOL WINAPI SetupDiCreateDeviceInfoA(HDEVINFO set, PCSTR deviceName, const GUID*
   if (data && data->cbSize != sizeof(SP_DEVINFO_DATA))
     return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
 
-  State& m = Machine();
+  DeviceState& m = TheDevices();
   std::string instanceId;
   if (flags & DICD_GENERATE_ID) {
     if (std::strchr(deviceName, '\\')) return Fail(ERROR_INVALID_PARAMETER, FALSE);
@@ -263,7 +253,7 @@ BOOL WINAPI SetupDiRegisterDeviceInfo(HDEVINFO set, PSP_DEVINFO_DATA data, DWORD
                                       PSP_DEVINFO_DATA duplicate) {
   ApiCall call("SetupDiRegisterDeviceInfo", {{"set", Handle(set)},
                                              {"flags", Hex(flags)},
-                                             {"compare", compare ? "set" : "null"},
+                                             {"compare", Given(compare != nullptr)},
                                              {"context", Handle(context)},
                                              {"duplicate", Handle(duplicate)}});
   if (call.fault()) return Fail(call.fault(), FALSE);
@@ -288,7 +278,7 @@ BOOL WINAPI SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set, PSP_DE
   Device* device = FindElement(set, data, code);
   if (!device) return Fail(code, FALSE);
   if (!device->registered) return Fail(ERROR_NO_SUCH_DEVINST, FALSE);
-  Machine().devices.erase(device->id);
+  TheDevices().devices.erase(device->id);
   return Succeed(TRUE);
 }
 
@@ -298,10 +288,10 @@ BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA dat
   ApiCall call("SetupDiGetDeviceRegistryPropertyA",
                {{"set", Handle(set)},
                 {"property", Dec(property)},
-                {"type", type ? "set" : "null"},
+                {"type", Given(type != nullptr)},
                 {"buffer", Handle(buffer)},
                 {"size", Dec(size)},
-                {"requiredSize", requiredSize ? "set" : "null"}});
+                {"requiredSize", Given(requiredSize != nullptr)}});
   if (call.fault()) return Fail(call.fault(), FALSE);
   DWORD code = 0;
   Device* device = FindElement(set, data, code);
@@ -354,7 +344,7 @@ BOOL WINAPI SetupDiGetINFClassA(PCSTR infName, LPGUID classGuid, PSTR className,
                                 DWORD classNameSize, PDWORD requiredSize) {
   ApiCall call("SetupDiGetINFClassA", {{"infName", Text(infName)},
                                        {"classNameSize", Dec(classNameSize)},
-                                       {"requiredSize", requiredSize ? "set" : "null"}});
+                                       {"requiredSize", Given(requiredSize != nullptr)}});
   if (call.fault()) return Fail(call.fault(), FALSE);
   if (!infName || !classGuid || !className) return Fail(ERROR_INVALID_PARAMETER, FALSE);
   std::string inf;

@@ -1,0 +1,65 @@
+// The record of every call the code under test makes into the platform, and the faults a test
+// arms on chosen calls.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+#include "winsim/win32.h"
+
+namespace winsim {
+
+// One argument of a logged call, kept as the kind of thing the function takes.
+struct CallArg {
+  enum class Kind {
+    kNumber,  // flags, sizes, codes, indexes
+    kText,    // a string the caller passed
+    kHandle,  // a handle or a buffer, by its value
+    kGuid,
+    kGiven,  // a pointer whose target the log does not keep: an output, a callback
+    kAbsent  // a null pointer or handle
+  };
+  Kind kind = Kind::kAbsent;
+  uint64_t number = 0;  // a number's or a handle's value
+  bool hex = false;     // flags and codes read better in hexadecimal
+  std::string text;
+  GUID guid{};
+};
+
+// One call into the platform, with its arguments by name. Each accessor stops the test program
+// when the call has no argument of that name or the argument is of another kind: a misspelt name
+// or a changed signature must not pass by comparing a default.
+struct Call {
+  std::string op;
+  std::vector<std::pair<std::string, CallArg>> args;
+
+  uint64_t Number(std::string_view name) const;
+  const std::string& Text(std::string_view name) const;
+  uintptr_t Handle(std::string_view name) const;
+  // Whether a pointer or handle argument was null; a number is never null and cannot be asked.
+  bool IsNull(std::string_view name) const;
+  // Any argument as a log line shows it: "0x1100", "260", "PortName", a GUID in braces, "set"
+  // for a pointer given, "null".
+  std::string Arg(std::string_view name) const;
+
+ private:
+  const CallArg& Find(std::string_view name) const;
+  const CallArg& Expect(std::string_view name, CallArg::Kind kind) const;
+  [[noreturn]] void WrongKind(std::string_view name, CallArg::Kind kind, const char* wanted) const;
+};
+
+const std::vector<Call>& CallLog();
+// Whether calls are logged (they are after Reset); a benchmark turns it off to measure the code.
+void SetCallLogging(bool on);
+std::vector<Call> CallsTo(std::string_view op);
+void ClearCallLog();
+
+// Make operation `op` fail with `code` on its `nth` call from now (1 = the next one); nth 0 makes
+// every call fail. SetupAPI and kernel operations then return their failure value and set the
+// last-error code; registry operations return the code.
+void FailCall(std::string_view op, int nth, DWORD code);
+
+}  // namespace winsim

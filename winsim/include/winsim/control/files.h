@@ -1,0 +1,30 @@
+// Files, by Windows path. They are real files in a folder of their own that Reset empties, so the
+// code under test reads and writes through the host's own file system; "C:\\a\\b" is C/a/b there.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace winsim {
+
+void AddFile(std::string_view path, std::string_view contents);
+bool FileExists(std::string_view path);
+std::optional<std::string> FileContents(std::string_view path);
+// The names of the files in a folder.
+std::vector<std::string> FilesIn(std::string_view folder);
+// Another program holds the file open without sharing, until Reset.
+void HoldFileOpen(std::string_view path);
+// A file's security descriptor, as GetFileSecurityA gives it and SetFileSecurityA takes it, is
+// text: a line "O:<sid>", "G:<sid>" or "D:<access list>" for each part asked for or given, then a
+// NUL. The user may give a file no owner but the user's own sid. A new file has the user as owner,
+// the user's group, and the access list a file in the user's profile inherits.
+inline constexpr char kUserSid[] = "S-1-5-21-1-2-3-1001";
+inline constexpr char kUserGroupSid[] = "S-1-5-21-1-2-3-513";
+inline constexpr char kDefaultDacl[] =
+    "(A;ID;FA;;;S-1-5-21-1-2-3-1001)(A;ID;FA;;;SY)(A;ID;FA;;;BA)";
+// Makes `sid` the file's owner, as an administrator may.
+void GiveFileOwner(std::string_view path, std::string_view sid);
+
+}  // namespace winsim

@@ -1,0 +1,13 @@
+// The simulated machine as a whole: starting over, and the handles still open.
+#pragma once
+
+namespace winsim {
+
+// Back to an empty machine: no devices or files, every fault and the call log cleared, the
+// last-error code 0, the system's message texts and newdev.dll as on Windows, and no handle open.
+void Reset();
+
+// Device sets, keys, find handles, files, modules and local allocations not yet released.
+int OpenHandles();
+
+}  // namespace winsim

@@ -1,0 +1,31 @@
+// What the program under test finds about itself and the system it runs on.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "winsim/win32.h"
+
+namespace winsim {
+
+// The system's message text for `code` (its own line break included), or none.
+void SetMessageText(DWORD code, std::optional<std::string> text);
+
+// The lead bytes of the system's double-byte code page, as ranges; none (a single-byte code page)
+// after Reset.
+void SetDbcsLeadBytes(std::vector<std::pair<BYTE, BYTE>> ranges);
+
+// What GetVersionExA reports: Windows XP (NT 5.1) after Reset.
+void SetWindowsVersion(DWORD platformId, DWORD major, DWORD minor);
+// Whether the program runs as a 32-bit process on 64-bit Windows, as IsWow64Process tells; none
+// makes kernel32 lack IsWow64Process, as before Windows XP SP2. False after Reset.
+void SetWow64(std::optional<bool> underWow64);
+// The process's current directory; none makes GetCurrentDirectoryA fail with `code`.
+void SetCurrentDirectory(std::optional<std::string> path, DWORD code = ERROR_ACCESS_DENIED);
+// The string table of the program under test.
+void SetStrings(std::map<UINT, std::string> strings);
+
+}  // namespace winsim

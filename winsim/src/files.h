@@ -1,0 +1,96 @@
+// The file system: the host folder that holds the simulated drives, the files open in it, what it
+// keeps of each file besides its bytes, and the power watch over it.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <set>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core.h"
+
+namespace winsim::detail {
+
+struct OpenFile {
+  int descriptor = -1;
+  std::string hostPath;
+  DWORD shareMode = 0;
+  bool deleteOnClose = false;
+};
+
+// What the file system keeps of a file besides its bytes, by the host file's inode, so that it
+// follows the file through renames.
+struct FileIdentity {
+  DWORD attributes = FILE_ATTRIBUTE_ARCHIVE;
+  uint64_t created = 0;
+  std::string owner = kUserSid;
+  std::string group = kUserGroupSid;
+  std::string dacl = kDefaultDacl;
+};
+
+// What the disk holds for certain, while a test watches for a power loss.
+struct PowerWatch {
+  bool on = false;
+  int steps = 0;
+  int cutAt = 0;                          // 0 while the power stays on
+  std::map<std::string, uint64_t> names;  // host path to inode, as when the watch began
+  struct NameChange {
+    std::string from;  // empty for a file made
+    std::string to;    // empty for a file removed
+    uint64_t inode = 0;
+  };
+  std::vector<NameChange> nameChanges;
+  std::map<uint64_t, std::string> flushed;  // bytes as of the last flush, of files written
+  struct Write {
+    uint64_t offset = 0;
+    std::string bytes;
+    bool truncate = false;  // emptied instead
+  };
+  std::map<uint64_t, std::vector<Write>> unflushed;
+};
+
+struct FileState {
+  std::string sandbox;  // the host folder that holds the simulated drives; made when first needed
+  std::map<uintptr_t, OpenFile> files;
+  std::set<uintptr_t> finds;
+  std::map<uint64_t, FileIdentity> identities;
+  PowerWatch power;
+  uint64_t fileClock = 0;  // creation times: each new file is made later than the one before
+  std::set<std::string> heldFiles;  // host paths another program holds open
+  unsigned tempCounter = 0;
+
+  size_t OpenHandles() const { return files.size() + finds.size(); }
+  // Closes every file and empties the sandbox.
+  void Reset();
+};
+
+inline FileState& TheFiles() {
+  return AreaState<FileState>();
+}
+
+// Where a Windows path lies in the sandbox; relative paths start at the current directory.
+std::string HostPath(std::string_view windowsPath);
+bool ReadHostFile(const std::string& hostPath, std::string& contents);
+bool IsOpenOrHeld(const std::string& hostPath);
+uint64_t InodeOf(const std::string& hostPath);
+// The identity of the file at `hostPath`, made when first asked for; the file must exist.
+FileIdentity& IdentityOf(const std::string& hostPath);
+// Drops what was kept of a file that is gone, or is about to be made anew.
+void ForgetIdentity(const std::string& hostPath);
+
+// Whether the power is cut, for a file service call `op` that has just begun.
+bool PowerIsCut(std::string_view op);
+// What the file services tell the power watch. Each is called before the change it describes,
+// but for NoteMade, which is called once the file is there.
+void NoteMade(const std::string& hostPath);
+void NoteWrite(const std::string& hostPath, uint64_t offset, const void* bytes, size_t size);
+void NoteEmptied(const std::string& hostPath);
+void NoteFlushed(const std::string& hostPath);
+void NoteRenamed(const std::string& from, const std::string& to);
+void NoteRemoved(const std::string& hostPath);
+// Takes the file away: removed, or kept aside while a watch may bring it back.
+void Retire(const std::string& hostPath);
+
+}  // namespace winsim::detail

@@ -1,0 +1,29 @@
+// The machine as a whole: every area starts over together, and the handles open in any of them.
+#include "devices.h"
+#include "files.h"
+#include "newdev.h"
+#include "process.h"
+#include "ras.h"
+#include "registry.h"
+
+namespace winsim {
+
+using namespace detail;
+
+void Reset() {
+  TheProcess().Reset();
+  TheFiles().Reset();
+  TheDevices().Reset();
+  TheRegistry().Reset();
+  TheRas().Reset();
+  TheNewdev().Reset();
+  TheCore().Reset();
+  LastError() = 0;
+}
+
+int OpenHandles() {
+  return static_cast<int>(TheDevices().OpenHandles() + TheRegistry().OpenHandles() +
+                          TheFiles().OpenHandles() + TheProcess().OpenHandles());
+}
+
+}  // namespace winsim

@@ -1,0 +1,19 @@
+// newdev.dll's driver package.
+#pragma once
+
+#include "core.h"
+
+namespace winsim::detail {
+
+struct NewdevState {
+  DriverPackage package = DefaultPackage();
+
+  static DriverPackage DefaultPackage();
+  void Reset() { *this = NewdevState(); }
+};
+
+inline NewdevState& TheNewdev() {
+  return AreaState<NewdevState>();
+}
+
+}  // namespace winsim::detail

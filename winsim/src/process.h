@@ -1,0 +1,46 @@
+// The process under test and the system around it: the Windows version, the current directory,
+// the program's string table, the system's message texts and code page, kernel32's modules and
+// local memory.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "core.h"
+
+namespace winsim::detail {
+
+// The texts Windows gives for the codes the kit meets; SetupAPI's own codes have none.
+std::map<DWORD, std::string> DefaultMessages();
+
+struct ProcessState {
+  DWORD platformId = VER_PLATFORM_WIN32_NT;
+  DWORD majorVersion = 5;
+  DWORD minorVersion = 1;
+  std::optional<bool> underWow64 = false;
+  std::optional<std::string> currentDirectory = std::string("C:\\Kit");
+  DWORD currentDirectoryError = ERROR_ACCESS_DENIED;
+  std::map<UINT, std::string> strings;
+  std::map<DWORD, std::string> messages = DefaultMessages();
+  std::vector<std::pair<BYTE, BYTE>> leadBytes;
+  std::set<uintptr_t> modules;
+  std::map<void*, size_t> allocations;
+
+  size_t OpenHandles() const { return modules.size() + allocations.size(); }
+  // Frees every local allocation.
+  void Reset();
+};
+
+inline ProcessState& TheProcess() {
+  return AreaState<ProcessState>();
+}
+
+void* Allocate(size_t bytes, bool zero);
+bool IsKernel32(HMODULE module);
+
+}  // namespace winsim::detail
