@@ -10,6 +10,7 @@
 #include "beside_program.h"
 #include "modem_devices.h"
 #include "robot.h"
+#include "shown_bitmap.h"
 #include "wine_test_support.h"
 
 namespace {
@@ -39,31 +40,30 @@ TEST_F(InitWriterPage, IsLaidOutAsItsTemplate) {
   const robot::Dialog dialog = robot::ReadDialog(page);
   EXPECT_FALSE(dialog.hasSystemMenu());
   EXPECT_TRUE(dialog.isAppWindow());
-  EXPECT_EQ(dialog.style & (WS_CAPTION | DS_MODALFRAME | WS_MINIMIZEBOX | WS_MAXIMIZEBOX),
-            DWORD{WS_CAPTION | DS_MODALFRAME});
+  // No system menu, so no close, minimise or maximise box either.
+  EXPECT_EQ(Hex(dialog.style), Hex(kPageFrame));
+  EXPECT_EQ(Hex(dialog.exStyle), Hex(kPageFrameEx | WS_EX_APPWINDOW));
   ASSERT_TRUE(dialog.font.has_value());
   EXPECT_EQ(dialog.font->face, "Microsoft Sans Serif");
   EXPECT_EQ(dialog.font->pointSize, 8);
   EXPECT_EQ(dialog.client, (DluRect{0, 0, 264, 196}));
-  ExpectLayout(
+  ASSERT_NO_FATAL_FAILURE(ExpectLayout(
       dialog,
-      {{IDOK, "Button", "Next", BS_TYPEMASK, BS_DEFPUSHBUTTON, WS_TABSTOP, {207, 175, 50, 14}},
+      {{IDOK, "Button", "Next", kShownChild | WS_TABSTOP | BS_DEFPUSHBUTTON, {207, 175, 50, 14}},
        {-1,
         "Static",
         "If no need APN, keep space and click Next. Less than 21 characters",
-        SS_TYPEMASK,
-        SS_LEFT,
-        WS_GROUP,
+        kShownChild | WS_GROUP | SS_LEFT,
         {101, 23, 139, 22}},
        {1000,
         "Edit",
         "",
-        ES_AUTOHSCROLL | ES_MULTILINE,
-        ES_AUTOHSCROLL,
-        WS_TABSTOP,
-        {109, 142, 140, 14}},
-       {-1, "Button", "APN", BS_TYPEMASK, BS_GROUPBOX, 0, {98, 126, 159, 40}},
-       {-1, "Static", "", SS_TYPEMASK, SS_BITMAP, 0, {6, 7, 0, 0}}});
+        kShownChild | WS_TABSTOP | ES_LEFT | ES_AUTOHSCROLL,
+        {109, 142, 140, 14},
+        kBorderedControl},
+       {-1, "Button", "APN", kShownChild | BS_GROUPBOX, {98, 126, 159, 40}},
+       {-1, "Static", nullptr, kShownChild | SS_BITMAP, {6, 7, 0, 0}}}));
+  ExpectShowsBitmap(dialog.controls[4].window, KitFolder() + "\\" + kProgram, 129, 119, 258, 4);
   EXPECT_EQ(robot::TabOrder(page), (std::vector<int>{IDOK, 1000}));
   EXPECT_EQ(robot::DefaultButtonId(page), IDOK);
   EXPECT_EQ(robot::FocusedWindow(page), GetDlgItem(page, IDOK));

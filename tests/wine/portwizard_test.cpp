@@ -13,6 +13,7 @@
 #include "modem_devices.h"
 #include "port_devices.h"
 #include "robot.h"
+#include "shown_bitmap.h"
 #include "wine_test_support.h"
 
 namespace {
@@ -35,33 +36,31 @@ TEST_F(PortWizardPages, TheInstallPageIsLaidOutAsItsTemplate) {
   ASSERT_NE(page, nullptr);
   const robot::Dialog dialog = robot::ReadDialog(page);
   EXPECT_TRUE(dialog.hasSystemMenu());
-  EXPECT_EQ(dialog.style & (WS_CAPTION | DS_MODALFRAME), DWORD{WS_CAPTION | DS_MODALFRAME});
+  EXPECT_EQ(Hex(dialog.style), Hex(kPageFrame | WS_SYSMENU));
+  EXPECT_EQ(Hex(dialog.exStyle), Hex(kPageFrameEx));
   ASSERT_TRUE(dialog.font.has_value());
   EXPECT_EQ(dialog.font->face, "Microsoft Sans Serif");
   EXPECT_EQ(dialog.font->pointSize, 8);
   EXPECT_EQ(dialog.client, (DluRect{0, 0, 264, 196}));
-  ExpectLayout(
+  ASSERT_NO_FATAL_FAILURE(ExpectLayout(
       dialog,
-      {{IDOK, "Button", "Next", BS_TYPEMASK, BS_DEFPUSHBUTTON, WS_TABSTOP, {169, 175, 38, 14}},
-       {IDCANCEL, "Button", "Cancel", BS_TYPEMASK, BS_PUSHBUTTON, WS_TABSTOP, {222, 175, 35, 14}},
-       {-1, "Static", "", SS_TYPEMASK, SS_BITMAP, 0, {7, 7, 0, 0}},
-       {-1, "Button", "Install GPRS Modem", BS_TYPEMASK, BS_GROUPBOX, 0, {97, 7, 160, 159}},
-       // The template makes neither radio button a tab stop; the platform makes the
-       // checked one of a group one, so that the keyboard can reach the group.
+      {{IDOK, "Button", "Next", kShownChild | WS_TABSTOP | BS_DEFPUSHBUTTON, {169, 175, 38, 14}},
+       {IDCANCEL, "Button", "Cancel", kShownChild | WS_TABSTOP | BS_PUSHBUTTON, {222, 175, 35, 14}},
+       {-1, "Static", nullptr, kShownChild | SS_BITMAP, {7, 7, 0, 0}},
+       {-1, "Button", "Install GPRS Modem", kShownChild | BS_GROUPBOX, {97, 7, 160, 159}},
+       // The template makes neither radio button a tab stop; the platform makes the checked one
+       // of a group one, so that the keyboard can reach the group.
        {1002,
         "Button",
         "Yes, install modem",
-        BS_TYPEMASK,
-        BS_AUTORADIOBUTTON,
-        WS_GROUP | WS_TABSTOP,
+        kShownChild | WS_GROUP | WS_TABSTOP | BS_AUTORADIOBUTTON,
         {108, 31, 89, 14}},
        {1003,
         "Button",
         "No, don't install modem",
-        BS_TYPEMASK,
-        BS_AUTORADIOBUTTON,
-        0,
-        {108, 49, 93, 10}}});
+        kShownChild | BS_AUTORADIOBUTTON,
+        {108, 49, 93, 10}}}));
+  ExpectShowsBitmap(dialog.controls[2].window, KitFolder() + "\\" + kProgram, 131, 119, 258, 4);
   EXPECT_EQ(robot::TabOrder(page), (std::vector<int>{IDOK, IDCANCEL, 1002}));
   EXPECT_EQ(robot::DefaultButtonId(page), IDOK);
   EXPECT_EQ(robot::FocusedWindow(page), GetDlgItem(page, IDOK));
@@ -108,6 +107,8 @@ TEST_F(PortWizardPages, ThePickedPortGetsTheModem) {
   const robot::Dialog dialog = robot::ReadDialog(ports);
   EXPECT_TRUE(dialog.isAppWindow());
   EXPECT_TRUE(dialog.hasSystemMenu());
+  EXPECT_EQ(Hex(dialog.style), Hex(kPageFrame | WS_SYSMENU));
+  EXPECT_EQ(Hex(dialog.exStyle), Hex(kPageFrameEx | WS_EX_APPWINDOW));
   EXPECT_EQ(dialog.owner, page);
   EXPECT_FALSE(IsWindowEnabled(page));
   ASSERT_TRUE(dialog.font.has_value());
@@ -115,15 +116,18 @@ TEST_F(PortWizardPages, ThePickedPortGetsTheModem) {
   EXPECT_EQ(dialog.font->pointSize, 8);
   EXPECT_EQ(dialog.client, (DluRect{0, 0, 175, 146}));
   ExpectLayout(
-      dialog, {{IDOK, "Button", "OK", BS_TYPEMASK, BS_DEFPUSHBUTTON, WS_TABSTOP, {61, 122, 50, 16}},
-               {-1, "Static", "COM port select", SS_TYPEMASK, SS_LEFT, WS_GROUP, {7, 7, 74, 8}},
-               {1001,
-                "ListBox",
-                "",
-                LBS_SORT | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                LBS_SORT | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
-                WS_TABSTOP,
-                {7, 19, 161, 94}}});
+      dialog,
+      {{IDOK, "Button", "OK", kShownChild | WS_TABSTOP | BS_DEFPUSHBUTTON, {61, 122, 50, 16}},
+       {-1, "Static", "COM port select", kShownChild | WS_GROUP | SS_LEFT, {7, 7, 74, 8}},
+       // WS_VSCROLL is the template's too, but without LBS_DISABLENOSCROLL the list hides its
+       // scroll bar, and the bit with it, while its entries fit: ThePortListScrollsOnceItOverflows
+       // sees it come.
+       {1001,
+        "ListBox",
+        "",
+        kShownChild | WS_TABSTOP | LBS_SORT | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT,
+        {7, 19, 161, 94},
+        kBorderedControl}});
   EXPECT_EQ(robot::DefaultButtonId(ports), IDOK);
   EXPECT_EQ(robot::FocusedWindow(ports), GetDlgItem(ports, IDOK));
   HWND list = GetDlgItem(ports, 1001);
@@ -145,6 +149,27 @@ TEST_F(PortWizardPages, ThePickedPortGetsTheModem) {
   ASSERT_EQ(modems.size(), 1u);
   EXPECT_EQ(modems[0].attachedTo, "COM4");
   EXPECT_EQ(modems[0].friendlyName, "GPRS Modem");
+}
+
+TEST_F(PortWizardPages, ThePortListScrollsOnceItOverflows) {
+  HWND page = Start();
+  ASSERT_NE(page, nullptr);
+  robot::Click(GetDlgItem(page, IDOK));
+  HWND ports = robot::WaitForWindow(process_.id(), "COM Port Select");
+  ASSERT_NE(ports, nullptr);
+  HWND list = GetDlgItem(ports, 1001);
+  // Far more entries than the list's 94 units show, after the program's own.
+  for (int i = 0; i < 30; ++i) {
+    DWORD_PTR index = 0;
+    ASSERT_NE(SendMessageTimeoutW(list, LB_INSERTSTRING, static_cast<WPARAM>(-1),
+                                  reinterpret_cast<LPARAM>(L"COM99"), SMTO_ABORTIFHUNG,
+                                  robot::kMessageTimeoutMs, &index),
+              0);
+    ASSERT_NE(index, static_cast<DWORD_PTR>(LB_ERR));
+  }
+  EXPECT_EQ(
+      Hex(static_cast<DWORD>(GetWindowLongA(list, GWL_STYLE))),
+      Hex(kShownChild | WS_TABSTOP | WS_VSCROLL | LBS_SORT | LBS_NOTIFY | LBS_NOINTEGRALHEIGHT));
 }
 
 TEST_F(PortWizardPages, WithoutTheInfTheLibrarysTextIsShown) {
