@@ -54,9 +54,11 @@ class TextSink : public LineSink {
  public:
   explicit TextSink(int failAt = -1) : failAt_(failAt) {}
   bool Write(std::string_view bytes) override {
+    // Only the one write fails: a patch that went on past it is caught.
     const int ends = static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));
-    if (failAt_ >= written_ && failAt_ < written_ + ends) return false;
+    const bool fails = failAt_ >= written_ && failAt_ < written_ + ends;
     written_ += ends;
+    if (fails) return false;
     text.append(bytes);
     return true;
   }
