@@ -3,7 +3,7 @@
 #include <cstring>
 
 #include "file_identity.h"
-#include "phonebook_files.h"
+#include "copy_patched.h"
 #include "program_strings.h"
 #include "ras_entry.h"
 #include "resource.h"

@@ -55,44 +55,6 @@ bool WriteSetting(LineSink& out, const EntrySetting& setting) {
 
 }  // namespace
 
-bool LineSink::WriteLines(std::string_view lines) {
-  while (!lines.empty()) {
-    const size_t end = lines.find('\n');
-    std::string_view line = Slice(lines, 0, end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (!WriteLine(line)) return false;
-    lines.remove_prefix(end == std::string_view::npos ? lines.size() : end + 1);
-  }
-  return true;
-}
-
-bool LineSink::WriteLinePart(std::string_view part, bool last) {
-  if ((!last || !parts_.View().empty()) && !parts_.Append(part)) return false;
-  if (!last) return true;
-  const bool written = WriteLine(parts_.View().empty() ? part : parts_.View());
-  parts_.Clear();
-  return written;
-}
-
-LineSource::Read LineSource::CopyThroughLine(LineSink& out, std::string_view wanted) {
-  for (;;) {
-    std::string_view line;
-    const Read read = ReadLine(line);
-    if (read != Read::kLine) return read;
-    if (!out.WriteLine(line)) return Read::kError;
-    if (line == wanted) return Read::kLine;
-  }
-}
-
-bool LineSource::CopyRest(LineSink& out) {
-  for (;;) {
-    std::string_view line;
-    const Read read = ReadLine(line);
-    if (read == Read::kEnd) return true;
-    if (read == Read::kError || !out.WriteLine(line)) return false;
-  }
-}
-
 bool PatchEntrySection(LineSource& in, LineSink& out, std::string_view entryName) {
   if (!CopyThroughSectionHeader(in, out, entryName)) return false;
 

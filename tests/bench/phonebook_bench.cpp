@@ -16,7 +16,7 @@
 #include <string>
 
 #include "entrymaker_machine.h"
-#include "phonebook_files.h"
+#include "copy_patched.h"
 #include "platform.h"
 #include "unique_handle.h"
 #include "winsim/control.h"

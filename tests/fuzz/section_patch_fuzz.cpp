@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "phonebook_files.h"
+#include "copy_patched.h"
 #include "section_patch.h"
+#include "text_lines.h"
 #include "unique_handle.h"
 #include "winsim/control.h"
 
@@ -29,29 +30,6 @@ std::vector<std::string> InputLines(const std::string& text) {
   }
   return lines;
 }
-
-class Source : public LineSource {
- public:
-  explicit Source(const std::vector<std::string>& lines) : lines_(lines) {}
-  Read ReadLine(std::string_view& line) override {
-    if (next_ == lines_.size()) return Read::kEnd;
-    line = lines_[next_++];
-    return Read::kLine;
-  }
-
- private:
-  const std::vector<std::string>& lines_;
-  size_t next_ = 0;
-};
-
-class Sink : public LineSink {
- public:
-  bool WriteLine(std::string_view line) override {
-    lines.emplace_back(line);
-    return true;
-  }
-  std::vector<std::string> lines;
-};
 
 // The thirteen settings with their values, kept here rather than taken from the patch's table, so
 // that a key or value lost there is caught.
@@ -130,12 +108,6 @@ bool PatchThroughFiles(const std::string& phonebook, std::string& copy) {
   return patched;
 }
 
-std::string WithCrLf(const std::vector<std::string>& lines) {
-  std::string text;
-  for (const std::string& line : lines) text += line + "\r\n";
-  return text;
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -144,12 +116,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string expected;
   const bool patches = Expected(input, expected);
 
-  Source source(input);
-  Sink sink;
-  if (PatchEntrySection(source, sink, "GPRS Connection") != patches) std::abort();
+  // Line by line in memory, and from a source that holds only a few bytes, so that short inputs
+  // meet lines too long to hold as well.
+  TextSource lines(phonebook);
+  TextSink linesCopy;
+  if (PatchEntrySection(lines, linesCopy, "GPRS Connection") != patches) std::abort();
+  TextSource held(phonebook, -1, 1 + size % 23);
+  TextSink heldCopy;
+  if (PatchEntrySection(held, heldCopy, "GPRS Connection") != patches) std::abort();
   std::string copy;
   if (PatchThroughFiles(phonebook, copy) != patches) std::abort();
   if (!patches) return 0;
-  if (WithCrLf(sink.lines) != expected || copy != expected) std::abort();
+  if (linesCopy.text != expected || heldCopy.text != expected || copy != expected) std::abort();
   return 0;
 }
