@@ -16,7 +16,7 @@ constexpr char kPhonebook[] = "C:\\pbk\\rasphone.pbk";
 constexpr char kCopy[] = "C:\\pbk\\copy.pbk";
 constexpr size_t kPiece = size_t{64} * 1024;  // what the file source reads at a time
 
-class PhonebookFilesTest : public SimTest {
+class FileLinesTest : public SimTest {
  protected:
   // The patch through the files, which passes most lines on in whole pieces.
   std::optional<std::string> PatchFile(const std::string& phonebook) {
@@ -87,7 +87,7 @@ std::string RandomPhonebook(std::mt19937& random) {
   return text;
 }
 
-TEST_F(PhonebookFilesTest, WholePiecesGiveTheSameCopyAsLineByLine) {
+TEST_F(FileLinesTest, WholePiecesGiveTheSameCopyAsLineByLine) {
   std::mt19937 random(20261208);
   int patched = 0;
   for (int round = 0; round < 60; ++round) {
@@ -109,7 +109,7 @@ TEST_F(PhonebookFilesTest, WholePiecesGiveTheSameCopyAsLineByLine) {
   EXPECT_LT(patched, 55);
 }
 
-TEST_F(PhonebookFilesTest, LinesThatMeetTheEndOfAPieceAreCutNowhere) {
+TEST_F(FileLinesTest, LinesThatMeetTheEndOfAPieceAreCutNowhere) {
   const std::string entry = "[GPRS Connection]\r\nProtocol=1\r\n";
   const std::string patched = "[GPRS Connection]\r\nProtocol=0\r\n";
   // The header starts a piece, the header's CR ends one, or the LF before the header ends one.
@@ -124,7 +124,7 @@ TEST_F(PhonebookFilesTest, LinesThatMeetTheEndOfAPieceAreCutNowhere) {
 
 // A line pieces long outside the section, before it, after it and last without an end, looks
 // like the header and has CRs at the pieces' ends: inside it, before its LF, ending the file.
-TEST_F(PhonebookFilesTest, LongLinesOutsideTheSectionPassInParts) {
+TEST_F(FileLinesTest, LongLinesOutsideTheSectionPassInParts) {
   const std::string line = "[GPRS Connection]" + std::string(kPiece - 18, 'x') + "\r" +
                            std::string(2 * kPiece - 1, 'y') + "\r";
   const std::string entry = "[GPRS Connection]\r\nProtocol=1\r\n";
