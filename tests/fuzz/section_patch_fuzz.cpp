@@ -89,11 +89,11 @@ bool Expected(const std::vector<std::string>& lines, std::string& text) {
 
 // The same patch through files in the simulator's sandbox; none when it fails.
 bool PatchThroughFiles(const std::string& phonebook, std::string& copy) {
-  // The sandbox goes when the fuzzer ends, through exit(): registered after the simulated
-  // machine is made, the clearing runs before the machine is destroyed.
-  winsim::SetCallLogging(false);
-  static const bool cleared = std::atexit([] { winsim::Reset(); }) == 0;
+  // The sandbox goes when the fuzzer ends, through exit(): registered once Reset has made every
+  // area of the simulated machine, the clearing runs before any of them is destroyed.
+  static const bool cleared = (winsim::Reset(), std::atexit([] { winsim::Reset(); }) == 0);
   (void)cleared;
+  winsim::SetCallLogging(false);
   winsim::AddFile("C:\\pbk\\rasphone.pbk", phonebook);
   bool patched = false;
   {

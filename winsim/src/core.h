@@ -29,7 +29,9 @@ struct CoreState {
   void Reset() { *this = CoreState(); }
 };
 
-// The one instance of an area's state, made when first used.
+// The one instance of an area's state, made when first used and destroyed at exit in the reverse
+// order: a handler that atexit() took before an area was made runs after that area is gone, so a
+// program that clears the machine at exit calls Reset(), which makes every area, first.
 template <class State>
 State& AreaState() {
   static State state;
