@@ -12,8 +12,10 @@ bool PressKey(HWND dialog, WPARAM key) {
   const LPARAM scanCode = static_cast<LPARAM>(MapVirtualKeyA(static_cast<UINT>(key), 0)) << 16;
   // Key up carries the previous-state and transition bits, as the keyboard driver sets them.
   const LPARAM up = static_cast<LPARAM>(0xC0000001u) | scanCode;
-  return PostMessageA(target, WM_KEYDOWN, key, 1 | scanCode) &&
-         PostMessageA(target, WM_KEYUP, key, up);
+  if (!PostMessageA(target, WM_KEYDOWN, key, 1 | scanCode)) return false;
+  // The key down may already have closed the window (Esc, Enter), and then the key up has no
+  // window to go to: the key was pressed all the same.
+  return PostMessageA(target, WM_KEYUP, key, up) || !IsWindow(target);
 }
 
 }  // namespace
