@@ -29,11 +29,12 @@ constexpr const char* kPrefixes[] = {
 static_assert(std::size(kPrefixes) == static_cast<size_t>(Step::kCount),
               "every step has one prefix");
 
-}  // namespace
-
+// The fixed text g_szError starts with when `step` fails.
 const char* FailurePrefix(Step step) {
   return kPrefixes[static_cast<size_t>(step)];
 }
+
+}  // namespace
 
 StepResult StepResult::Failed(Step step) {
   ReportFailure(FailurePrefix(step));  // keeps the code

@@ -36,7 +36,7 @@ class StepResult {
   // the thread's code, then the report is written as above.
   static StepResult Failed(Step step, LONG code);
 
-  bool done() const { return done_; }
+  // Whether the step was done.
   explicit operator bool() const { return done_; }
   // ERROR_SUCCESS when done.
   DWORD code() const { return code_; }
@@ -49,6 +49,3 @@ class StepResult {
   DWORD code_;
   Step step_;
 };
-
-// The fixed text g_szError starts with when `step` fails.
-const char* FailurePrefix(Step step);

@@ -1,5 +1,7 @@
 #include "line_sink.h"
 
+#include "line_ends.h"
+
 namespace {
 
 // Whether every LF in `lines`, which begins a line, has a CR right before it. Written without
@@ -22,12 +24,9 @@ bool LineSink::WriteLine(std::string_view line) {
 bool LineSink::WriteLines(std::string_view lines) {
   if (EveryLineEndIsCrLf(lines)) return Write(lines);
   while (!lines.empty()) {
-    const size_t end = lines.find('\n');
-    const size_t next = end == std::string_view::npos ? lines.size() : end + 1;
-    std::string_view line(lines.data(), end == std::string_view::npos ? lines.size() : end);
-    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-    if (!WriteLine(line)) return false;
-    lines.remove_prefix(next);
+    std::string_view line;
+    TakeToLineEnd(lines, line);
+    if (!WriteLine(WithoutCr(line))) return false;
   }
   return true;
 }

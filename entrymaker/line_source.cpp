@@ -3,32 +3,14 @@
 #include <cstdint>
 #include <cstring>
 
-namespace {
+#include "line_ends.h"
 
-// Takes from `text` the bytes before its first LF into `before`, and the LF; false, with the
-// whole of `text` taken, when it holds none.
-bool TakeToLineEnd(std::string_view& text, std::string_view& before) {
-  const size_t end = text.find('\n');
-  if (end == std::string_view::npos) {
-    before = text;
-    text = {};
-    return false;
-  }
-  before = std::string_view(text.data(), end);
-  text.remove_prefix(end + 1);
-  return true;
-}
+namespace {
 
 // Whether `run` is a part of a line: runs of whole lines end with LF, and a part holds none, so
 // that it need not be searched for one.
 bool IsPart(std::string_view run) {
   return run.back() != '\n';
-}
-
-// The line whose bytes before its LF are `line`: without the CR that belongs to its end.
-std::string_view WithoutCr(std::string_view line) {
-  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-  return line;
 }
 
 // Where the line `wanted` (not empty) stands whole in `lines`, which begin a line and end with
