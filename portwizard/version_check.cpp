@@ -1,5 +1,7 @@
 #include "version_check.h"
 
+#include "system_function.h"
+
 bool IsSupportedVersion(DWORD platformId, DWORD majorVersion) {
   return platformId == VER_PLATFORM_WIN32_NT && majorVersion >= 5;
 }
@@ -16,11 +18,7 @@ bool RunsUnderWow64() {
   // kernel32 has IsWow64Process from Windows XP SP2 on; a system without it has no 64-bit
   // edition to run under, and asking by name keeps the program starting on Windows 2000.
   using IsWow64ProcessFunction = BOOL(WINAPI*)(HANDLE, PBOOL);
-  const HMODULE kernel = GetModuleHandleA("kernel32.dll");
-  if (!kernel) return false;
-  // Through void(*)(), the one function-pointer type that converts to any other without a warning.
-  const auto isWow64Process = reinterpret_cast<IsWow64ProcessFunction>(
-      reinterpret_cast<void (*)()>(GetProcAddress(kernel, "IsWow64Process")));
+  const auto isWow64Process = KernelFunction<IsWow64ProcessFunction>("IsWow64Process");
   BOOL underWow64 = FALSE;
   return isWow64Process && isWow64Process(GetCurrentProcess(), &underWow64) && underWow64;
 }

@@ -1,6 +1,7 @@
 #include <string>
 #include <vector>
 
+#include "dll_search.h"
 #include "install_run.h"
 #include "platform.h"
 #include "port_choice.h"
@@ -125,6 +126,14 @@ TEST_F(PortWizardInstallTest, AMissingInfFailsWithTheLibrarysText) {
   EXPECT_EQ(Message(InstallOutcome::kFailed, style),
             ".inf not found. FAILURE: The system cannot find the file specified.\r\n\n");
   EXPECT_EQ(style, UINT{MB_OK});
+
+  // With no port in the list, the port dialog's "OK" leaves the port empty: refused alike.
+  winsim::SetCurrentDirectory(std::string("C:\\Kit"));
+  g_szPort[0] = '\0';
+  EXPECT_EQ(RunInstall(), InstallOutcome::kFailed);
+  EXPECT_EQ(Message(InstallOutcome::kFailed, style),
+            "COM port FAILURE: The parameter is incorrect.\r\n\n");
+  EXPECT_TRUE(winsim::CallsTo("SetupDiCreateDeviceInfoA").empty());
 }
 
 TEST_F(PortWizardInstallTest, EachOutcomeSaysWhatTheUserNeeds) {
@@ -174,6 +183,35 @@ TEST_F(PortWizardInstallTest, TheThirtyTwoBitKitStopsOnSixtyFourBitWindows) {
   winsim::FailCall("IsWow64Process", 1, ERROR_ACCESS_DENIED);
   EXPECT_EQ(CheckSystem(), SystemFit::kInstall);
   EXPECT_EQ(CheckSystem(), SystemFit::kWrongBuild);
+}
+
+// Every program starts so: a DLL loaded by name later is looked for where a standard user cannot
+// have put one, as far as the running Windows allows.
+using ProgramStartTest = SimTest;
+
+TEST_F(ProgramStartTest, NarrowsTheDllSearchAsFarAsWindowsAllows) {
+  RestrictDllSearch();
+  ASSERT_EQ(winsim::CallsTo("SetDefaultDllDirectories").size(), 1u);
+  EXPECT_EQ(winsim::CallsTo("SetDefaultDllDirectories")[0].Number("directoryFlags"), 0x800u);
+  EXPECT_TRUE(winsim::CallsTo("SetDllDirectoryA").empty());
+
+  // Refused, or absent before Windows 8 without KB2533623: the current directory leaves the search.
+  winsim::ClearCallLog();
+  winsim::FailCall("SetDefaultDllDirectories", 1, ERROR_INVALID_PARAMETER);
+  RestrictDllSearch();
+  winsim::SetDllSearchFunctions(false, true);
+  RestrictDllSearch();
+  const auto narrowed = winsim::CallsTo("SetDllDirectoryA");
+  ASSERT_EQ(narrowed.size(), 2u);
+  EXPECT_EQ(narrowed[0].Text("pathName"), "");
+  EXPECT_EQ(narrowed[1].Text("pathName"), "");
+
+  // Windows 2000 has neither, and the program starts all the same.
+  winsim::ClearCallLog();
+  winsim::SetDllSearchFunctions(false, false);
+  RestrictDllSearch();
+  EXPECT_EQ(winsim::CallsTo("GetProcAddress").size(), 2u);
+  EXPECT_TRUE(winsim::CallsTo("SetDllDirectoryA").empty());
 }
 
 }  // namespace

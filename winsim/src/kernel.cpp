@@ -73,8 +73,10 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
   ApiCall call("LoadLibraryA", {{"fileName", Text(fileName)}});
   if (call.fault()) return Fail(call.fault(), HMODULE{nullptr});
   ProcessState& m = TheProcess();
-  if (!fileName || !EqualNoCase(fileName, "newdev.dll") || !TheNewdev().package.loadable)
-    return Fail(ERROR_MOD_NOT_FOUND, HMODULE{nullptr});
+  // newdev.dll by its bare name, found by the search, or at its place in the system folder.
+  const bool newdev = fileName && (EqualNoCase(fileName, "newdev.dll") ||
+                                   EqualNoCase(fileName, m.systemDirectory + "\\newdev.dll"));
+  if (!newdev || !TheNewdev().package.loadable) return Fail(ERROR_MOD_NOT_FOUND, HMODULE{nullptr});
   const uintptr_t token = NewHandle();
   m.modules.insert(token);
   return reinterpret_cast<HMODULE>(token);
@@ -85,9 +87,21 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
   if (call.fault()) return Fail(call.fault(), FARPROC{nullptr});
   const ProcessState& m = TheProcess();
   if (IsKernel32(module)) {
-    if (!procName || std::strcmp(procName, "IsWow64Process") != 0 || !m.underWow64)
-      return Fail(ERROR_PROC_NOT_FOUND, FARPROC{nullptr});
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&IsWow64Process));
+    // Through void(*)(), the one function-pointer type any other converts to without a warning.
+    const auto exported = [&](const char* name, bool present, void (*function)()) {
+      return present && procName && std::strcmp(procName, name) == 0
+                 ? reinterpret_cast<FARPROC>(function)
+                 : nullptr;
+    };
+    FARPROC function = exported("IsWow64Process", m.underWow64.has_value(),
+                                reinterpret_cast<void (*)()>(&IsWow64Process));
+    if (!function)
+      function = exported("SetDefaultDllDirectories", m.hasSetDefaultDllDirectories,
+                          reinterpret_cast<void (*)()>(&SetDefaultDllDirectories));
+    if (!function)
+      function = exported("SetDllDirectoryA", m.hasSetDllDirectory,
+                          reinterpret_cast<void (*)()>(&SetDllDirectoryA));
+    return function ? function : Fail(ERROR_PROC_NOT_FOUND, FARPROC{nullptr});
   }
   if (m.modules.count(Token(module)) == 0) return Fail(ERROR_INVALID_HANDLE, FARPROC{nullptr});
   if (!procName || std::strcmp(procName, "UpdateDriverForPlugAndPlayDevicesA") != 0 ||

@@ -23,6 +23,10 @@ struct ProcessState {
   DWORD majorVersion = 5;
   DWORD minorVersion = 1;
   std::optional<bool> underWow64 = false;
+  // kernel32's ways to narrow the DLL search: Windows 8's, and Windows XP SP1's.
+  bool hasSetDefaultDllDirectories = true;
+  bool hasSetDllDirectory = true;
+  std::string systemDirectory = "C:\\WINDOWS\\system32";
   std::optional<std::string> currentDirectory = std::string("C:\\Kit");
   DWORD currentDirectoryError = ERROR_ACCESS_DENIED;
   std::map<UINT, std::string> strings;

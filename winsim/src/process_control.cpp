@@ -38,6 +38,15 @@ void SetWow64(std::optional<bool> underWow64) {
   TheProcess().underWow64 = underWow64;
 }
 
+void SetDllSearchFunctions(bool setDefaultDllDirectories, bool setDllDirectory) {
+  TheProcess().hasSetDefaultDllDirectories = setDefaultDllDirectories;
+  TheProcess().hasSetDllDirectory = setDllDirectory;
+}
+
+void SetSystemDirectory(std::string path) {
+  TheProcess().systemDirectory = std::move(path);
+}
+
 void SetCurrentDirectory(std::optional<std::string> path, DWORD code) {
   TheProcess().currentDirectory = std::move(path);
   TheProcess().currentDirectoryError = code;

@@ -33,6 +33,28 @@ BOOL WINAPI IsWow64Process(HANDLE process, PBOOL wow64Process) {
   return TRUE;
 }
 
+BOOL WINAPI SetDefaultDllDirectories(DWORD directoryFlags) {
+  ApiCall call("SetDefaultDllDirectories", {{"directoryFlags", Hex(directoryFlags)}});
+  if (call.fault()) return Fail(call.fault(), FALSE);
+  return TRUE;
+}
+
+BOOL WINAPI SetDllDirectoryA(LPCSTR pathName) {
+  ApiCall call("SetDllDirectoryA", {{"pathName", Text(pathName)}});
+  if (call.fault()) return Fail(call.fault(), FALSE);
+  return TRUE;
+}
+
+// Like GetCurrentDirectoryA: too small a buffer gets nothing and the size needed, NUL included.
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size) {
+  ApiCall call("GetSystemDirectoryA", {{"size", Dec(size)}});
+  if (call.fault()) return Fail(call.fault(), UINT{0});
+  const std::string& path = TheProcess().systemDirectory;
+  if (!buffer || size < path.size() + 1) return static_cast<UINT>(path.size() + 1);
+  std::memcpy(buffer, path.c_str(), path.size() + 1);
+  return static_cast<UINT>(path.size());
+}
+
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA versionInfo) {
   ApiCall call("GetVersionExA",
                {{"size", versionInfo ? Dec(versionInfo->dwOSVersionInfoSize) : Absent()}});

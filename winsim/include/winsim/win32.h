@@ -342,8 +342,14 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA versionInfo);
 DWORD WINAPI GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer);
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 HANDLE WINAPI GetCurrentProcess();
+UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
 // Reached only through GetProcAddress: kernel32 has it from Windows XP SP2 on.
 BOOL WINAPI IsWow64Process(HANDLE process, PBOOL wow64Process);
+// Reached only through GetProcAddress: from Windows 8 (or Vista and 7 with KB2533623) and from
+// Windows XP SP1 on.
+#define LOAD_LIBRARY_SEARCH_SYSTEM32 0x00000800
+BOOL WINAPI SetDefaultDllDirectories(DWORD directoryFlags);
+BOOL WINAPI SetDllDirectoryA(LPCSTR pathName);
 
 // Resources of the program under test.
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax);

@@ -23,6 +23,11 @@ void SetWindowsVersion(DWORD platformId, DWORD major, DWORD minor);
 // Whether the program runs as a 32-bit process on 64-bit Windows, as IsWow64Process tells; none
 // makes kernel32 lack IsWow64Process, as before Windows XP SP2. False after Reset.
 void SetWow64(std::optional<bool> underWow64);
+// Whether kernel32 has SetDefaultDllDirectories and SetDllDirectoryA; both after Reset.
+void SetDllSearchFunctions(bool setDefaultDllDirectories, bool setDllDirectory);
+// The folder GetSystemDirectoryA reports, and where newdev.dll lies: C:\WINDOWS\system32 after
+// Reset.
+void SetSystemDirectory(std::string path);
 // The process's current directory; none makes GetCurrentDirectoryA fail with `code`.
 void SetCurrentDirectory(std::optional<std::string> path, DWORD code = ERROR_ACCESS_DENIED);
 // The string table of the program under test.
