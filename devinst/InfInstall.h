@@ -41,5 +41,6 @@ constexpr int kInstallFailed = 2;
 // Installs the modem driver from `infPath` on the device carrying `hardwareId`, bound to
 // `portName`: an existing device is pointed at the port, otherwise a new one is made. Returns
 // kInstallDone, kInstallNeedsRestart, or kInstallFailed with the failure's text in g_szError.
+// An empty port name is refused, ERROR_INVALID_PARAMETER, before anything is looked at.
 INFINSTALL_API int MdmInstallModem(const char* infPath, const char* portName,
                                    const char* hardwareId);

@@ -3,8 +3,10 @@
 #include <cstring>
 
 #include "InfInstall.h"
+#include "bounded_text.h"
 #include "device_lookup.h"
 #include "driver_key.h"
+#include "system_function.h"
 #include "unique_handle.h"
 
 namespace {
@@ -18,14 +20,38 @@ StepResult FindInf(const char* infPath) {
   return search ? StepResult::Done() : StepResult::Failed(Step::kFindInf);
 }
 
+// Refuse a port name that names no port: the modem would be bound to nothing, and a modem that
+// is already installed would lose the port it works on.
+StepResult CheckPort(const char* portName) {
+  if (portName && *portName) return StepResult::Done();
+  SetLastError(ERROR_INVALID_PARAMETER);
+  return StepResult::Failed(Step::kCheckPort);
+}
+
+// Load the system's own newdev.dll, by its full path in the system folder. By its bare name it
+// would be looked for in the program's folder first, and the library runs in elevated programs
+// that may have been unpacked into a folder a standard user can write.
+StepResult LoadNewdev(Module& newdev) {
+  char path[kTextCapacity] = {};
+  const UINT length = GetSystemDirectoryA(path, sizeof path);
+  if (length == 0) return StepResult::Failed(Step::kLoadNewdev);
+  BoundedText text(path, sizeof path);
+  if (length >= sizeof path || !text.AppendWhole({"\\newdev.dll"})) {
+    SetLastError(ERROR_BUFFER_OVERFLOW);
+    return StepResult::Failed(Step::kLoadNewdev);
+  }
+  newdev.Reset(LoadLibraryA(path));
+  return newdev ? StepResult::Done() : StepResult::Failed(Step::kLoadNewdev);
+}
+
 // Update the driver: installs the INF's driver on every present device with the hardware ID,
 // through newdev.dll, which is loaded for this one call.
 StepResult UpdateDriver(const char* hardwareId, const char* infPath, BOOL* rebootRequired) {
-  Module newdev(LoadLibraryA("newdev.dll"));
-  if (!newdev) return StepResult::Failed(Step::kLoadNewdev);
-  // Through void(*)(), the one function-pointer type that converts to any other without a warning.
-  const auto update = reinterpret_cast<UpdateDriverFunction>(reinterpret_cast<void (*)()>(
-      GetProcAddress(newdev.get(), "UpdateDriverForPlugAndPlayDevicesA")));
+  Module newdev;
+  const StepResult loaded = LoadNewdev(newdev);
+  if (!loaded) return loaded;
+  const auto update =
+      FunctionIn<UpdateDriverFunction>(newdev.get(), "UpdateDriverForPlugAndPlayDevicesA");
   if (!update) return StepResult::Failed(Step::kFindDriverUpdate);
   if (!update(nullptr, hardwareId, infPath, INSTALLFLAG_FORCE, rebootRequired))
     return StepResult::Failed(Step::kUpdateDriver);
@@ -128,7 +154,7 @@ StepResult InstallNewModem(const char* hardwareId, const char* infPath, const ch
 }
 
 int MdmInstallModem(const char* infPath, const char* portName, const char* hardwareId) {
-  if (!FindInf(infPath)) return kInstallFailed;
+  if (!CheckPort(portName) || !FindInf(infPath)) return kInstallFailed;
   BOOL rebootRequired = FALSE;
 
   // An existing modem is pointed at the new port, then its driver is installed again. If the port

@@ -9,6 +9,7 @@ namespace {
 // In the order of Step. A failed read of a driver-key value reports as a failed write did in the
 // library's first release; callers match on these texts, so they stay as they are.
 constexpr const char* kPrefixes[] = {
+    "COM port",                                            // kCheckPort
     ".inf not found.",                                     // kFindInf
     "GetClassDevs(All Present Devices)",                   // kGetPresentDevices
     "GetDeviceRegistryProperty",                           // kReadHardwareIds

@@ -7,6 +7,7 @@
 // Every step that can fail, in the order the library takes them. Each has its own fixed prefix
 // in g_szError; StepResult::Failed writes it.
 enum class Step : unsigned char {
+  kCheckPort,
   kFindInf,
   kGetPresentDevices,
   kReadHardwareIds,

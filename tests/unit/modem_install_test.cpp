@@ -237,6 +237,41 @@ TEST_F(ModemInstallTest, AnExistingModemKeepsItsNewPortWhenTheUpdateFails) {
   EXPECT_EQ(Modems().size(), 1u);  // an existing device is never removed
 }
 
+TEST_F(ModemInstallTest, NewdevIsLoadedFromASystemFolderWhosePathFits) {
+  // 248 characters and "\\newdev.dll" fill the 259 a path may have.
+  winsim::SetSystemDirectory("C:\\" + std::string(245, 'S'));
+  EXPECT_EQ(Install(), 0);
+  for (size_t length : {249, 259, 300}) {
+    winsim::Reset();
+    winsim::AddFile(kInf, kInfText);
+    winsim::SetSystemDirectory("C:\\" + std::string(length - 3, 'S'));
+    EXPECT_EQ(Install(), 2) << length;
+    EXPECT_STREQ(g_szError, "unable to load newdev.dll FAILURE: The file name is too long.\r\n\n");
+    EXPECT_TRUE(winsim::CallsTo("LoadLibraryA").empty());
+    EXPECT_TRUE(Modems().empty());  // the new device is removed again
+  }
+}
+
+TEST_F(ModemInstallTest, AnEmptyPortNameChangesNothing) {
+  constexpr char kRefused[] = "COM port FAILURE: The parameter is incorrect.\r\n\n";
+  EXPECT_EQ(Install(""), 2);
+  EXPECT_STREQ(g_szError, kRefused);
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_PARAMETER});
+  EXPECT_TRUE(Modems().empty());
+
+  // A modem that works on its port keeps it.
+  ASSERT_EQ(Install("COM1"), 0);
+  winsim::ClearCallLog();
+  EXPECT_EQ(Install(""), 2);
+  EXPECT_EQ(Install(nullptr), 2);
+  EXPECT_STREQ(g_szError, kRefused);
+  ASSERT_EQ(Modems().size(), 1u);
+  EXPECT_EQ(AttachedTo(Modems()[0]), "COM1");
+  EXPECT_TRUE(winsim::CallsTo("SetupDiGetClassDevsA").empty());
+  EXPECT_TRUE(winsim::CallsTo("RegSetValueExA").empty());
+  EXPECT_TRUE(winsim::CallsTo("UpdateDriverForPlugAndPlayDevicesA").empty());
+}
+
 TEST_F(ModemInstallTest, TheModemNameIsCutToItsBuffer) {
   winsim::Newdev().driverValues["FriendlyName"] = winsim::Sz(std::string(300, 'N'));
   std::strcpy(g_szModemDesc, "before");
@@ -274,7 +309,10 @@ TEST_F(ModemInstallTest, PassesTheInstallArgumentsTheDriverUpdateNeeds) {
   EXPECT_TRUE(key.IsNull("infHandle"));
   EXPECT_TRUE(key.IsNull("installSection"));
   EXPECT_EQ(winsim::CallsTo("RegSetValueExA")[0].Number("dataSize"), 5u);
-  EXPECT_EQ(winsim::CallsTo("LoadLibraryA")[0].Text("fileName"), "newdev.dll");
+  EXPECT_EQ(winsim::CallsTo("GetSystemDirectoryA")[0].Number("size"), 260u);
+  // Never by its bare name, which would be looked for in the program's folder first.
+  EXPECT_EQ(winsim::CallsTo("LoadLibraryA")[0].Text("fileName"),
+            "C:\\WINDOWS\\system32\\newdev.dll");
   const auto update = winsim::CallsTo("UpdateDriverForPlugAndPlayDevicesA")[0];
   EXPECT_TRUE(update.IsNull("parent"));
   EXPECT_EQ(update.Text("hardwareId"), "WWAN_GENERIC");
