@@ -29,6 +29,23 @@ bool IsMissing(const char* path) {
          GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
+// The names beside the phonebook are the run's own: a folder or a link under one of them was put
+// there by someone else, and a link would lead the lock's delete, the copy or the backup's move to
+// whatever it points to. A name that cannot be looked at is left to the step that uses it.
+bool HoldsFolderOrLink(const char* path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+    return false;
+  SetLastError(ERROR_ACCESS_DENIED);
+  return true;
+}
+
+// Gone, or never there.
+bool Delete(const char* path) {
+  return DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 }  // namespace
 
 void PhonebookEditor::ReadPhonebookPath(char (&path)[kTextCapacity]) {
@@ -60,24 +77,27 @@ bool PhonebookEditor::FindPhonebook() {
 
 bool PhonebookEditor::HoldTheFolder() {
   if (lock_) return true;
+  if (HoldsFolderOrLink(lockPath_)) return false;
   // Opened without sharing, so that a second run cannot open it while this one lives, and deleted
-  // when its last handle closes, which the system does for a run that is killed too.
-  lock_.Reset(CreateFileA(lockPath_, GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
-                          FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+  // when its last handle closes, which the system does for a run that is killed too. A link put
+  // there after the look is opened as itself, so that only the link goes with the lock.
+  lock_.Reset(CreateFileA(
+      lockPath_, GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+      FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   return lock_.valid();
 }
 
 bool PhonebookEditor::Reclaim() {
   if (!FindPhonebook()) return true;                                    // the patch reports it
   if (!HoldTheFolder()) return GetLastError() == ERROR_PATH_NOT_FOUND;  // no folder: nothing left
+  if (HoldsFolderOrLink(copyPath_) || HoldsFolderOrLink(backupPath_)) return false;
   // A swap cut short by a power loss, between its two renames, leaves the phonebook under the
   // backup's name only. It must be put back before the service sees no phonebook and makes a
   // new one.
   if (!PutBackupBack()) return false;
-  // Under the lock, any copy or backup is a stopped run's, never a running one's.
-  DeleteFileA(copyPath_);
-  DeleteFileA(backupPath_);
-  return true;
+  // Under the lock, any copy or backup is a stopped run's, never a running one's. The copy is
+  // made only where no file is, and the swap needs the backup's name free.
+  return Delete(copyPath_) && Delete(backupPath_);
 }
 
 bool PhonebookEditor::CreateEntry(const RASIPADDR& dnsAddress) {
@@ -104,8 +124,9 @@ bool PhonebookEditor::PatchPhonebook() {
   if (!identity.Read(phonebookIn_.get(), phonebookPath_)) return Discard();
 
   // The copy is made beside the phonebook, so that it can take the phonebook's place by a rename.
-  tempOut_.Reset(CreateFileA(copyPath_, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  // Only as a new file: whatever stands under its name was not left by this run.
+  tempOut_.Reset(CreateFileA(copyPath_, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!tempOut_) return Discard();
   if (!CopyPatched(phonebookIn_.get(), tempOut_.get(), entryName) ||
       !identity.GiveTime(tempOut_.get()))

@@ -243,6 +243,32 @@ TEST_F(EntryMakerTest, TheNextRunReclaimsWhatAStoppedRunLeft) {
   EXPECT_EQ(Phonebook(), patched);
 }
 
+// The names beside the phonebook are the run's own. A link under one would lead the lock's
+// delete, the copy or the backup's move to another file; a folder under one is not the run's.
+TEST_F(EntryMakerTest, ANameBesideThePhonebookHeldByALinkOrAFolderChangesNothing) {
+  constexpr char kPrecious[] = "C:\\Users\\me\\precious.txt";
+  for (const char* extension : {"lck", "new", "old"}) {
+    for (bool link : {true, false}) {
+      SCOPED_TRACE(std::string(extension) + (link ? " link" : " folder"));
+      winsim::Reset();
+      SetUp();
+      winsim::AddFile(kPrecious, "precious");
+      const std::string side = std::string(kPbkFolder) + "\\rasphone." + extension;
+      if (link)
+        winsim::AddLink(side, kPrecious);
+      else
+        winsim::AddFolder(side);
+      const std::string before = Phonebook();
+      EXPECT_FALSE(RunEntrySetup());
+      EXPECT_EQ(winsim::CallsTo("MessageBoxA").size(), 1u);
+      EXPECT_EQ(Phonebook(), before);
+      EXPECT_EQ(winsim::FileContents(kPrecious), "precious");
+      EXPECT_EQ(GetFileAttributesA(side.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT,
+                link ? DWORD{FILE_ATTRIBUTE_REPARSE_POINT} : 0u);
+    }
+  }
+}
+
 TEST_F(EntryMakerTest, LinesOfAnyLengthAndAnyPlaceInTheFileSurvive) {
   // A line far longer than the copy's buffers, and a CR LF split between two reads of the file.
   std::string before = "[Long]\r\nComment=" + std::string(200000, 'c') + "\r\n";

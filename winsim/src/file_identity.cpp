@@ -53,6 +53,10 @@ DWORD WINAPI GetFileAttributesA(LPCSTR fileName) {
   if (call.fault()) return Fail(call.fault(), INVALID_FILE_ATTRIBUTES);
   if (!fileName) return Fail(ERROR_INVALID_PARAMETER, INVALID_FILE_ATTRIBUTES);
   const std::string host = HostPath(fileName);
+  // A link's own attributes, whatever it points to.
+  if (std::filesystem::is_symlink(host))
+    return FILE_ATTRIBUTE_REPARSE_POINT |
+           (std::filesystem::is_directory(host) ? FILE_ATTRIBUTE_DIRECTORY : 0);
   if (std::filesystem::is_directory(host)) return FILE_ATTRIBUTE_DIRECTORY;
   if (!std::filesystem::is_regular_file(host))
     return Fail(MissingCode(host), INVALID_FILE_ATTRIBUTES);

@@ -24,6 +24,10 @@ bool FolderExists(const std::string& hostPath) {
   return std::filesystem::is_directory(std::filesystem::path(hostPath).parent_path());
 }
 
+bool IsLink(const std::string& hostPath) {
+  return std::filesystem::is_symlink(hostPath);
+}
+
 bool IsReadOnly(const std::string& hostPath) {
   return std::filesystem::is_regular_file(hostPath) &&
          (IdentityOf(hostPath).attributes & FILE_ATTRIBUTE_READONLY);
@@ -58,10 +62,33 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
                                {"templateFile", Handle(templateFile)}});
   if (call.fault()) return Fail(call.fault(), INVALID_HANDLE_VALUE);
   if (!fileName || !*fileName) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
-  const std::string host = HostPath(fileName);
+  std::string host = HostPath(fileName);
   if (!FolderExists(host)) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
   // This kit never shares: any other opener, or any opener at all, is a conflict.
   if (IsOpenOrHeld(host)) return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
+  // Windows documents the flag as one that cannot go with CREATE_ALWAYS.
+  const bool linkItself = (flags & FILE_FLAG_OPEN_REPARSE_POINT) != 0;
+  if (linkItself && disposition == CREATE_ALWAYS)
+    return Fail(ERROR_INVALID_PARAMETER, INVALID_HANDLE_VALUE);
+  if (linkItself && IsLink(host)) {
+    // A link is a name that exists, whether or not what it points to does.
+    if (disposition == CREATE_NEW) return Fail(ERROR_FILE_EXISTS, INVALID_HANDLE_VALUE);
+    const int descriptor = ::open(host.c_str(), O_PATH | O_NOFOLLOW);
+    if (descriptor < 0) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
+    const uintptr_t token = NewHandle();
+    TheFiles().files[token] =
+        OpenFile{descriptor, host, shareMode, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0, true};
+    return reinterpret_cast<HANDLE>(token);
+  }
+  // Followed, a link opens what it points to: the handle's writes and its delete on close go
+  // there.
+  if (IsLink(host)) {
+    std::filesystem::path target = std::filesystem::read_symlink(host);
+    if (target.is_relative()) target = std::filesystem::path(host).parent_path() / target;
+    host = target.lexically_normal().string();
+    if (!FolderExists(host)) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
+    if (IsOpenOrHeld(host)) return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
+  }
   const bool exists = std::filesystem::exists(host);
   // Windows refuses to write to, empty or delete a read-only file, whoever asks.
   if (exists && IsReadOnly(host) &&
@@ -154,7 +181,10 @@ BOOL WINAPI CloseHandle(HANDLE object) {
   // A failure injected here happens after the handle is gone, as a close that fails on Windows
   // still ends the handle; a file to be deleted on close then stays.
   if (call.fault()) return Fail(call.fault(), FALSE);
-  if (closed.deleteOnClose) RemoveFile(closed.hostPath);
+  if (closed.deleteOnClose && closed.link)
+    std::filesystem::remove(closed.hostPath);
+  else if (closed.deleteOnClose)
+    RemoveFile(closed.hostPath);
   return TRUE;
 }
 
@@ -190,7 +220,7 @@ BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags
   if (call.fault()) return Fail(call.fault(), FALSE);
   const std::string from = HostPath(existingFileName);
   const std::string to = HostPath(newFileName);
-  if (!std::filesystem::exists(from)) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
+  if (!IsLink(from) && !std::filesystem::exists(from)) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
   if (IsOpenOrHeld(from) || IsOpenOrHeld(to)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
   if (std::filesystem::exists(to) && !(flags & MOVEFILE_REPLACE_EXISTING))
     return Fail(ERROR_ALREADY_EXISTS, FALSE);
@@ -211,6 +241,13 @@ BOOL WINAPI DeleteFileA(LPCSTR fileName) {
   ApiCall call("DeleteFileA", {{"fileName", Text(fileName)}});
   if (call.fault()) return Fail(call.fault(), FALSE);
   const std::string host = HostPath(fileName);
+  // A link goes, never what it points to; a folder is not a file to delete.
+  if (IsLink(host)) {
+    if (IsOpenOrHeld(host)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
+    std::filesystem::remove(host);
+    return TRUE;
+  }
+  if (std::filesystem::is_directory(host)) return Fail(ERROR_ACCESS_DENIED, FALSE);
   if (!std::filesystem::is_regular_file(host)) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
   if (IsOpenOrHeld(host)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
   if (IsReadOnly(host)) return Fail(ERROR_ACCESS_DENIED, FALSE);

@@ -18,6 +18,7 @@ struct OpenFile {
   std::string hostPath;
   DWORD shareMode = 0;
   bool deleteOnClose = false;
+  bool link = false;  // a symbolic link opened as itself
 };
 
 // What the file system keeps of a file besides its bytes, by the host file's inode, so that it

@@ -27,6 +27,16 @@ void AddFile(std::string_view path, std::string_view contents) {
   std::ofstream(host, std::ios::binary | std::ios::trunc) << contents;
 }
 
+void AddFolder(std::string_view path) {
+  std::filesystem::create_directories(HostPath(path));
+}
+
+void AddLink(std::string_view path, std::string_view target) {
+  const std::filesystem::path host = HostPath(path);
+  std::filesystem::create_directories(host.parent_path());
+  std::filesystem::create_symlink(HostPath(target), host);
+}
+
 bool FileExists(std::string_view path) {
   return std::filesystem::is_regular_file(std::filesystem::path(HostPath(path)));
 }

@@ -10,6 +10,10 @@
 namespace winsim {
 
 void AddFile(std::string_view path, std::string_view contents);
+void AddFolder(std::string_view path);
+// A symbolic link at `path` to `target`, which need not exist: the platform reports it as a
+// reparse point, and follows it unless told to open the link itself.
+void AddLink(std::string_view path, std::string_view target);
 bool FileExists(std::string_view path);
 std::optional<std::string> FileContents(std::string_view path);
 // The names of the files in a folder.
