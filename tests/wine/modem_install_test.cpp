@@ -71,6 +71,34 @@ TEST_F(ModemInstall, AFirstInstallMakesOneBoundModem) {
   EXPECT_EQ(modems[0].attachedTo, "COM4");
   EXPECT_EQ(modems[0].friendlyName, "GPRS Modem");
   EXPECT_STREQ(g_szModemDesc, "GPRS Modem");
+
+  // No port, as when the port dialog listed none: the modem keeps the one it works on.
+  EXPECT_EQ(Install(""), 2);
+  EXPECT_EQ(std::string(g_szError).rfind("COM port FAILURE: ", 0), 0u) << g_szError;
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_PARAMETER});
+  EXPECT_EQ(FindModems(kModemHardwareId).at(0).attachedTo, "COM4");
+}
+
+// Where Windows looks first for a DLL loaded by its bare name: the program's folder, which
+// whoever unpacked the kit may be able to write.
+TEST_F(ModemInstall, ANewdevPlantedBesideTheProgramIsNeverLoaded) {
+  const std::string planted = BesideProgram("newdev.dll");
+  ASSERT_TRUE(CopyFileA(BesideProgram("planted\\newdev.dll").c_str(), planted.c_str(), FALSE))
+      << GetLastError();
+  struct Unplant {
+    std::string path;
+    ~Unplant() { DeleteFileA(path.c_str()); }
+  } unplant{planted};
+  SetEnvironmentVariableA("KIT_PLANTED_NEWDEV", nullptr);
+
+  EXPECT_EQ(Install("COM4"), 0) << g_szError;
+  EXPECT_EQ(GetEnvironmentVariableA("KIT_PLANTED_NEWDEV", nullptr, 0), 0u);
+  EXPECT_EQ(FindModems(kModemHardwareId).at(0).friendlyName, "GPRS Modem");
+
+  // By its bare name, the planted one is what loads: the hole this test guards is really there.
+  const Module bare(LoadLibraryA("newdev.dll"));
+  EXPECT_TRUE(bare);
+  EXPECT_GT(GetEnvironmentVariableA("KIT_PLANTED_NEWDEV", nullptr, 0), 0u);
 }
 
 TEST_F(ModemInstall, ASecondInstallRebindsTheSameModem) {

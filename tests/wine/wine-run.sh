@@ -77,7 +77,8 @@ export WINESERVER="$server"
 export WINEDEBUG="${KIT_WINEDEBUG:--all}"
 # No Mono or Gecko: without these, Wine offers to download them in a dialog. No menu builder: it
 # would turn the Start-menu shortcuts the installer makes into entries of this machine's desktop.
-export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+# KIT_WINEDLLOVERRIDES adds a test's own.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d${KIT_WINEDLLOVERRIDES:+;$KIT_WINEDLLOVERRIDES}"
 unset DISPLAY WAYLAND_DISPLAY
 
 case $command in
