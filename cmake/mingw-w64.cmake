@@ -14,3 +14,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 # The kit ships as its own files and nothing else: no libgcc or libstdc++ DLLs beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# Windows refuses to start a program whose header asks for a newer Windows than itself, and
+# binutils' own choice differs between the two processors. Each header names the oldest Windows
+# its toolchain file gives; the project links with these options, which, unlike the flags above,
+# reach a build tree configured before they changed.
+set(KIT_OLDEST_WINDOWS_LINK_OPTIONS
+    -Wl,--major-os-version,${oldest_windows_major},--minor-os-version,${oldest_windows_minor}
+    -Wl,--major-subsystem-version,${oldest_windows_major}
+    -Wl,--minor-subsystem-version,${oldest_windows_minor})
