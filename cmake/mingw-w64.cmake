@@ -23,3 +23,7 @@ set(KIT_OLDEST_WINDOWS_LINK_OPTIONS
     -Wl,--major-os-version,${oldest_windows_major},--minor-os-version,${oldest_windows_minor}
     -Wl,--major-subsystem-version,${oldest_windows_major}
     -Wl,--minor-subsystem-version,${oldest_windows_minor})
+math(EXPR oldest_windows_number "${oldest_windows_major} * 256 + ${oldest_windows_minor}"
+     OUTPUT_FORMAT HEXADECIMAL)
+set(KIT_OLDEST_WINDOWS_DEFINITIONS
+    _WIN32_WINNT=${oldest_windows_number} WINVER=${oldest_windows_number})
