@@ -43,7 +43,10 @@ class ModemInstall : public ::testing::Test {
     std::memset(g_szError, 0, sizeof g_szError);
     std::memset(g_szModemDesc, 0, sizeof g_szModemDesc);
   }
-  void TearDown() override { RemoveModems(kModemHardwareId); }
+  void TearDown() override {
+    RemoveModems(kModemHardwareId);
+    DeleteFileA(BesideProgram("newdev.dll").c_str());  // planted by one test
+  }
 
   int Install(const char* port) {
     return MdmInstallModem(BesideProgram("wwandev.inf").c_str(), port, kModemHardwareId);
@@ -85,10 +88,6 @@ TEST_F(ModemInstall, ANewdevPlantedBesideTheProgramIsNeverLoaded) {
   const std::string planted = BesideProgram("newdev.dll");
   ASSERT_TRUE(CopyFileA(BesideProgram("planted\\newdev.dll").c_str(), planted.c_str(), FALSE))
       << GetLastError();
-  struct Unplant {
-    std::string path;
-    ~Unplant() { DeleteFileA(path.c_str()); }
-  } unplant{planted};
   SetEnvironmentVariableA("KIT_PLANTED_NEWDEV", nullptr);
 
   EXPECT_EQ(Install("COM4"), 0) << g_szError;
