@@ -293,7 +293,7 @@ FunctionEnd
 Section "GPRS Modem Kit"
   ${If} $UnusedFolder != ""
   ${AndIf} $UnusedFolder != $INSTDIR
-    DetailPrint "Not $UnusedFolder: only an administrator's set-up may choose the folder."
+    DetailPrint "The kit goes into $INSTDIR, not $UnusedFolder: only a set-up started with an administrator's rights may choose the folder."
   ${EndIf}
   ; The elevated copy holds the rights, or it stopped before it got here.
   ${If} $Admin == 1
