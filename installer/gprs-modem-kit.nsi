@@ -16,19 +16,19 @@
 ;
 ; Given both kits, the installer places the one that matches the machine: on 64-bit Windows a
 ; 32-bit process cannot install a driver, so the 32-bit kit would fail there.
+;
+; The installer carries no plug-ins: the engine would unpack them into a folder under the
+; temporary folder and load them from there, a place other users can reach first when a
+; deployment tool runs the installer as the system account. Built-in instructions do their work.
 
 !include FileFunc.nsh
 !include LogicLib.nsh
-!include x64.nsh
 
 ; The installer is a 32-bit program whenever it carries the 32-bit kit, so that it starts on every
 ; machine. -DSTUB64 makes it a 64-bit program all the same, for tests on a machine that cannot
 ; start 32-bit programs.
 !ifdef STUB64
 Target amd64-unicode
-; A 64-bit program knows at build time that it runs on 64-bit Windows, which leaves the other
-; branch of each choice without a way in.
-!pragma warning disable 6012
 !else ifdef KIT32
 Target x86-unicode
 !else
@@ -40,6 +40,9 @@ OutFile "${OUTFILE}"
 ; The rights of whoever starts it: on Windows Vista and later an administrator's would put the
 ; dial-up entry into the administrator's phonebook.
 RequestExecutionLevel user
+; A file that cannot be written fails the install: a kit with a file missing or left over from an
+; earlier version would otherwise be reported as installed.
+AllowSkipFiles off
 ShowInstDetails show
 VIProductVersion 1.0.0.1
 VIAddVersionKey "ProductName" "GPRS Modem Kit"
@@ -48,20 +51,30 @@ VIAddVersionKey "FileDescription" "GPRS Modem Kit set-up"
 VIAddVersionKey "LegalCopyright" "GPRS Modem Kit developers"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\GprsModemKit"
+; Written and removed again to learn whether this process holds an administrator's rights; the kit
+; keeps nothing else under it.
+!define RIGHTS_KEY "Software\GprsModemKit"
 !define FOLDER_NAME "GPRS Modem Kit"
 !define SHORTCUT "$SMPROGRAMS\${FOLDER_NAME}\Create GPRS dial-up entry.lnk"
 ; Given to the elevated copy, which then does the machine-wide part for the copy that started it.
 !define ELEVATED_OPTION "/ELEVATED"
 
-Page directory SkipInElevatedCopy
+Page directory SkipUnlessHonoured
 Page instfiles
 UninstPage uninstConfirm
 UninstPage instfiles
 
-; Whether this installer places the 64-bit kit on the machine it runs on.
+; Whether this installer places the 64-bit kit on the machine it runs on. Windows gives every
+; process the machine's processor in PROCESSOR_ARCHITECTURE, and a 32-bit process on 64-bit
+; Windows sees "x86" there and the machine's own in PROCESSOR_ARCHITEW6432.
 !macro PlacesX64Kit result
 !ifdef KIT32 & KIT64
-  ${If} ${RunningX64}
+  ReadEnvStr $0 PROCESSOR_ARCHITEW6432
+  ${If} $0 == ""
+    ReadEnvStr $0 PROCESSOR_ARCHITECTURE
+  ${EndIf}
+  ${If} $0 != ""
+  ${AndIf} $0 != "x86"
     StrCpy ${result} 1
   ${Else}
     StrCpy ${result} 0
@@ -82,20 +95,31 @@ UninstPage instfiles
 !macroend
 
 ; Whether this process holds an administrator's rights: on Windows Vista and later only when it
-; runs elevated; on Windows 2000 and XP when the user is an administrator.
+; runs elevated; on Windows 2000 and XP when the user is an administrator. A machine-wide key is
+; what only those rights may write, and the manifest's execution level keeps Windows from
+; redirecting the write into the user's own part of the registry. The registry view must be set
+; first, so that the key tried is in the part of the registry the kit's entries go to.
+; Needs $ElevatedCopy.
 !macro HasAdminRights result
-!ifdef AS_STANDARD_USER
-  ; A test build: it takes the way of a process without those rights, through the elevated copy,
-  ; also under Wine, where every process has them.
+!ifdef WITHOUT_ADMIN_RIGHTS
+  ; A test build that never holds the rights, also under Wine, where every process has them.
   StrCpy ${result} 0
 !else
-  UserInfo::GetAccountType
-  Pop ${result}
-  ${If} ${result} == "Admin"
-    StrCpy ${result} 1
+  ClearErrors
+  WriteRegStr HKLM "${RIGHTS_KEY}" "RightsProbe" ""
+  ${If} ${Errors}
+    StrCpy ${result} 0
   ${Else}
+    StrCpy ${result} 1
+    DeleteRegKey HKLM "${RIGHTS_KEY}"
+  ${EndIf}
+!ifdef AS_STANDARD_USER
+  ; A test build: its first process takes the way of one without those rights, through the
+  ; elevated copy, also under Wine; the elevated copy has the rights it really holds.
+  ${If} $ElevatedCopy == 0
     StrCpy ${result} 0
   ${EndIf}
+!endif
 !endif
 !macroend
 
@@ -110,18 +134,41 @@ UninstPage instfiles
   ${EndIf}
 !macroend
 
+; Started with the elevated copy's option but without the rights it stands for: a copy that went
+; ahead would leave half a kit and report success.
+!macro RefuseWithoutRights
+  ${If} $ElevatedCopy == 1
+  ${AndIf} $Admin == 0
+    MessageBox MB_OK|MB_ICONSTOP "${ELEVATED_OPTION} is for the copy that holds an administrator's rights, and this one does not: nothing was changed." /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+!macroend
+
 Var X64Kit
 Var Admin
 Var ElevatedCopy
+; A folder given with /D= that this process may not choose.
+Var UnusedFolder
 
 Function .onInit
   !insertmacro PlacesX64Kit $X64Kit
-  !insertmacro HasAdminRights $Admin
-  !insertmacro IsElevatedCopy $ElevatedCopy
   ${If} $X64Kit == 1
     SetRegView 64
   ${EndIf}
-  ; A folder given with /D= stands; otherwise the Program Files of the kit's own kind.
+  !insertmacro IsElevatedCopy $ElevatedCopy
+  !insertmacro HasAdminRights $Admin
+  !insertmacro RefuseWithoutRights
+  ; The elevated copy runs the kit's programs with an administrator's rights, so the folder must be
+  ; one only administrators can write: the Program Files of the kit's own kind, which comes from
+  ; the machine's settings. A folder given with /D= stands only when whoever started the installer
+  ; already held those rights; one chosen by a user without them is never handed on.
+  StrCpy $UnusedFolder ""
+  ${If} $Admin == 0
+  ${OrIf} $ElevatedCopy == 1
+    StrCpy $UnusedFolder $INSTDIR
+    StrCpy $INSTDIR ""
+  ${EndIf}
   ${If} $INSTDIR == ""
     ${If} $X64Kit == 1
       StrCpy $INSTDIR "$PROGRAMFILES64\${FOLDER_NAME}"
@@ -131,9 +178,11 @@ Function .onInit
   ${EndIf}
 FunctionEnd
 
-; The folder was chosen by the copy that started this one.
-Function SkipInElevatedCopy
-  ${If} $ElevatedCopy == 1
+; The folder can be chosen only where the choice is kept: not by a process without an
+; administrator's rights, nor by the elevated copy.
+Function SkipUnlessHonoured
+  ${If} $Admin == 0
+  ${OrIf} $ElevatedCopy == 1
     Abort
   ${EndIf}
 FunctionEnd
@@ -143,20 +192,42 @@ Function un.onInit
   ${If} $X64Kit == 1
     SetRegView 64
   ${EndIf}
-  ; Removing the kit's files and its machine-wide entries takes an administrator's rights: without
-  ; them, the uninstaller hands its whole job to an elevated copy of itself.
-  ; The elevated copy itself goes ahead whatever it holds, so that it never starts another one.
-  !insertmacro HasAdminRights $Admin
   !insertmacro IsElevatedCopy $ElevatedCopy
+  !insertmacro HasAdminRights $Admin
+  !insertmacro RefuseWithoutRights
+  ; The kit is where the install recorded it in the machine's part of the registry, which only an
+  ; administrator can write; the folder this uninstaller was started from may be any copy of it,
+  ; and the engine runs it from a copy in the user's temporary folder.
+  ClearErrors
+  ReadRegStr $2 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+  ${If} ${Errors}
+  ${OrIf} $2 == ""
+  ${OrIfNot} ${FileExists} "$2\Uninstall.exe"
+    MessageBox MB_OK|MB_ICONSTOP "The GPRS Modem Kit is not installed on this PC: nothing was removed." /SD IDOK
+    SetErrorLevel 2
+    Quit
+  ${EndIf}
+  StrCpy $INSTDIR $2
+  ; Removing the kit's files and its machine-wide entries takes an administrator's rights: without
+  ; them, the uninstaller hands its whole job to the installed uninstaller, elevated. "_?=" keeps
+  ; that one in place, so that waiting for it is waiting for the whole uninstall.
   ${If} $Admin == 0
-  ${AndIf} $ElevatedCopy == 0
-    ; The command line ends where "_?=" began; the copy is given the folder again, and it stays in
-    ; place, so that waiting for it is waiting for the whole uninstall.
-    ${GetParameters} $0
+    StrCpy $0 "${ELEVATED_OPTION}"
+    ${If} ${Silent}
+      StrCpy $0 "/S $0"
+    ${EndIf}
     ClearErrors
-    ExecShellWait "runas" "$EXEPATH" "${ELEVATED_OPTION} $0 _?=$INSTDIR"
+    ExecShellWait "runas" "$INSTDIR\Uninstall.exe" "$0 _?=$INSTDIR"
+    ; The elevated uninstaller removes the uninstall entry last; while it is there, the kit is.
+    ${IfNot} ${Errors}
+      ClearErrors
+      ReadRegStr $2 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+      ${IfNot} ${Errors}
+        SetErrors
+      ${EndIf}
+    ${EndIf}
     ${If} ${Errors}
-      MessageBox MB_OK|MB_ICONSTOP "Removing the GPRS Modem Kit needs an administrator's rights." /SD IDOK
+      MessageBox MB_OK|MB_ICONSTOP "The GPRS Modem Kit was not removed: removing it needs an administrator's rights." /SD IDOK
       SetErrorLevel 2
     ${Else}
       SetErrorLevel 0
@@ -209,9 +280,9 @@ Function PlaceKitElevated
   ${If} ${Silent}
     StrCpy $0 "/S $0"
   ${EndIf}
+  ; No /D=: the copy takes the folder from the machine's settings, as this process did.
   ClearErrors
-  ; /D= comes last and unquoted, as the installer reads it.
-  ExecShellWait "runas" "$EXEPATH" "$0 /D=$INSTDIR"
+  ExecShellWait "runas" "$EXEPATH" "$0"
   ${If} ${Errors}
   ${OrIfNot} ${FileExists} "$INSTDIR\EntryMaker.exe"
     MessageBox MB_OK|MB_ICONSTOP "The GPRS Modem Kit was not installed: installing the modem needs an administrator's rights." /SD IDOK
@@ -220,9 +291,12 @@ Function PlaceKitElevated
 FunctionEnd
 
 Section "GPRS Modem Kit"
-  ; The elevated copy never starts another one, whatever rights it was given.
+  ${If} $UnusedFolder != ""
+  ${AndIf} $UnusedFolder != $INSTDIR
+    DetailPrint "The kit goes into $INSTDIR, not $UnusedFolder: only a set-up started with an administrator's rights may choose the folder."
+  ${EndIf}
+  ; The elevated copy holds the rights, or it stopped before it got here.
   ${If} $Admin == 1
-  ${OrIf} $ElevatedCopy == 1
     Call PlaceKit
   ${Else}
     Call PlaceKitElevated

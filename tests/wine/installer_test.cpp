@@ -86,6 +86,17 @@ std::string ShortcutTarget(const std::string& shortcut) {
   return target;
 }
 
+// The key the installer writes to learn whether it holds an administrator's rights; it must not
+// stay behind.
+bool RightsKeyLeft() {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, "Software\\GprsModemKit", 0, KEY_READ | KEY_WOW64_64KEY,
+                    &key) != 0)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+
 std::string UninstallValue(const char* name) {
   HKEY key = nullptr;
   char value[MAX_PATH] = {};
@@ -113,32 +124,81 @@ int RunToEnd(const std::string& program, const std::string& arguments) {
   return RunToEnd(std::string(folder) + "\\cmd.exe", "/c exit 7") == 7;
 }
 
+std::string InstallerPath(const std::string& installer) {
+  return BesideProgram(("..\\..\\dist\\" + installer).c_str());
+}
+
+// Nothing of the kit on the machine: no files, no uninstall entry, no shortcut.
+void ExpectNoKit(const std::string& folder) {
+  for (const char* file : kFiles) EXPECT_FALSE(Exists(folder + "\\" + file)) << file;
+  EXPECT_EQ(UninstallValue("DisplayName"), "");
+  EXPECT_FALSE(RightsKeyLeft());
+  const std::string shortcut = ShortcutPath();
+  EXPECT_FALSE(shortcut.empty());
+  EXPECT_FALSE(Exists(shortcut));
+  EXPECT_FALSE(Exists(shortcut.substr(0, shortcut.rfind('\\'))));
+}
+
+// Where the user's own rights do not reach, the uninstaller is started from somewhere the user
+// chose: here a copy outside the kit's folder, beside a file named like one of the kit's. The
+// uninstaller that does the work must be the installed one, working on the installed kit. It
+// runs in place, and a running program cannot be deleted: it is the one file left behind, while
+// the copy and the file beside it stay as they were.
+void UninstallFromACopy(const std::string& folder) {
+  const std::string elsewhere = Environment("USERPROFILE") + "\\Uninstaller copy";
+  CreateDirectoryA(elsewhere.c_str(), nullptr);
+  ASSERT_TRUE(CopyFileA((folder + "\\Uninstall.exe").c_str(),
+                        (elsewhere + "\\Uninstall.exe").c_str(), FALSE));
+  ASSERT_TRUE(
+      CopyFileA((folder + "\\wwandev.inf").c_str(), (elsewhere + "\\wwandev.inf").c_str(), FALSE));
+  EXPECT_EQ(RunToEnd(elsewhere + "\\Uninstall.exe", "/S _?=" + elsewhere), 0);
+  ExpectNoKit(folder);
+  EXPECT_TRUE(Exists(folder + "\\Uninstall.exe"));
+  EXPECT_TRUE(Exists(elsewhere + "\\wwandev.inf"));
+  // With no kit installed there is nothing to remove, which is not success.
+  EXPECT_EQ(RunToEnd(elsewhere + "\\Uninstall.exe", "/S _?=" + elsewhere), 2);
+  for (const char* file : {"Uninstall.exe", "wwandev.inf"})
+    DeleteFileA((elsewhere + "\\" + file).c_str());
+  RemoveDirectoryA(elsewhere.c_str());
+}
+
 // Installs silently, checks the kit is in place and of the kind it should be, and uninstalls.
-// False, with nothing done, when the installer cannot be started here at all.
-bool InstallAndUninstall(const std::string& installer, bool x64Kit) {
-  const std::string folder = InstallFolder(x64Kit);
-  const std::string path = BesideProgram(("..\\..\\dist\\" + installer).c_str());
+// `givenFolder`, when not empty, goes to the installer with /D=: it stands for an installer that
+// starts with an administrator's rights; one without them places the kit in Program Files all the
+// same, and nothing in the folder given. False, with nothing done, when the installer cannot be
+// started here at all.
+bool InstallAndUninstall(const std::string& installer, bool x64Kit,
+                         const std::string& givenFolder = "", bool standardUser = false) {
+  const bool folderStands = !givenFolder.empty() && !standardUser;
+  const std::string folder = folderStands ? givenFolder : InstallFolder(x64Kit);
+  const std::string path = InstallerPath(installer);
   EXPECT_TRUE(Exists(path)) << path;
-  robot::Process install = robot::Process::Start(path, "/S", "");
+  robot::Process install =
+      robot::Process::Start(path, givenFolder.empty() ? "/S" : "/S /D=" + givenFolder, "");
   if (!install.started()) return false;
   EXPECT_TRUE(install.WaitForExit(60000));
   EXPECT_EQ(install.ExitCode().value_or(99), 0u);
   for (const char* file : kFiles) EXPECT_TRUE(Exists(folder + "\\" + file)) << file;
+  if (!givenFolder.empty() && !folderStands) {
+    EXPECT_FALSE(Exists(givenFolder)) << givenFolder;
+  }
   const WORD machine = x64Kit ? IMAGE_FILE_MACHINE_AMD64 : IMAGE_FILE_MACHINE_I386;
   for (const char* program : {"InfInstall.dll", "PortWizard.exe", "EntryMaker.exe"})
     EXPECT_EQ(MachineOf(folder + "\\" + program), machine) << program;
   EXPECT_EQ(UninstallValue("DisplayName"), "GPRS Modem Kit");
+  EXPECT_FALSE(RightsKeyLeft());
   EXPECT_EQ(UninstallValue("UninstallString"), "\"" + folder + "\\Uninstall.exe\"");
   const std::string shortcut = ShortcutPath();
   EXPECT_FALSE(shortcut.empty());
   EXPECT_EQ(ShortcutTarget(shortcut), folder + "\\EntryMaker.exe");
 
-  // "_?=" keeps the uninstaller in place, so that its end is the end of the uninstall.
-  EXPECT_EQ(RunToEnd(folder + "\\Uninstall.exe", "/S _?=" + folder), 0);
-  for (const char* file : kFiles) EXPECT_FALSE(Exists(folder + "\\" + file)) << file;
-  EXPECT_EQ(UninstallValue("DisplayName"), "");
-  EXPECT_FALSE(Exists(shortcut));
-  EXPECT_FALSE(Exists(shortcut.substr(0, shortcut.rfind('\\'))));
+  if (standardUser) {
+    UninstallFromACopy(folder);
+  } else {
+    // "_?=" keeps the uninstaller in place, so that its end is the end of the uninstall.
+    EXPECT_EQ(RunToEnd(folder + "\\Uninstall.exe", "/S _?=" + folder), 0);
+    ExpectNoKit(folder);
+  }
   DeleteFileA((folder + "\\Uninstall.exe").c_str());
   RemoveDirectoryA(folder.c_str());
   return true;
@@ -151,14 +211,33 @@ class Installer : public ::testing::Test {
   void TearDown() override { CoUninitialize(); }
 };
 
+// Started with an administrator's rights, as by a deployment tool, the installer keeps the folder
+// it is given.
 TEST_F(Installer, PlacesThisBuildsKitAndTakesItAwayAgain) {
-  EXPECT_TRUE(InstallAndUninstall(KIT_INSTALLER, sizeof(void*) == 8));
+  EXPECT_TRUE(InstallAndUninstall(KIT_INSTALLER, sizeof(void*) == 8,
+                                  Environment("USERPROFILE") + "\\Deployed kit"));
 }
 
-// Where the user's own rights do not reach, the installer hands the machine-wide part, and the
-// uninstaller its whole job, to an elevated copy of itself that knows the folder chosen.
+// Where the user's own rights do not reach, the installer hands the machine-wide part to an
+// elevated copy of itself, which places the kit in Program Files whatever folder the user gave;
+// the uninstaller hands its whole job to the installed uninstaller, elevated.
 TEST_F(Installer, WithoutAdministratorRightsPlacesTheKitThroughAnElevatedCopy) {
-  EXPECT_TRUE(InstallAndUninstall(KIT_STANDARD_USER_INSTALLER, sizeof(void*) == 8));
+  EXPECT_TRUE(InstallAndUninstall(KIT_STANDARD_USER_INSTALLER, sizeof(void*) == 8,
+                                  Environment("USERPROFILE") + "\\Chosen kit", true));
+}
+
+// Anyone can give the elevated copy's option. A copy that does not hold the rights it stands for
+// changes nothing and fails, and so does the installer that started it.
+TEST_F(Installer, AnElevatedCopyWithoutTheRightsChangesNothing) {
+  const std::string path = InstallerPath(KIT_WITHOUT_RIGHTS_INSTALLER);
+  ASSERT_TRUE(Exists(path)) << path;
+  const std::string folder = InstallFolder(sizeof(void*) == 8);
+  EXPECT_EQ(RunToEnd(path, "/S /ELEVATED"), 2);
+  EXPECT_FALSE(Exists(folder)) << folder;
+  ExpectNoKit(folder);
+  EXPECT_EQ(RunToEnd(path, "/S"), 2);
+  EXPECT_FALSE(Exists(folder)) << folder;
+  ExpectNoKit(folder);
 }
 
 TEST_F(Installer, WithBothKitsPlacesTheOneThatMatchesTheMachine) {
