@@ -20,17 +20,23 @@ bool BuildApnInitString(const char* format, const char* apn, char (&initString)[
   return true;
 }
 
-bool WriteApnInitString(const char* apn) {
-  char hardwareId[kTextCapacity] = {};
-  char format[kTextCapacity] = {};
+ApnWrite WriteApnInit(const char* hardwareId, const char* format, const char* apn) {
   char initString[kTextCapacity] = {};
-  LoadProgramString(IDS_HARDWARE_ID, hardwareId);
-  LoadProgramString(IDS_INIT_TEMPLATE, format);
-  if (!BuildApnInitString(format, apn, initString)) return false;
+  if (!BuildApnInitString(format, apn, initString)) return ApnWrite::kTooLong;
   // The library answers 1 whenever the modem exists, written or not, and leaves the write's
   // failure as the last-error code: a user without administrator rights, whose driver key cannot
   // be opened for writing, must not be told the APN was set.
   SetLastError(ERROR_SUCCESS);
   const int found = MdmFindDevAndUpdateReg(hardwareId, "UserInit", initString);
-  return found != 0 && GetLastError() == ERROR_SUCCESS;
+  const DWORD code = GetLastError();
+  if (found == 0) return code == ERROR_NO_MORE_ITEMS ? ApnWrite::kNoModem : ApnWrite::kSearchFailed;
+  return code == ERROR_SUCCESS ? ApnWrite::kWritten : ApnWrite::kNotWritten;
+}
+
+bool WriteApnInitString(const char* apn) {
+  char hardwareId[kTextCapacity] = {};
+  char format[kTextCapacity] = {};
+  LoadProgramString(IDS_HARDWARE_ID, hardwareId);
+  LoadProgramString(IDS_INIT_TEMPLATE, format);
+  return WriteApnInit(hardwareId, format, apn) == ApnWrite::kWritten;
 }
