@@ -46,7 +46,24 @@ bool Delete(const char* path) {
   return DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
+// Copies `text` into `buffer`, cut to fit as a string-table entry would be.
+void CopyName(const char* text, char (&buffer)[kTextCapacity]) {
+  const size_t length = strnlen(text, kTextCapacity - 1);
+  std::memcpy(buffer, text, length);
+  buffer[length] = '\0';
+}
+
 }  // namespace
+
+PhonebookEditor::PhonebookEditor() {
+  LoadProgramString(IDS_ENTRY_NAME, entryName_);
+  LoadProgramString(IDS_DEVICE_NAME, deviceName_);
+}
+
+PhonebookEditor::PhonebookEditor(const EntryNames& names) {
+  CopyName(names.entry, entryName_);
+  CopyName(names.device, deviceName_);
+}
 
 void PhonebookEditor::ReadPhonebookPath(char (&path)[kTextCapacity]) {
   HKEY opened = nullptr;
@@ -102,19 +119,13 @@ bool PhonebookEditor::Reclaim() {
 
 bool PhonebookEditor::CreateEntry(const RASIPADDR& dnsAddress) {
   FindPhonebook();  // an empty path goes to the service as it is
-  char entryName[kTextCapacity];
-  char deviceName[kTextCapacity];
-  LoadProgramString(IDS_ENTRY_NAME, entryName);
-  LoadProgramString(IDS_DEVICE_NAME, deviceName);
   RasEntryV4 entry = {};
-  if (!BuildGprsEntry(deviceName, dnsAddress, entry)) return false;
-  return RasSetEntryPropertiesA(phonebookPath_, entryName, reinterpret_cast<LPRASENTRYA>(&entry),
+  if (!BuildGprsEntry(deviceName_, dnsAddress, entry)) return false;
+  return RasSetEntryPropertiesA(phonebookPath_, entryName_, reinterpret_cast<LPRASENTRYA>(&entry),
                                 sizeof entry, nullptr, 0) == ERROR_SUCCESS;
 }
 
 bool PhonebookEditor::PatchPhonebook() {
-  char entryName[kTextCapacity];
-  LoadProgramString(IDS_ENTRY_NAME, entryName);
   if (!FindPhonebook() || !HoldTheFolder()) return false;
 
   phonebookIn_.Reset(CreateFileA(phonebookPath_, GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -128,7 +139,7 @@ bool PhonebookEditor::PatchPhonebook() {
   tempOut_.Reset(CreateFileA(copyPath_, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
   if (!tempOut_) return Discard();
-  if (!CopyPatched(phonebookIn_.get(), tempOut_.get(), entryName) ||
+  if (!CopyPatched(phonebookIn_.get(), tempOut_.get(), entryName_) ||
       !identity.GiveTime(tempOut_.get()))
     return Discard();
   phonebookIn_.Reset();
@@ -164,10 +175,25 @@ bool PhonebookEditor::Discard() {
   return false;
 }
 
+namespace {
+
+EntrySetup SetUpWith(PhonebookEditor& editor) {
+  const RASIPADDR dnsAddress = {0, 0, 0, 0};
+  if (!editor.Reclaim()) return EntrySetup::kNotReclaimed;
+  if (!editor.CreateEntry(dnsAddress)) return EntrySetup::kNotCreated;
+  return editor.PatchPhonebook() ? EntrySetup::kDone : EntrySetup::kNotPatched;
+}
+
+}  // namespace
+
+EntrySetup SetUpEntry(const EntryNames& names) {
+  PhonebookEditor editor(names);
+  return SetUpWith(editor);
+}
+
 bool RunEntrySetup() {
   PhonebookEditor editor;
-  const RASIPADDR dnsAddress = {0, 0, 0, 0};
-  const bool done = editor.Reclaim() && editor.CreateEntry(dnsAddress) && editor.PatchPhonebook();
+  const bool done = SetUpWith(editor) == EntrySetup::kDone;
   if (!done) {
     char text[kTextCapacity];
     LoadProgramString(IDS_ENTRY_FAILED, text);

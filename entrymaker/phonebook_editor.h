@@ -5,9 +5,17 @@
 #include "platform.h"
 #include "unique_handle.h"
 
+// The names the entry is made with: its own, and that of the device it dials through.
+struct EntryNames {
+  const char* entry;
+  const char* device;
+};
+
 class PhonebookEditor {
  public:
-  PhonebookEditor() = default;
+  // With the names of the program's string table.
+  PhonebookEditor();
+  explicit PhonebookEditor(const EntryNames& names);
   virtual ~PhonebookEditor() = default;
   PhonebookEditor(const PhonebookEditor&) = delete;
   PhonebookEditor& operator=(const PhonebookEditor&) = delete;
@@ -20,7 +28,7 @@ class PhonebookEditor {
   // way left there: the phonebook from its backup when the backup is all there is, and no
   // stale copy or backup otherwise. True when the folder is this run's, or does not exist yet.
   bool Reclaim();
-  // Creates or updates the entry "GPRS Connection"; true when the service accepted it.
+  // Creates or updates the entry; true when the service accepted it.
   bool CreateEntry(const RASIPADDR& dnsAddress);
   // Sets the entry's thirteen lines in the phonebook. The phonebook is replaced by a complete,
   // flushed copy that has its owner, access list, attributes and creation time, or stays
@@ -41,6 +49,8 @@ class PhonebookEditor {
   // Throws the copy away: the phonebook is left as it was.
   bool Discard();
 
+  char entryName_[kTextCapacity] = {};
+  char deviceName_[kTextCapacity] = {};
   char phonebookPath_[kTextCapacity] = {};
   char copyPath_[kTextCapacity] = {};
   char backupPath_[kTextCapacity] = {};
@@ -50,5 +60,17 @@ class PhonebookEditor {
   File phonebookIn_;
 };
 
-// Creates the entry and patches the phonebook; on any failure shows the program's one message.
+// Which step of the entry's set-up failed, if one did.
+enum class EntrySetup {
+  kDone,
+  kNotReclaimed,  // the phonebook's folder is another run's, or what a stopped run left stays
+  kNotCreated,    // the remote-access service did not take the entry
+  kNotPatched,    // the entry was made, but its lines could not be set: the phonebook is as it was
+};
+
+// Creates the entry with `names` and patches the phonebook.
+EntrySetup SetUpEntry(const EntryNames& names);
+
+// Creates the entry with the names of the program's string table and patches the phonebook; on
+// any failure shows the program's one message.
 bool RunEntrySetup();

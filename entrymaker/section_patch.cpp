@@ -30,33 +30,48 @@ const EntrySetting* SettingOf(std::string_view line) {
   return nullptr;
 }
 
+// Takes the lines that lead up to the section, to look at none of them.
+class NoSink : public LineSink {
+ public:
+  bool Write(std::string_view) override { return true; }
+};
+
 // A line whose first character after leading blanks is "[" begins another section.
 bool IsSectionHeader(std::string_view line) {
   const size_t start = line.find_first_not_of(" \t");
   return start != kNone && line[start] == '[';
 }
 
-// Copies lines through the entry's header line; false when the input ends or fails first.
-bool CopyThroughSectionHeader(LineSource& in, LineSink& out, std::string_view entryName) {
+// Copies lines through the entry's header line: kLine when it was found.
+LineSource::Read CopyThroughSectionHeader(LineSource& in, LineSink& out,
+                                          std::string_view entryName) {
   GrowingText header;
-  if (!header.Append("[") || !header.Append(entryName) || !header.Append("]")) return false;
-  return in.CopyThroughLine(out, header.View()) == LineSource::Read::kLine;
+  if (!header.Append("[") || !header.Append(entryName) || !header.Append("]"))
+    return LineSource::Read::kError;
+  return in.CopyThroughLine(out, header.View());
 }
 
-bool WriteSetting(LineSink& out, const EntrySetting& setting) {
-  char line[64];
+// The setting's line, as the patch writes it; false when it would not fit in `line`.
+bool SettingLine(const EntrySetting& setting, char (&line)[64], std::string_view& text) {
   const size_t keyLength = std::strlen(setting.key);
   const size_t valueLength = std::strlen(setting.value);
   if (keyLength + valueLength > sizeof line) return false;
   std::memcpy(line, setting.key, keyLength);
   std::memcpy(line + keyLength, setting.value, valueLength);
-  return out.WriteLine(std::string_view(line, keyLength + valueLength));
+  text = std::string_view(line, keyLength + valueLength);
+  return true;
+}
+
+bool WriteSetting(LineSink& out, const EntrySetting& setting) {
+  char line[64];
+  std::string_view text;
+  return SettingLine(setting, line, text) && out.WriteLine(text);
 }
 
 }  // namespace
 
 bool PatchEntrySection(LineSource& in, LineSink& out, std::string_view entryName) {
-  if (!CopyThroughSectionHeader(in, out, entryName)) return false;
+  if (CopyThroughSectionHeader(in, out, entryName) != LineSource::Read::kLine) return false;
 
   // Each line of the section is passed on as it is read, the setting in place of a line that
   // holds its key, wherever it stands and however often: an entry with two links has two device
@@ -77,4 +92,35 @@ bool PatchEntrySection(LineSource& in, LineSink& out, std::string_view entryName
     if (setting) ++set;
   }
   return in.CopyRest(out);
+}
+
+bool SectionSettings::AsPatched() const {
+  bool any = false;
+  for (int i = 0; i < kEntrySettingCount; ++i) {
+    if (differs[i]) return false;
+    any = any || stands[i];
+  }
+  return found && any;
+}
+
+bool ReadEntrySection(LineSource& in, std::string_view entryName, SectionSettings& settings) {
+  settings = SectionSettings();
+  NoSink before;
+  const LineSource::Read atHeader = CopyThroughSectionHeader(in, before, entryName);
+  if (atHeader != LineSource::Read::kLine) return atHeader == LineSource::Read::kEnd;
+  settings.found = true;
+  for (;;) {
+    std::string_view line;
+    const LineSource::Read read = in.ReadLine(line);
+    if (read != LineSource::Read::kLine) return read == LineSource::Read::kEnd;
+    if (IsSectionHeader(line)) return true;
+    const EntrySetting* setting = SettingOf(line);
+    if (!setting) continue;
+    const size_t index = static_cast<size_t>(setting - EntrySettings);
+    char expected[64];
+    std::string_view text;
+    settings.stands[index] = true;
+    // The patch puts the setting's line in place of the whole line, blanks and all.
+    if (!SettingLine(*setting, expected, text) || line != text) settings.differs[index] = true;
+  }
 }
