@@ -29,6 +29,7 @@ struct ProcessState {
   std::string systemDirectory = "C:\\WINDOWS\\system32";
   std::optional<std::string> currentDirectory = std::string("C:\\Kit");
   DWORD currentDirectoryError = ERROR_ACCESS_DENIED;
+  std::string modulePath = "C:\\Kit\\GprsKit.exe";
   std::map<UINT, std::string> strings;
   std::map<DWORD, std::string> messages = DefaultMessages();
   std::vector<std::pair<BYTE, BYTE>> leadBytes;

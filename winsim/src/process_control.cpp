@@ -52,6 +52,10 @@ void SetCurrentDirectory(std::optional<std::string> path, DWORD code) {
   TheProcess().currentDirectoryError = code;
 }
 
+void SetModulePath(std::string path) {
+  TheProcess().modulePath = std::move(path);
+}
+
 void SetStrings(std::map<UINT, std::string> strings) {
   TheProcess().strings = std::move(strings);
 }

@@ -91,6 +91,24 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
   return Fail(ERROR_MOD_NOT_FOUND, HMODULE{nullptr});
 }
 
+// As from Windows XP on: too small a buffer gets as much as fits and its NUL, the size is returned
+// and the code is ERROR_INSUFFICIENT_BUFFER. (Windows 2000 leaves out the NUL and the code.)
+DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
+  ApiCall call("GetModuleFileNameA", {{"module", Handle(module)}, {"size", Dec(size)}});
+  if (call.fault()) return Fail(call.fault(), DWORD{0});
+  if (module && module != kProgram) return Fail(ERROR_MOD_NOT_FOUND, DWORD{0});
+  if (!fileName && size) return Fail(ERROR_NOACCESS, DWORD{0});
+  const std::string& path = TheProcess().modulePath;
+  if (size == 0) return Fail(ERROR_INSUFFICIENT_BUFFER, DWORD{0});
+  if (path.size() + 1 > size) {
+    std::memcpy(fileName, path.data(), size - 1);
+    fileName[size - 1] = '\0';
+    return Fail(ERROR_INSUFFICIENT_BUFFER, size);
+  }
+  std::memcpy(fileName, path.c_str(), path.size() + 1);
+  return static_cast<DWORD>(path.size());
+}
+
 int WINAPI LoadStringA(HINSTANCE instance, UINT id, LPSTR buffer, int bufferMax) {
   ApiCall call("LoadStringA", {{"instance", Handle(instance)},
                                {"id", Dec(id)},

@@ -340,6 +340,23 @@ BOOL WINAPI SetupDiSetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA dat
   return Succeed(TRUE);
 }
 
+BOOL WINAPI SetupDiGetDeviceInstanceIdA(HDEVINFO set, PSP_DEVINFO_DATA data, PSTR deviceInstanceId,
+                                        DWORD deviceInstanceIdSize, PDWORD requiredSize) {
+  ApiCall call("SetupDiGetDeviceInstanceIdA", {{"set", Handle(set)},
+                                               {"size", Dec(deviceInstanceIdSize)},
+                                               {"requiredSize", Given(requiredSize != nullptr)}});
+  if (call.fault()) return Fail(call.fault(), FALSE);
+  DWORD code = 0;
+  Device* device = FindElement(set, data, code);
+  if (!device) return Fail(code, FALSE);
+  if (!deviceInstanceId && deviceInstanceIdSize) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
+  const DWORD needed = static_cast<DWORD>(device->instanceId.size() + 1);
+  if (requiredSize) *requiredSize = needed;
+  if (deviceInstanceIdSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
+  std::memcpy(deviceInstanceId, device->instanceId.c_str(), needed);
+  return Succeed(TRUE);
+}
+
 BOOL WINAPI SetupDiGetINFClassA(PCSTR infName, LPGUID classGuid, PSTR className,
                                 DWORD classNameSize, PDWORD requiredSize) {
   ApiCall call("SetupDiGetINFClassA", {{"infName", Text(infName)},

@@ -343,6 +343,7 @@ BOOL WINAPI IsDBCSLeadByte(BYTE testChar);
 BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA versionInfo);
 DWORD WINAPI GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer);
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
+DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 HANDLE WINAPI GetCurrentProcess();
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
 // Reached only through GetProcAddress: kernel32 has it from Windows XP SP2 on.
@@ -414,6 +415,8 @@ BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA dat
                                               PDWORD requiredSize);
 BOOL WINAPI SetupDiSetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA data, DWORD property,
                                               const BYTE* buffer, DWORD size);
+BOOL WINAPI SetupDiGetDeviceInstanceIdA(HDEVINFO set, PSP_DEVINFO_DATA data, PSTR deviceInstanceId,
+                                        DWORD deviceInstanceIdSize, PDWORD requiredSize);
 BOOL WINAPI SetupDiGetINFClassA(PCSTR infName, LPGUID classGuid, PSTR className,
                                 DWORD classNameSize, PDWORD requiredSize);
 HKEY WINAPI SetupDiOpenDevRegKey(HDEVINFO set, PSP_DEVINFO_DATA data, DWORD scope, DWORD hwProfile,

@@ -30,6 +30,9 @@ void SetDllSearchFunctions(bool setDefaultDllDirectories, bool setDllDirectory);
 void SetSystemDirectory(std::string path);
 // The process's current directory; none makes GetCurrentDirectoryA fail with `code`.
 void SetCurrentDirectory(std::optional<std::string> path, DWORD code = ERROR_ACCESS_DENIED);
+// The full path of the program's own file, as GetModuleFileNameA reports it:
+// C:\Kit\GprsKit.exe after Reset.
+void SetModulePath(std::string path);
 // The string table of the program under test.
 void SetStrings(std::map<UINT, std::string> strings);
 
