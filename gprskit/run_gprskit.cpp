@@ -1,0 +1,73 @@
+#include "verb_steps.h"
+
+namespace {
+
+constexpr const char* kUsage[] = {
+    "GprsKit sets up the kit's GPRS modem from a script or a deployment tool.",
+    "",
+    "Usage: GprsKit <verb> [argument]",
+    "  install COMn   installs the modem on the COM port COMn, from the INF beside GprsKit.exe",
+    "  apn TEXT       writes the modem's init string for the access point name TEXT",
+    "  entry          makes the dial-up entry \"" KIT_ENTRY_NAME "\" for the user who runs it",
+    "  remove         removes every modem of the kit, and the driver package copied for it",
+    "  status         shows the kit's modems and the user's dial-up entry",
+    "  help, /?, -?   shows this text",
+    "",
+    "Exit codes: 0 done, 3010 done and Windows must be restarted, 1 failed,",
+    "2 the command line is wrong.",
+};
+
+void Usage(Console& console, bool asked) {
+  for (const char* line : kUsage) asked ? console.Line(line) : console.Error(line);
+}
+
+int Remove(Console& console) {
+#ifdef KIT_HAS_REMOVE_VERB
+  return RemoveVerb(console);
+#else
+  console.Error("remove is not built");
+  return kExitFailed;
+#endif
+}
+
+}  // namespace
+
+int RunGprsKit(int argc, const char* const* argv, Console& console) {
+  if (argc < 1 || !argv[0]) {
+    console.Error("No verb was given.");
+    Usage(console, false);
+    return kExitUsage;
+  }
+  const std::string_view verb = argv[0];
+  const int arguments = argc - 1;
+  const struct {
+    const char* name;
+    int arguments;
+  } verbs[] = {{"/?", 0},  {"-?", 0},    {"help", 0},   {"install", 1},
+               {"apn", 1}, {"entry", 0}, {"remove", 0}, {"status", 0}};
+  const char* known = nullptr;
+  for (const auto& entry : verbs) {
+    if (!SameNoCase(verb, entry.name)) continue;
+    known = entry.name;
+    if (entry.arguments != arguments) {
+      console.Error(Words({"\"", entry.name, "\" takes ",
+                           entry.arguments ? "one argument" : "no argument", "."})
+                        .Text());
+      Usage(console, false);
+      return kExitUsage;
+    }
+  }
+  if (!known) {
+    console.Error(Words({"\"", verb, "\" is not a verb of GprsKit."}).Text());
+    Usage(console, false);
+    return kExitUsage;
+  }
+  const std::string_view name = known;
+  if (name == "install") return InstallVerb(argv[1], console);
+  if (name == "apn") return ApnVerb(argv[1], console);
+  if (name == "entry") return EntryVerb(console);
+  if (name == "remove") return Remove(console);
+  if (name == "status") return StatusVerb(console);
+  Usage(console, true);
+  return kExitDone;
+}

@@ -1,0 +1,156 @@
+// The verbs that change the machine: each the same logic a program of the kit runs, with the
+// kit's facts for the texts the programs take from their string tables.
+#include <cstring>
+
+#include "InfInstall.h"
+#include "apn_init.h"
+#include "install_run.h"
+#include "phonebook_editor.h"
+#include "port_choice.h"
+#include "verb_steps.h"
+
+namespace {
+
+// The port of the library's list that is `port`, letters in any case, in the list's own
+// spelling; false when the list does not hold it as a whole name.
+bool FindPort(const char* list, std::string_view port, char (&name)[kTextCapacity]) {
+  PortListReader reader(list);
+  while (reader.Next(name))
+    if (SameNoCase(name, port)) return true;
+  name[0] = '\0';
+  return false;
+}
+
+// The list as the user reads it: "COM1, COM4", or "none".
+void PortsToSay(const char* list, char (&text)[kTextCapacity]) {
+  size_t length = 0;
+  for (const char* at = list; *at && length + 2 < kTextCapacity; ++at) {
+    if (*at != ',') {
+      text[length++] = *at;
+    } else if (at[1]) {
+      text[length++] = ',';
+      text[length++] = ' ';
+    }
+  }
+  text[length] = '\0';
+  if (length == 0) std::memcpy(text, "none", sizeof "none");
+}
+
+// The kit's INF beside this program's own file, wherever the process was started from: the
+// current directory may be any folder, one a standard user can write among them.
+bool InfBesideProgram(char (&infPath)[kTextCapacity]) {
+  char program[kTextCapacity] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+  // A path that filled the buffer was cut: Windows 2000 then leaves out the NUL as well.
+  if (length == 0 || length >= sizeof program) return false;
+  const char* separator = std::strrchr(program, '\\');
+  if (!separator) return false;
+  return BuildInfPath(program, static_cast<DWORD>(separator - program), kInfName, infPath);
+}
+
+void LibraryFailure(Console& console, const char* fallback) {
+  char line[kTextCapacity];
+  OneLine(g_szError, fallback, line);
+  console.Error(line);
+}
+
+}  // namespace
+
+int InstallVerb(const char* port, Console& console) {
+  char list[kTextCapacity] = {};
+  char portName[kTextCapacity] = {};
+  ReadPortList(list);
+  if (!FindPort(list, port, portName)) {
+    char ports[kTextCapacity];
+    PortsToSay(list, ports);
+    console.Error(
+        Words({port, " is not a present COM port (present: ", ports, "); nothing was changed."})
+            .Text());
+    return kExitFailed;
+  }
+  char infPath[kTextCapacity] = {};
+  if (!InfBesideProgram(infPath)) {
+    console.Error(
+        "The folder of GprsKit.exe cannot be used: its path is too long or cannot be read; "
+        "nothing was changed.");
+    return kExitFailed;
+  }
+  std::memset(g_szError, 0, sizeof g_szError);
+  switch (MdmInstallModem(infPath, portName, kModemHardwareId)) {
+    case kInstallDone:
+      console.Line(Words({"The GPRS modem is installed on ", portName, "."}).Text());
+      return kExitDone;
+    case kInstallNeedsRestart:
+      console.Line(Words({"The GPRS modem is installed on ", portName,
+                          "; Windows must be restarted before it is used."})
+                       .Text());
+      return kExitRestart;
+    default:
+      LibraryFailure(console, "The GPRS modem could not be installed.");
+      return kExitFailed;
+  }
+}
+
+int ApnVerb(const char* apn, Console& console) {
+  std::memset(g_szError, 0, sizeof g_szError);
+  switch (WriteApnInit(kModemHardwareId, kApnInitTemplate, apn)) {
+    case ApnWrite::kWritten: {
+      char initString[kTextCapacity];
+      BuildApnInitString(kApnInitTemplate, apn, initString);
+      console.Line(Words({"The modem's init string is now ", initString}).Text());
+      return kExitDone;
+    }
+    case ApnWrite::kTooLong:
+      console.Error(
+          "The APN is too long: the init string made of it would pass 259 characters; nothing "
+          "was changed.");
+      return kExitFailed;
+    case ApnWrite::kNoModem:
+      console.Error("No GPRS modem (hardware ID " KIT_MODEM_HARDWARE_ID
+                    ") is present: install it first with \"GprsKit install COMn\".");
+      return kExitFailed;
+    case ApnWrite::kSearchFailed:
+    case ApnWrite::kNotWritten:
+      break;
+  }
+  LibraryFailure(console, "The modem's init string could not be written.");
+  return kExitFailed;
+}
+
+int EntryVerb(Console& console) {
+  const EntryNames names = {kEntryName, kEntryDeviceName};
+  const EntrySetup outcome = SetUpEntry(names);
+  char phonebook[kTextCapacity] = {};
+  PhonebookEditor(names).ReadPhonebookPath(phonebook);
+  if (outcome != EntrySetup::kDone && phonebook[0] == '\0') {
+    console.Error(
+        "The user's phonebook cannot be found: \"APPDATA\" of the user's \"Volatile "
+        "Environment\" is missing or too long.");
+    return kExitFailed;
+  }
+  switch (outcome) {
+    case EntrySetup::kDone:
+      console.Line(
+          Words({"The dial-up entry \"" KIT_ENTRY_NAME "\" is made in ", phonebook, "."}).Text());
+      return kExitDone;
+    case EntrySetup::kNotReclaimed:
+      console.Error(Words({"The phonebook's folder is in use by another run, or holds a name the "
+                           "kit may not replace, beside ",
+                           phonebook, "; nothing was changed."})
+                        .Text());
+      break;
+    case EntrySetup::kNotCreated:
+      console.Error(
+          Words({"The remote-access service did not take the entry \"" KIT_ENTRY_NAME "\" in ",
+                 phonebook, "."})
+              .Text());
+      break;
+    case EntrySetup::kNotPatched:
+      console.Error(Words({"The entry \"" KIT_ENTRY_NAME "\" was made, but its settings could not "
+                           "be set in ",
+                           phonebook, "; the phonebook is as it was."})
+                        .Text());
+      break;
+  }
+  return kExitFailed;
+}

@@ -1,0 +1,33 @@
+// The verbs behind RunGprsKit, and the words they share.
+#pragma once
+
+#include <initializer_list>
+#include <string_view>
+
+#include "growing_text.h"
+#include "verbs.h"
+
+// `GprsKit install COMn`, `GprsKit apn TEXT`, `GprsKit entry` and `GprsKit status`.
+int InstallVerb(const char* port, Console& console);
+int ApnVerb(const char* apn, Console& console);
+int EntryVerb(Console& console);
+int StatusVerb(Console& console);
+
+// One line made of `parts`, none of them cut, whatever their length: a path may fill a whole
+// buffer of the kit's, and the words around it must still be said.
+class Words {
+ public:
+  Words(std::initializer_list<std::string_view> parts);
+  const char* Text() const;
+
+ private:
+  GrowingText text_;
+  bool whole_ = true;
+};
+
+// A text of the library or the system as one line: its line breaks become blanks, and those at
+// its end go. `fallback` stands in for an empty text.
+void OneLine(const char* text, const char* fallback, char (&line)[kTextCapacity]);
+
+// Whether the NUL-terminated texts are the same but for the case of their letters.
+bool SameNoCase(std::string_view a, std::string_view b);

@@ -1,0 +1,33 @@
+#include "verb_steps.h"
+
+#include <cstring>
+
+Words::Words(std::initializer_list<std::string_view> parts) {
+  for (std::string_view part : parts) whole_ = whole_ && text_.Append(part);
+  whole_ = whole_ && text_.Append(std::string_view("", 1));
+}
+
+const char* Words::Text() const {
+  // A line that found no memory is not said by halves.
+  return whole_ ? text_.View().data() : "(no memory for the message)";
+}
+
+void OneLine(const char* text, const char* fallback, char (&line)[kTextCapacity]) {
+  size_t length = strnlen(text, kTextCapacity - 1);
+  std::memcpy(line, text, length);
+  line[length] = '\0';
+  for (size_t i = 0; i < length; ++i)
+    if (line[i] == '\r' || line[i] == '\n') line[i] = ' ';
+  while (length > 0 && line[length - 1] == ' ') line[--length] = '\0';
+  if (length == 0) OneLine(fallback, "", line);
+}
+
+bool SameNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  const auto fold = [](char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  };
+  for (size_t i = 0; i < a.size(); ++i)
+    if (fold(a[i]) != fold(b[i])) return false;
+  return true;
+}
