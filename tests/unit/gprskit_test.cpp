@@ -1,0 +1,172 @@
+#include <string>
+#include <vector>
+
+#include "entrymaker_machine.h"
+#include "platform.h"
+#include "sim_test.h"
+#include "verbs.h"
+
+namespace {
+
+constexpr char kInf[] =
+    "[Version]\nClass=Modem\nClassGUID={4D36E96D-E325-11CE-BFC1-08002BE10318}\n";
+constexpr char kUsageLine[] = "Usage: GprsKit <verb> [argument]";
+
+struct RecordingConsole : Console {
+  std::vector<std::string> lines, errors;
+  void Line(const char* text) override { lines.emplace_back(text); }
+  void Error(const char* text) override { errors.emplace_back(text); }
+};
+
+class GprsKitTest : public SimTest {
+ protected:
+  void SetUp() override {
+    SimTest::SetUp();
+    winsim::SetModulePath("D:\\Tools\\GprsKit.exe");
+    winsim::AddFile("D:\\Tools\\wwandev.inf", kInf);
+    winsim::AddComPort("COM1");
+    winsim::AddComPort("COM4");
+    winsim::SetUserValue("Volatile Environment", "APPDATA", winsim::Sz(kAppData));
+  }
+  int Run(std::vector<const char*> args) {
+    console = RecordingConsole();
+    return RunGprsKit(static_cast<int>(args.size()), args.data(), console);
+  }
+  std::vector<const winsim::Device*> Modems() {
+    std::vector<const winsim::Device*> modems;
+    for (const winsim::Device* device : winsim::Devices())
+      if (device->classGuid == winsim::kModemClass) modems.push_back(device);
+    return modems;
+  }
+  RecordingConsole console;
+};
+
+TEST_F(GprsKitTest, AWrongCommandLineGetsTheUsageOnTheErrorStream) {
+  const std::vector<std::vector<const char*>> wrong = {
+      {},          {"frobnicate"}, {"install"},     {"install", "COM4", "COM1"},
+      {"apn"},     {"entry", "x"}, {"status", "x"}, {"remove", "x"},
+      {"/?", "x"}, {"/h"}};
+  for (const auto& args : wrong) {
+    EXPECT_EQ(Run(args), kExitUsage) << (args.empty() ? "(none)" : args[0]);
+    EXPECT_TRUE(console.lines.empty());
+    ASSERT_GE(console.errors.size(), 4u);
+    EXPECT_EQ(console.errors[3], kUsageLine);
+  }
+  EXPECT_EQ(console.errors[0], "\"/h\" is not a verb of GprsKit.");
+  Run({"install"});
+  EXPECT_EQ(console.errors[0], "\"install\" takes one argument.");
+  EXPECT_TRUE(Modems().empty());
+  for (const char* asked : {"/?", "-?", "help", "HELP"}) {
+    EXPECT_EQ(Run({asked}), kExitDone) << asked;
+    EXPECT_TRUE(console.errors.empty());
+    EXPECT_EQ(console.lines.at(2), kUsageLine);
+  }
+}
+
+TEST_F(GprsKitTest, InstallsFromTheToolsOwnFolderOnAPresentPortOnly) {
+  for (const char* absent : {"COM9", "COM", "COM44", "COM4,COM1"}) {
+    EXPECT_EQ(Run({"install", absent}), kExitFailed) << absent;
+    EXPECT_EQ(console.errors,
+              std::vector<std::string>{std::string(absent) +
+                                       " is not a present COM port (present: COM1, COM4); "
+                                       "nothing was changed."});
+  }
+  EXPECT_TRUE(winsim::CallsTo("SetupDiCreateDeviceInfoA").empty());
+  EXPECT_TRUE(Modems().empty());
+
+  // The current directory holds an INF of its own, which is never used.
+  winsim::AddFile("C:\\Kit\\wwandev.inf", kInf);
+  EXPECT_EQ(Run({"install", "com4"}), kExitDone);
+  EXPECT_EQ(console.lines, std::vector<std::string>{"The GPRS modem is installed on COM4."});
+  ASSERT_EQ(Modems().size(), 1u);
+  EXPECT_EQ(Modems()[0]->driverKey->at("AttachedTo"), winsim::Sz("COM4"));
+  EXPECT_EQ(winsim::CallsTo("SetupDiGetINFClassA").at(0).Text("infName"), "D:\\Tools\\wwandev.inf");
+
+  winsim::Newdev().rebootRequired = true;
+  EXPECT_EQ(Run({"install", "COM1"}), kExitRestart);
+  EXPECT_EQ(console.lines.at(0),
+            "The GPRS modem is installed on COM1; Windows must be restarted before it is used.");
+}
+
+TEST_F(GprsKitTest, AnInstallThatFailsSaysWhyOnTheErrorStream) {
+  winsim::FailCall("SetupDiCreateDeviceInfoA", 1, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"install", "COM4"}), kExitFailed);
+  ASSERT_EQ(console.errors.size(), 1u);
+  EXPECT_EQ(console.errors[0], "CreateDeviceInfo FAILURE: Access is denied.");
+  EXPECT_TRUE(console.lines.empty());
+
+  // A path to the tool that fills the whole buffer was cut, and is no folder to take an INF from.
+  winsim::SetModulePath("D:\\" + std::string(300, 't') + "\\GprsKit.exe");
+  EXPECT_EQ(Run({"install", "COM4"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0).rfind("The folder of GprsKit.exe cannot be used", 0), 0u);
+  EXPECT_TRUE(Modems().empty());
+}
+
+TEST_F(GprsKitTest, ApnWritesTheInitStringOrSaysWhyNot) {
+  EXPECT_EQ(Run({"apn", "internet"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0),
+            "No GPRS modem (hardware ID WWAN_GENERIC) is present: install it first with "
+            "\"GprsKit install COMn\".");
+  ASSERT_EQ(Run({"install", "COM4"}), kExitDone);
+  EXPECT_EQ(Run({"apn", std::string(236, 'a').c_str()}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0).rfind("The APN is too long", 0), 0u);
+  EXPECT_EQ(Modems()[0]->driverKey->count("UserInit"), 0u);
+  EXPECT_EQ(Run({"apn", std::string(235, 'a').c_str()}), kExitDone);
+  EXPECT_EQ(Run({"apn", "internet"}), kExitDone);
+  EXPECT_EQ(console.lines,
+            std::vector<std::string>{
+                "The modem's init string is now E1;+CGDCONT=\"internet\";+CGQREQ=1"});
+  EXPECT_EQ(Modems()[0]->driverKey->at("UserInit"),
+            winsim::Sz("E1;+CGDCONT=\"internet\";+CGQREQ=1"));
+  winsim::FailCall("RegSetValueExA", 1, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"apn", "other"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0).rfind("RegSetValueEx", 0), 0u) << console.errors.at(0);
+}
+
+TEST_F(GprsKitTest, EntryIsMadeAsEntryMakerMakesItWithoutAMessageBox) {
+  winsim::AddFile(kPhonebook, "");
+  EXPECT_EQ(Run({"entry"}), kExitDone);
+  EXPECT_EQ(console.lines, std::vector<std::string>{std::string("The dial-up entry \"GPRS "
+                                                                "Connection\" is made in ") +
+                                                    kPhonebook + "."});
+  const auto ras = winsim::CallsTo("RasSetEntryPropertiesA");
+  ASSERT_EQ(ras.size(), 1u);
+  EXPECT_EQ(ras[0].Text("entryName"), "GPRS Connection");
+  EXPECT_NE(winsim::FileContents(kPhonebook)->find("\r\nConnectBPS=115200\r\n"), std::string::npos);
+
+  winsim::SetUserValue("Volatile Environment", "APPDATA", winsim::Sz(std::string(260, 'a')));
+  EXPECT_EQ(Run({"entry"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0).rfind("The user's phonebook cannot be found", 0), 0u);
+  EXPECT_TRUE(winsim::CallsTo("MessageBoxA").empty());
+}
+
+TEST_F(GprsKitTest, StatusShowsEachModemAndTheEntry) {
+  EXPECT_EQ(Run({"status"}), kExitDone);
+  EXPECT_EQ(console.lines, (std::vector<std::string>{
+                               "No GPRS modem (hardware ID WWAN_GENERIC) is present.",
+                               std::string("Dial-up entry \"GPRS Connection\": none; there is no "
+                                           "phonebook ") +
+                                   kPhonebook}));
+  winsim::Newdev().driverValues["InfPath"] = winsim::Sz("oem3.inf");
+  ASSERT_EQ(Run({"install", "COM4"}), kExitDone);
+  ASSERT_EQ(Run({"apn", "internet"}), kExitDone);
+  winsim::AddFile(kPhonebook, "[GPRS Connection]\r\nConnectBPS=115200\r\nProtocol=1\r\n");
+  EXPECT_EQ(Run({"status"}), kExitDone);
+  EXPECT_EQ(console.lines,
+            (std::vector<std::string>{"Modem " + Modems()[0]->instanceId, "  port:           COM4",
+                                      "  name:           GPRS Modem",
+                                      "  init string:    E1;+CGDCONT=\"internet\";+CGQREQ=1",
+                                      "  driver package: oem3.inf",
+                                      std::string("Dial-up entry \"GPRS Connection\": in ") +
+                                          kPhonebook + ", without the kit's settings: Protocol"}));
+  ASSERT_EQ(Run({"entry"}), kExitDone);
+  Run({"status"});
+  EXPECT_EQ(console.lines.back(), std::string("Dial-up entry \"GPRS Connection\": in ") +
+                                      kPhonebook + ", with the kit's settings");
+
+  winsim::FailCall("SetupDiEnumDeviceInfo", 2, ERROR_NOT_ENOUGH_MEMORY);
+  EXPECT_EQ(Run({"status"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0).rfind("The present devices could not all be looked at: ", 0), 0u);
+}
+
+}  // namespace
