@@ -1,0 +1,140 @@
+// GprsKit.exe from the kit's folder under Wine, its output caught in files as a deployment tool's
+// log would catch it: the status before and after an install and an APN, an absent port and the
+// command line's errors.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "beside_program.h"
+#include "kit_facts.h"
+#include "modem_devices.h"
+#include "unique_handle.h"
+
+namespace {
+
+struct Outcome {
+  DWORD exitCode = 0xdeadbeef;
+  std::string out;
+  std::string err;
+};
+
+// Wine may close a child's copies of the handles a moment after the child is seen to end: the
+// files are shared with it, and each run has files of its own.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// A file the child writes to as its standard output or error.
+File Inheritable(const std::string& path) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  return File(CreateFileA(path.c_str(), GENERIC_WRITE, kShareAll, &inherit, CREATE_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+}
+
+std::string Contents(const std::string& path) {
+  File file(CreateFileA(path.c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr));
+  EXPECT_TRUE(file) << path << ": error " << GetLastError();
+  std::string text;
+  char buffer[4096];
+  DWORD read = 0;
+  while (file && ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+    text.append(buffer, read);
+  return text;
+}
+
+// Runs GprsKit from the kit's folder, started in the test's own folder.
+Outcome GprsKit(const std::string& arguments) {
+  static int run = 0;
+  const std::string name = "gprskit-" + std::to_string(++run);
+  const std::string out = BesideProgram((name + ".out").c_str());
+  const std::string err = BesideProgram((name + ".err").c_str());
+  Outcome outcome;
+  {
+    File outFile = Inheritable(out), errFile = Inheritable(err);
+    EXPECT_TRUE(outFile && errFile) << "error " << GetLastError();
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = outFile.get();
+    startup.hStdError = errFile.get();
+    const std::string program = KitFolder() + "\\GprsKit.exe";
+    std::string commandLine = "\"" + program + "\" " + arguments;
+    PROCESS_INFORMATION info = {};
+    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                        nullptr, nullptr, &startup, &info)) {
+      ADD_FAILURE() << "GprsKit.exe did not start: error " << GetLastError();
+      return outcome;
+    }
+    CloseHandle(info.hThread);
+    EXPECT_EQ(WaitForSingleObject(info.hProcess, 60000), WAIT_OBJECT_0);
+    GetExitCodeProcess(info.hProcess, &outcome.exitCode);
+    CloseHandle(info.hProcess);
+  }
+  outcome.out = Contents(out);
+  outcome.err = Contents(err);
+  return outcome;
+}
+
+class GprsKitTool : public ::testing::Test {
+ protected:
+  void SetUp() override { RemoveModems(kModemHardwareId); }
+  void TearDown() override { RemoveModems(kModemHardwareId); }
+};
+
+TEST_F(GprsKitTool, StatusBeforeAndAfterAnInstallAndAnApn) {
+  Outcome status = GprsKit("status");
+  EXPECT_EQ(status.exitCode, 0u) << status.err;
+  EXPECT_EQ(status.out.rfind("No GPRS modem (hardware ID WWAN_GENERIC) is present.\r\n", 0), 0u)
+      << status.out;
+  EXPECT_EQ(status.err, "");
+
+  const Outcome install = GprsKit("install COM4");
+  EXPECT_EQ(install.exitCode, 0u) << install.err;
+  EXPECT_EQ(install.out, "The GPRS modem is installed on COM4.\r\n");
+  const Outcome apn = GprsKit("apn internet");
+  EXPECT_EQ(apn.exitCode, 0u) << apn.err;
+  EXPECT_EQ(apn.out, "The modem's init string is now E1;+CGDCONT=\"internet\";+CGQREQ=1\r\n");
+
+  status = GprsKit("status");
+  std::printf("GprsKit status:\n%s%s", status.out.c_str(), status.err.c_str());
+  EXPECT_EQ(status.exitCode, 0u) << status.err;
+  const auto modems = FindModems(kModemHardwareId);
+  ASSERT_EQ(modems.size(), 1u);
+  EXPECT_EQ(modems[0].userInit, "E1;+CGDCONT=\"internet\";+CGQREQ=1");
+  const std::string expected = "Modem " + modems[0].instanceId +
+                               "\r\n"
+                               "  port:           COM4\r\n"
+                               "  name:           GPRS Modem\r\n"
+                               "  init string:    E1;+CGDCONT=\"internet\";+CGQREQ=1\r\n";
+  EXPECT_EQ(status.out.rfind(expected, 0), 0u) << status.out;
+  EXPECT_NE(status.out.find("  driver package: "), std::string::npos);
+  EXPECT_NE(status.out.find("Dial-up entry \"GPRS Connection\": "), std::string::npos);
+}
+
+TEST_F(GprsKitTool, AnAbsentPortChangesNothing) {
+  const Outcome install = GprsKit("install COM9");
+  EXPECT_EQ(install.exitCode, 1u);
+  EXPECT_EQ(install.out, "");
+  EXPECT_EQ(install.err.rfind("COM9 is not a present COM port (present: ", 0), 0u) << install.err;
+  EXPECT_TRUE(FindModems(kModemHardwareId).empty());
+  const Outcome apn = GprsKit("apn internet");
+  EXPECT_EQ(apn.exitCode, 1u);
+  EXPECT_EQ(apn.err.rfind("No GPRS modem", 0), 0u) << apn.err;
+}
+
+TEST_F(GprsKitTool, AWrongCommandLineExitsWithTwo) {
+  for (const char* arguments : {"", "frobnicate", "install", "install COM4 COM1", "status x"}) {
+    const Outcome wrong = GprsKit(arguments);
+    EXPECT_EQ(wrong.exitCode, 2u) << arguments;
+    EXPECT_EQ(wrong.out, "") << arguments;
+    EXPECT_NE(wrong.err.find("Usage: GprsKit <verb> [argument]\r\n"), std::string::npos)
+        << arguments;
+  }
+  const Outcome help = GprsKit("/?");
+  EXPECT_EQ(help.exitCode, 0u);
+  EXPECT_NE(help.out.find("Usage: GprsKit <verb> [argument]\r\n"), std::string::npos);
+  EXPECT_TRUE(FindModems(kModemHardwareId).empty());
+}
+
+}  // namespace
