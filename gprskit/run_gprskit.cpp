@@ -8,6 +8,7 @@ constexpr const char* kUsage[] = {
     "Usage: GprsKit <verb> [argument]",
     "  install COMn   installs the modem on the COM port COMn, from the INF beside GprsKit.exe",
     "  apn TEXT       writes the modem's init string for the access point name TEXT",
+    // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one line around the entry's name
     "  entry          makes the dial-up entry \"" KIT_ENTRY_NAME "\" for the user who runs it",
     "  remove         removes every modem of the kit, and the driver package copied for it",
     "  status         shows the kit's modems and the user's dial-up entry",

@@ -111,13 +111,13 @@ bool ShowModems(Console& console) {
     }
   }
   if (!done) {
+    char systemText[kTextCapacity] = {};
     char reason[kTextCapacity];
-    char line[kTextCapacity] = {};
     const DWORD code = GetLastError();
     if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                        0, line, sizeof line, nullptr))
-      line[0] = '\0';
-    OneLine(line, "no text for the failure", reason);
+                        0, systemText, sizeof systemText, nullptr))
+      systemText[0] = '\0';
+    OneLine(systemText, "no text for the failure", reason);
     console.Error(Words({"The present devices could not all be looked at: ", reason}).Text());
     return false;
   }
@@ -174,7 +174,7 @@ bool ShowEntry(Console& console) {
              keys.Append(std::string_view(key.data(), key.size() - 1));  // without its "="
   }
   if (keys.View().empty()) listed = listed && keys.Append("none of them is there");
-  listed = listed && keys.Append(std::string_view("", 1));
+  listed = listed && keys.Append(kTextEnd);
   console.Line(Words({kEntry, "in ", phonebook, ", without the kit's settings: ",
                       listed ? keys.View().data() : "(no memory to list them)"})
                    .Text());

@@ -13,6 +13,9 @@ int ApnVerb(const char* apn, Console& console);
 int EntryVerb(Console& console);
 int StatusVerb(Console& console);
 
+// The NUL that ends a text, as a part of one.
+inline constexpr std::string_view kTextEnd("\0", 1);
+
 // One line made of `parts`, none of them cut, whatever their length: a path may fill a whole
 // buffer of the kit's, and the words around it must still be said.
 class Words {

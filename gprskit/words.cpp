@@ -4,7 +4,7 @@
 
 Words::Words(std::initializer_list<std::string_view> parts) {
   for (std::string_view part : parts) whole_ = whole_ && text_.Append(part);
-  whole_ = whole_ && text_.Append(std::string_view("", 1));
+  whole_ = whole_ && text_.Append(kTextEnd);
 }
 
 const char* Words::Text() const {
@@ -13,13 +13,15 @@ const char* Words::Text() const {
 }
 
 void OneLine(const char* text, const char* fallback, char (&line)[kTextCapacity]) {
-  size_t length = strnlen(text, kTextCapacity - 1);
-  std::memcpy(line, text, length);
-  line[length] = '\0';
-  for (size_t i = 0; i < length; ++i)
-    if (line[i] == '\r' || line[i] == '\n') line[i] = ' ';
-  while (length > 0 && line[length - 1] == ' ') line[--length] = '\0';
-  if (length == 0) OneLine(fallback, "", line);
+  for (const char* source : {text, fallback}) {
+    size_t length = strnlen(source, kTextCapacity - 1);
+    std::memcpy(line, source, length);
+    line[length] = '\0';
+    for (size_t i = 0; i < length; ++i)
+      if (line[i] == '\r' || line[i] == '\n') line[i] = ' ';
+    while (length > 0 && line[length - 1] == ' ') line[--length] = '\0';
+    if (length > 0) return;
+  }
 }
 
 bool SameNoCase(std::string_view a, std::string_view b) {

@@ -352,7 +352,8 @@ BOOL WINAPI SetupDiGetDeviceInstanceIdA(HDEVINFO set, PSP_DEVINFO_DATA data, PST
   if (!deviceInstanceId && deviceInstanceIdSize) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
   const DWORD needed = static_cast<DWORD>(device->instanceId.size() + 1);
   if (requiredSize) *requiredSize = needed;
-  if (deviceInstanceIdSize < needed) return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
+  if (!deviceInstanceId || deviceInstanceIdSize < needed)
+    return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
   std::memcpy(deviceInstanceId, device->instanceId.c_str(), needed);
   return Succeed(TRUE);
 }
