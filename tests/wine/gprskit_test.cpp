@@ -61,8 +61,8 @@ Outcome GprsKit(const std::string& arguments) {
     const std::string program = KitFolder() + "\\GprsKit.exe";
     std::string commandLine = "\"" + program + "\" " + arguments;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(program.c_str(), &commandLine[0], nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &info)) {
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
+                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &info)) {
       ADD_FAILURE() << "GprsKit.exe did not start: error " << GetLastError();
       return outcome;
     }
