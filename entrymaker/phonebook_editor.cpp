@@ -2,6 +2,10 @@
 
 #include <cstring>
 
+#ifdef _WIN32
+#include <shlobj.h>
+#endif
+
 #include "file_identity.h"
 #include "copy_patched.h"
 #include "program_strings.h"
@@ -46,6 +50,16 @@ bool Delete(const char* path) {
   return DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
+// The phonebook's place below an application-data folder; `path` stays as it was when the whole
+// would not fit. A folder that fills the buffer without its NUL is longer than a path can be.
+void JoinPhonebookPath(const char (&appData)[kTextCapacity], char (&path)[kTextCapacity]) {
+  const size_t length = strnlen(appData, sizeof appData);
+  if (length == sizeof appData) return;
+  if (length + sizeof kPhonebookBelowAppData > sizeof path) return;
+  std::memcpy(path, appData, length);
+  std::memcpy(path + length, kPhonebookBelowAppData, sizeof kPhonebookBelowAppData);
+}
+
 // Copies `text` into `buffer`, cut to fit as a string-table entry would be.
 void CopyName(const char* text, char (&buffer)[kTextCapacity]) {
   const size_t length = strnlen(text, kTextCapacity - 1);
@@ -60,29 +74,33 @@ PhonebookEditor::PhonebookEditor() {
   LoadProgramString(IDS_DEVICE_NAME, deviceName_);
 }
 
-PhonebookEditor::PhonebookEditor(const EntryNames& names) {
+PhonebookEditor::PhonebookEditor(const EntryNames& names, Phonebook phonebook)
+    : phonebook_(phonebook) {
   CopyName(names.entry, entryName_);
   CopyName(names.device, deviceName_);
 }
 
 void PhonebookEditor::ReadPhonebookPath(char (&path)[kTextCapacity]) {
+  char appData[kTextCapacity] = {};
+  if (phonebook_ == Phonebook::kAllUsers) {
+    // The system's own answer, never the environment's, which whoever starts the program sets.
+    if (FAILED(
+            SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, SHGFP_TYPE_CURRENT, appData)))
+      return;
+    JoinPhonebookPath(appData, path);
+    return;
+  }
   HKEY opened = nullptr;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, "Volatile Environment", 0, KEY_QUERY_VALUE, &opened) !=
       ERROR_SUCCESS)
     return;
   RegKey environment(opened);
-  char appData[kTextCapacity] = {};
   DWORD size = sizeof appData;
   if (RegQueryValueExA(environment.get(), "APPDATA", nullptr, nullptr,
                        reinterpret_cast<BYTE*>(appData), &size) != ERROR_SUCCESS)
     return;
-  // Taken as stored: an environment reference in it is not expanded. A value that fills the
-  // buffer without its NUL is longer than a path can be.
-  const size_t length = strnlen(appData, sizeof appData);
-  if (length == sizeof appData) return;
-  if (length + sizeof kPhonebookBelowAppData > sizeof path) return;
-  std::memcpy(path, appData, length);
-  std::memcpy(path + length, kPhonebookBelowAppData, sizeof kPhonebookBelowAppData);
+  // Taken as stored: an environment reference in it is not expanded.
+  JoinPhonebookPath(appData, path);
 }
 
 bool PhonebookEditor::FindPhonebook() {
@@ -186,8 +204,8 @@ EntrySetup SetUpWith(PhonebookEditor& editor) {
 
 }  // namespace
 
-EntrySetup SetUpEntry(const EntryNames& names) {
-  PhonebookEditor editor(names);
+EntrySetup SetUpEntry(const EntryNames& names, Phonebook phonebook) {
+  PhonebookEditor editor(names, phonebook);
   return SetUpWith(editor);
 }
 

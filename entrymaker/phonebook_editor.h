@@ -11,18 +11,22 @@ struct EntryNames {
   const char* device;
 };
 
+// Whose phonebook the entry goes into: the user's own, or the system's, in the all-users
+// profile, whose entries every user of the PC has.
+enum class Phonebook { kUser, kAllUsers };
+
 class PhonebookEditor {
  public:
   // With the names of the program's string table.
   PhonebookEditor();
-  explicit PhonebookEditor(const EntryNames& names);
+  explicit PhonebookEditor(const EntryNames& names, Phonebook phonebook = Phonebook::kUser);
   virtual ~PhonebookEditor() = default;
   PhonebookEditor(const PhonebookEditor&) = delete;
   PhonebookEditor& operator=(const PhonebookEditor&) = delete;
 
   // The current user's phonebook: "APPDATA" of "Volatile Environment", as stored, and the
-  // phonebook's place below it. Leaves `path` as it was when the value cannot be read or the
-  // whole path would not fit.
+  // phonebook's place below it; or the system's, below the all-users application data. Leaves
+  // `path` as it was when the folder cannot be read or the whole path would not fit.
   void ReadPhonebookPath(char (&path)[kTextCapacity]);
   // Claims the phonebook's folder for this run, and puts right what a run that was stopped part
   // way left there: the phonebook from its backup when the backup is all there is, and no
@@ -49,6 +53,7 @@ class PhonebookEditor {
   // Throws the copy away: the phonebook is left as it was.
   bool Discard();
 
+  Phonebook phonebook_ = Phonebook::kUser;
   char entryName_[kTextCapacity] = {};
   char deviceName_[kTextCapacity] = {};
   char phonebookPath_[kTextCapacity] = {};
@@ -69,7 +74,7 @@ enum class EntrySetup {
 };
 
 // Creates the entry with `names` and patches the phonebook.
-EntrySetup SetUpEntry(const EntryNames& names);
+EntrySetup SetUpEntry(const EntryNames& names, Phonebook phonebook = Phonebook::kUser);
 
 // Creates the entry with the names of the program's string table and patches the phonebook; on
 // any failure shows the program's one message.

@@ -10,6 +10,7 @@ constexpr const char* kUsage[] = {
     "  apn TEXT       writes the modem's init string for the access point name TEXT",
     // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one line around the entry's name
     "  entry          makes the dial-up entry \"" KIT_ENTRY_NAME "\" for the user who runs it",
+    "  entry /allusers  makes it in the system's phonebook, for every user of the PC",
     "  remove         removes every modem of the kit, and the driver package copied for it",
     "  status         shows the kit's modems and the user's dial-up entry",
     "  help, /?, -?   shows this text",
@@ -50,7 +51,10 @@ int RunGprsKit(int argc, const char* const* argv, Console& console) {
   for (const auto& entry : verbs) {
     if (!SameNoCase(verb, entry.name)) continue;
     known = entry.name;
-    if (entry.arguments != arguments) {
+    // The entry's one option says whose phonebook it goes into.
+    const bool allUsers = entry.arguments == 0 && std::string_view(entry.name) == "entry" &&
+                          arguments == 1 && SameNoCase(argv[1], "/allusers");
+    if (entry.arguments != arguments && !allUsers) {
       console.Error(Words({"\"", entry.name, "\" takes ",
                            entry.arguments ? "one argument" : "no argument", "."})
                         .Text());
@@ -66,7 +70,8 @@ int RunGprsKit(int argc, const char* const* argv, Console& console) {
   const std::string_view name = known;
   if (name == "install") return InstallVerb(argv[1], console);
   if (name == "apn") return ApnVerb(argv[1], console);
-  if (name == "entry") return EntryVerb(console);
+  if (name == "entry")
+    return EntryVerb(arguments ? Phonebook::kAllUsers : Phonebook::kUser, console);
   if (name == "remove") return Remove(console);
   if (name == "status") return StatusVerb(console);
   Usage(console, true);

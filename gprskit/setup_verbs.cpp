@@ -117,15 +117,17 @@ int ApnVerb(const char* apn, Console& console) {
   return kExitFailed;
 }
 
-int EntryVerb(Console& console) {
+int EntryVerb(Phonebook whose, Console& console) {
   const EntryNames names = {kEntryName, kEntryDeviceName};
-  const EntrySetup outcome = SetUpEntry(names);
+  const EntrySetup outcome = SetUpEntry(names, whose);
   char phonebook[kTextCapacity] = {};
-  PhonebookEditor(names).ReadPhonebookPath(phonebook);
+  PhonebookEditor(names, whose).ReadPhonebookPath(phonebook);
   if (outcome != EntrySetup::kDone && phonebook[0] == '\0') {
-    console.Error(
-        "The user's phonebook cannot be found: \"APPDATA\" of the user's \"Volatile "
-        "Environment\" is missing or too long.");
+    console.Error(whose == Phonebook::kAllUsers
+                      ? "The system's phonebook cannot be found: the all-users application data "
+                        "folder is unknown or too long."
+                      : "The user's phonebook cannot be found: \"APPDATA\" of the user's "
+                        "\"Volatile Environment\" is missing or too long.");
     return kExitFailed;
   }
   switch (outcome) {

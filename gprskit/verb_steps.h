@@ -5,12 +5,13 @@
 #include <string_view>
 
 #include "growing_text.h"
+#include "phonebook_editor.h"
 #include "verbs.h"
 
 // `GprsKit install COMn`, `GprsKit apn TEXT`, `GprsKit entry` and `GprsKit status`.
 int InstallVerb(const char* port, Console& console);
 int ApnVerb(const char* apn, Console& console);
-int EntryVerb(Console& console);
+int EntryVerb(Phonebook phonebook, Console& console);
 int StatusVerb(Console& console);
 
 // The NUL that ends a text, as a part of one.

@@ -42,10 +42,17 @@ class GprsKitTest : public SimTest {
 };
 
 TEST_F(GprsKitTest, AWrongCommandLineGetsTheUsageOnTheErrorStream) {
-  const std::vector<std::vector<const char*>> wrong = {
-      {},          {"frobnicate"}, {"install"},     {"install", "COM4", "COM1"},
-      {"apn"},     {"entry", "x"}, {"status", "x"}, {"remove", "x"},
-      {"/?", "x"}, {"/h"}};
+  const std::vector<std::vector<const char*>> wrong = {{},
+                                                       {"frobnicate"},
+                                                       {"install"},
+                                                       {"install", "COM4", "COM1"},
+                                                       {"apn"},
+                                                       {"entry", "x"},
+                                                       {"entry", "/allusers", "x"},
+                                                       {"status", "x"},
+                                                       {"remove", "x"},
+                                                       {"/?", "x"},
+                                                       {"/h"}};
   for (const auto& args : wrong) {
     EXPECT_EQ(Run(args), kExitUsage) << (args.empty() ? "(none)" : args[0]);
     EXPECT_TRUE(console.lines.empty());
@@ -134,9 +141,22 @@ TEST_F(GprsKitTest, EntryIsMadeAsEntryMakerMakesItWithoutAMessageBox) {
   EXPECT_EQ(ras[0].Text("entryName"), "GPRS Connection");
   EXPECT_NE(winsim::FileContents(kPhonebook)->find("\r\nConnectBPS=115200\r\n"), std::string::npos);
 
+  // The system's phonebook, for every user: below the all-users application data the shell
+  // gives, whatever the user's own says.
+  constexpr char kSystemPhonebook[] =
+      "C:\\ProgramData\\Microsoft\\Network\\Connections\\Pbk\\rasphone.pbk";
+  winsim::AddFile(kSystemPhonebook, "");
   winsim::SetUserValue("Volatile Environment", "APPDATA", winsim::Sz(std::string(260, 'a')));
+  EXPECT_EQ(Run({"entry", "/AllUsers"}), kExitDone);
+  EXPECT_EQ(winsim::CallsTo("RasSetEntryPropertiesA").back().Text("phonebook"), kSystemPhonebook);
+  EXPECT_NE(winsim::FileContents(kSystemPhonebook)->find("\r\nConnectBPS=115200\r\n"),
+            std::string::npos);
+
   EXPECT_EQ(Run({"entry"}), kExitFailed);
   EXPECT_EQ(console.errors.at(0).rfind("The user's phonebook cannot be found", 0), 0u);
+  winsim::SetCommonAppData(std::nullopt);
+  EXPECT_EQ(Run({"entry", "/allusers"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0).rfind("The system's phonebook cannot be found", 0), 0u);
   EXPECT_TRUE(winsim::CallsTo("MessageBoxA").empty());
 }
 

@@ -27,6 +27,7 @@ struct ProcessState {
   bool hasSetDefaultDllDirectories = true;
   bool hasSetDllDirectory = true;
   std::string systemDirectory = "C:\\WINDOWS\\system32";
+  std::optional<std::string> commonAppData = std::string("C:\\ProgramData");
   std::optional<std::string> currentDirectory = std::string("C:\\Kit");
   DWORD currentDirectoryError = ERROR_ACCESS_DENIED;
   std::string modulePath = "C:\\Kit\\GprsKit.exe";

@@ -47,6 +47,10 @@ void SetSystemDirectory(std::string path) {
   TheProcess().systemDirectory = std::move(path);
 }
 
+void SetCommonAppData(std::optional<std::string> path) {
+  TheProcess().commonAppData = std::move(path);
+}
+
 void SetCurrentDirectory(std::optional<std::string> path, DWORD code) {
   TheProcess().currentDirectory = std::move(path);
   TheProcess().currentDirectoryError = code;

@@ -93,6 +93,20 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
 
 // As from Windows XP on: too small a buffer gets as much as fits and its NUL, the size is returned
 // and the code is ERROR_INSUFFICIENT_BUFFER. (Windows 2000 leaves out the NUL and the code.)
+// The buffer holds MAX_PATH characters, as the shell requires.
+HRESULT WINAPI SHGetFolderPathA(HWND owner, int folder, HANDLE token, DWORD flags, LPSTR path) {
+  ApiCall call("SHGetFolderPathA", {{"owner", Handle(owner)},
+                                    {"folder", Hex(static_cast<DWORD>(folder))},
+                                    {"token", Handle(token)},
+                                    {"flags", Hex(flags)}});
+  const std::optional<std::string>& found = TheProcess().commonAppData;
+  if (call.fault() || folder != CSIDL_COMMON_APPDATA || !path || !found ||
+      found->size() >= MAX_PATH)
+    return E_FAIL;
+  std::memcpy(path, found->c_str(), found->size() + 1);
+  return S_OK;
+}
+
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size) {
   ApiCall call("GetModuleFileNameA", {{"module", Handle(module)}, {"size", Dec(size)}});
   if (call.fault()) return Fail(call.fault(), DWORD{0});

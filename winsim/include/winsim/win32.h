@@ -344,6 +344,15 @@ BOOL WINAPI GetVersionExA(LPOSVERSIONINFOA versionInfo);
 DWORD WINAPI GetCurrentDirectoryA(DWORD bufferLength, LPSTR buffer);
 HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName);
 DWORD WINAPI GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
+
+// The shell's folders: only the all-users application data.
+typedef LONG HRESULT;
+#define S_OK ((HRESULT)0L)
+#define E_FAIL ((HRESULT)0x80004005L)
+#define FAILED(hr) (((HRESULT)(hr)) < 0)
+#define CSIDL_COMMON_APPDATA 0x0023
+#define SHGFP_TYPE_CURRENT 0
+HRESULT WINAPI SHGetFolderPathA(HWND owner, int folder, HANDLE token, DWORD flags, LPSTR path);
 HANDLE WINAPI GetCurrentProcess();
 UINT WINAPI GetSystemDirectoryA(LPSTR buffer, UINT size);
 // Reached only through GetProcAddress: kernel32 has it from Windows XP SP2 on.

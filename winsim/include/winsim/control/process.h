@@ -28,6 +28,9 @@ void SetDllSearchFunctions(bool setDefaultDllDirectories, bool setDllDirectory);
 // The folder GetSystemDirectoryA reports, and where newdev.dll lies: C:\WINDOWS\system32 after
 // Reset.
 void SetSystemDirectory(std::string path);
+// The all-users application data, as SHGetFolderPathA gives it: C:\ProgramData after Reset; none
+// makes it fail.
+void SetCommonAppData(std::optional<std::string> path);
 // The process's current directory; none makes GetCurrentDirectoryA fail with `code`.
 void SetCurrentDirectory(std::optional<std::string> path, DWORD code = ERROR_ACCESS_DENIED);
 // The full path of the program's own file, as GetModuleFileNameA reports it:
