@@ -23,15 +23,6 @@ void Usage(Console& console, bool asked) {
   for (const char* line : kUsage) asked ? console.Line(line) : console.Error(line);
 }
 
-int Remove(Console& console) {
-#ifdef KIT_HAS_REMOVE_VERB
-  return RemoveVerb(console);
-#else
-  console.Error("remove is not built");
-  return kExitFailed;
-#endif
-}
-
 }  // namespace
 
 int RunGprsKit(int argc, const char* const* argv, Console& console) {
@@ -72,7 +63,7 @@ int RunGprsKit(int argc, const char* const* argv, Console& console) {
   if (name == "apn") return ApnVerb(argv[1], console);
   if (name == "entry")
     return EntryVerb(arguments ? Phonebook::kAllUsers : Phonebook::kUser, console);
-  if (name == "remove") return Remove(console);
+  if (name == "remove") return RemoveVerb(console);
   if (name == "status") return StatusVerb(console);
   Usage(console, true);
   return kExitDone;

@@ -4,66 +4,13 @@
 
 #include "entry_settings.h"
 #include "file_lines.h"
-#include "hardware_id.h"
+#include "kit_modems.h"
 #include "phonebook_editor.h"
 #include "section_patch.h"
 #include "unique_handle.h"
 #include "verb_steps.h"
 
 namespace {
-
-// A list that keeps changing size between two reads would otherwise keep the loop going.
-constexpr int kMaxReadAttempts = 8;
-
-enum class ListRead { kRead, kNoList, kFailed };
-
-// The device's hardware-ID list, in a buffer grown to the size the platform asks for.
-ListRead ReadHardwareIds(HDEVINFO set, SP_DEVINFO_DATA& element, LocalMemory& buffer, DWORD& size) {
-  DWORD capacity = 0;
-  DWORD required = 0;
-  for (int attempt = 0; attempt < kMaxReadAttempts; ++attempt) {
-    if (SetupDiGetDeviceRegistryPropertyA(set, &element, SPDRP_HARDWAREID, nullptr,
-                                          static_cast<BYTE*>(buffer.get()), capacity, &required)) {
-      size = required < capacity ? required : capacity;
-      return ListRead::kRead;
-    }
-    const DWORD code = GetLastError();
-    if (code == ERROR_INVALID_DATA) return ListRead::kNoList;
-    if (code != ERROR_INSUFFICIENT_BUFFER) return ListRead::kFailed;
-    buffer.Reset(LocalAlloc(LPTR, required));
-    if (!buffer) return ListRead::kFailed;
-    capacity = required;
-  }
-  return ListRead::kFailed;
-}
-
-// A driver-key value as the status shows it: the text, or what stands in for it.
-void ReadValue(HKEY key, const char* name, char (&value)[kTextCapacity]) {
-  std::memset(value, 0, sizeof value);
-  if (!key) {
-    std::memcpy(value, "(no driver key)", sizeof "(no driver key)");
-    return;
-  }
-  DWORD type = REG_NONE;
-  DWORD size = sizeof value;
-  const LONG code =
-      RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
-  const char* standIn = nullptr;
-  if (code == ERROR_FILE_NOT_FOUND) {
-    standIn = "(none)";
-  } else if (code == ERROR_MORE_DATA ||
-             (code == ERROR_SUCCESS && value[sizeof value - 1] != '\0')) {
-    // The second: all 260 bytes and no NUL among them, a value stored without its own.
-    standIn = "(longer than 259 characters)";
-  } else if (code != ERROR_SUCCESS) {
-    standIn = "(cannot be read)";
-  } else if (type != REG_SZ && type != REG_EXPAND_SZ) {
-    standIn = "(not a text)";
-  }
-  if (!standIn) return;
-  std::memset(value, 0, sizeof value);
-  std::memcpy(value, standIn, std::strlen(standIn));
-}
 
 void ShowModem(HDEVINFO set, SP_DEVINFO_DATA& element, Console& console) {
   char instanceId[kTextCapacity] = {};
@@ -87,41 +34,30 @@ void ShowModem(HDEVINFO set, SP_DEVINFO_DATA& element, Console& console) {
   }
 }
 
+class ShowEach : public KitModemVisitor {
+ public:
+  explicit ShowEach(Console& console) : console_(console) {}
+  bool Visit(HDEVINFO set, SP_DEVINFO_DATA& element) override {
+    ShowModem(set, element, console_);
+    ++modems;
+    return true;
+  }
+  int modems = 0;
+
+ private:
+  Console& console_;
+};
+
 // Every present device with the kit's hardware ID; false when the search could not look at all.
 bool ShowModems(Console& console) {
-  DeviceInfoSet present(
-      SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES));
-  bool done = static_cast<bool>(present);
-  int modems = 0;
-  SP_DEVINFO_DATA element = {};
-  element.cbSize = sizeof element;
-  for (DWORD index = 0; done; ++index) {
-    if (!SetupDiEnumDeviceInfo(present.get(), index, &element)) {
-      done = GetLastError() == ERROR_NO_MORE_ITEMS;
-      break;
-    }
-    LocalMemory list;
-    DWORD size = 0;
-    const ListRead read = ReadHardwareIds(present.get(), element, list, size);
-    if (read == ListRead::kFailed) done = false;
-    if (read == ListRead::kRead &&
-        HardwareIdListHolds(static_cast<const char*>(list.get()), size, kModemHardwareId)) {
-      ShowModem(present.get(), element, console);
-      ++modems;
-    }
-  }
-  if (!done) {
-    char systemText[kTextCapacity] = {};
+  ShowEach show(console);
+  if (!ForEachKitModem(show)) {
     char reason[kTextCapacity];
-    const DWORD code = GetLastError();
-    if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code,
-                        0, systemText, sizeof systemText, nullptr))
-      systemText[0] = '\0';
-    OneLine(systemText, "no text for the failure", reason);
+    SystemReason(GetLastError(), reason);
     console.Error(Words({"The present devices could not all be looked at: ", reason}).Text());
     return false;
   }
-  if (modems == 0)
+  if (show.modems == 0)
     console.Line("No GPRS modem (hardware ID " KIT_MODEM_HARDWARE_ID ") is present.");
   return true;
 }

@@ -1,3 +1,4 @@
+#include <set>
 #include <string>
 #include <vector>
 
@@ -158,6 +159,52 @@ TEST_F(GprsKitTest, EntryIsMadeAsEntryMakerMakesItWithoutAMessageBox) {
   EXPECT_EQ(Run({"entry", "/allusers"}), kExitFailed);
   EXPECT_EQ(console.errors.at(0).rfind("The system's phonebook cannot be found", 0), 0u);
   EXPECT_TRUE(winsim::CallsTo("MessageBoxA").empty());
+}
+
+// Every modem of the kit goes, and then the package the system copied for them, once; a name in
+// the driver key that is no such copy never reaches the call that deletes packages.
+TEST_F(GprsKitTest, RemoveTakesTheModemsAndTheirPackageAway) {
+  EXPECT_EQ(Run({"remove"}), kExitDone);
+  EXPECT_EQ(console.lines.at(0),
+            "No GPRS modem (hardware ID WWAN_GENERIC) is present: nothing to remove.");
+
+  const auto modem = [](const char* package) {
+    winsim::DeviceSpec spec;
+    spec.classGuid = winsim::kModemClass;
+    spec.className = "Modem";
+    spec.hardwareIds = winsim::MultiSz({"WWAN_GENERIC"});
+    spec.driverKey = winsim::Values{{"InfPath", winsim::Sz(package)}};
+    return winsim::AddDevice(spec);
+  };
+  winsim::DriverPackages() = {"oem3.inf", "oem7.inf"};
+  modem("oem3.inf");
+  modem("OEM3.INF");
+  const winsim::DeviceId evil = modem("..\\oem7.inf");
+  EXPECT_EQ(Run({"remove"}), kExitDone);
+  EXPECT_EQ(console.lines.at(0), "Removed 3 GPRS modems and the driver package oem3.inf.");
+  EXPECT_EQ(winsim::DriverPackages(), std::set<std::string>{"oem7.inf"});
+  EXPECT_EQ(winsim::CallsTo("SetupUninstallOEMInfA").size(), 1u);
+  EXPECT_EQ(winsim::FindDevice(evil), nullptr);
+
+  // Windows 2000 has no way to remove a package: it stays, and the line says so.
+  winsim::Newdev().uninstallsPackages = false;
+  winsim::Newdev().removalNeedsRestart = true;
+  modem("oem7.inf");
+  EXPECT_EQ(Run({"remove"}), kExitRestart);
+  EXPECT_EQ(console.lines.at(0),
+            "Removed 1 GPRS modem; the driver package oem7.inf stays, as this Windows cannot "
+            "remove it; Windows must be restarted to finish.");
+
+  // Stopped midway: what went stays gone, the rest and its package stay, and it is no success.
+  winsim::Newdev().uninstallsPackages = true;
+  winsim::Newdev().removalNeedsRestart = false;
+  modem("oem7.inf");
+  modem("oem7.inf");
+  winsim::FailCall("SetupDiCallClassInstaller", 2, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"remove"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0), "A GPRS modem could not be removed: Access is denied.");
+  EXPECT_EQ(Modems().size(), 1u);
+  EXPECT_EQ(winsim::DriverPackages(), std::set<std::string>{"oem7.inf"});
 }
 
 TEST_F(GprsKitTest, StatusShowsEachModemAndTheEntry) {

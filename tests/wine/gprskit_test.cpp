@@ -110,6 +110,12 @@ TEST_F(GprsKitTool, StatusBeforeAndAfterAnInstallAndAnApn) {
   EXPECT_EQ(status.out.rfind(expected, 0), 0u) << status.out;
   EXPECT_NE(status.out.find("  driver package: "), std::string::npos);
   EXPECT_NE(status.out.find("Dial-up entry \"GPRS Connection\": "), std::string::npos);
+
+  // Wine keeps the INF's own name as the package, no copy of the system's: it stays.
+  const auto removed = GprsKit("remove");
+  EXPECT_EQ(removed.exitCode, 0u) << removed.err;
+  EXPECT_EQ(removed.out, "Removed 1 GPRS modem.\r\n");
+  EXPECT_TRUE(FindModems(kModemHardwareId).empty());
 }
 
 TEST_F(GprsKitTool, AnAbsentPortChangesNothing) {

@@ -103,6 +103,12 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
                           reinterpret_cast<void (*)()>(&SetDllDirectoryA));
     return function ? function : Fail(ERROR_PROC_NOT_FOUND, FARPROC{nullptr});
   }
+  if (IsSetupapi(module)) {
+    if (!procName || std::strcmp(procName, "SetupUninstallOEMInfA") != 0 ||
+        !TheNewdev().package.uninstallsPackages)
+      return Fail(ERROR_PROC_NOT_FOUND, FARPROC{nullptr});
+    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&SetupUninstallOEMInfA));
+  }
   if (m.modules.count(Token(module)) == 0) return Fail(ERROR_INVALID_HANDLE, FARPROC{nullptr});
   if (!procName || std::strcmp(procName, "UpdateDriverForPlugAndPlayDevicesA") != 0 ||
       !TheNewdev().package.exportsUpdate)

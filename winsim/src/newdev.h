@@ -7,6 +7,7 @@ namespace winsim::detail {
 
 struct NewdevState {
   DriverPackage package = DefaultPackage();
+  std::set<std::string> packages;
 
   static DriverPackage DefaultPackage();
   void Reset() { *this = NewdevState(); }

@@ -17,4 +17,8 @@ DriverPackage& Newdev() {
   return detail::TheNewdev().package;
 }
 
+std::set<std::string>& DriverPackages() {
+  return detail::TheNewdev().packages;
+}
+
 }  // namespace winsim

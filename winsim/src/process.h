@@ -48,5 +48,6 @@ inline ProcessState& TheProcess() {
 
 void* Allocate(size_t bytes, bool zero);
 bool IsKernel32(HMODULE module);
+bool IsSetupapi(HMODULE module);
 
 }  // namespace winsim::detail

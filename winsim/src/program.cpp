@@ -12,12 +12,18 @@ namespace {
 const HMODULE kProgram = reinterpret_cast<HMODULE>(uintptr_t{0x400000});
 // kernel32, always loaded; its handle is not counted as open.
 const HMODULE kKernel32 = reinterpret_cast<HMODULE>(uintptr_t{0x7c800000});
+// setupapi, which the programs import, so it is loaded as long as they run.
+const HMODULE kSetupapi = reinterpret_cast<HMODULE>(uintptr_t{0x77920000});
 // The pseudo handle Windows gives for the current process.
 const HANDLE kCurrentProcess = reinterpret_cast<HANDLE>(~uintptr_t{0});
 }  // namespace
 
 bool winsim::detail::IsKernel32(HMODULE module) {
   return module == kKernel32;
+}
+
+bool winsim::detail::IsSetupapi(HMODULE module) {
+  return module == kSetupapi;
 }
 
 HANDLE WINAPI GetCurrentProcess() {
@@ -88,6 +94,8 @@ HMODULE WINAPI GetModuleHandleA(LPCSTR moduleName) {
   if (!moduleName) return kProgram;
   if (EqualNoCase(moduleName, "kernel32.dll") || EqualNoCase(moduleName, "kernel32"))
     return kKernel32;
+  if (EqualNoCase(moduleName, "setupapi.dll") || EqualNoCase(moduleName, "setupapi"))
+    return kSetupapi;
   return Fail(ERROR_MOD_NOT_FOUND, HMODULE{nullptr});
 }
 

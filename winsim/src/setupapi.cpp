@@ -7,6 +7,7 @@
 
 #include "devices.h"
 #include "files.h"
+#include "newdev.h"
 #include "registry.h"
 
 using namespace winsim;
@@ -279,6 +280,19 @@ BOOL WINAPI SetupDiCallClassInstaller(DI_FUNCTION function, HDEVINFO set, PSP_DE
   if (!device) return Fail(code, FALSE);
   if (!device->registered) return Fail(ERROR_NO_SUCH_DEVINST, FALSE);
   TheDevices().devices.erase(device->id);
+  return Succeed(TRUE);
+}
+
+BOOL WINAPI SetupDiGetDeviceInstallParamsA(HDEVINFO set, PSP_DEVINFO_DATA data,
+                                           SP_DEVINSTALL_PARAMS_A* params) {
+  ApiCall call("SetupDiGetDeviceInstallParamsA", {{"set", Handle(set)}});
+  if (call.fault()) return Fail(call.fault(), FALSE);
+  if (!params || params->cbSize != sizeof *params) return Fail(ERROR_INVALID_USER_BUFFER, FALSE);
+  DWORD code = 0;
+  if (data && !FindElement(set, data, code) && code != ERROR_NO_SUCH_DEVINST)
+    return Fail(code, FALSE);
+  // Asked after a removal, the element is gone from the machine but not from the set.
+  params->Flags = TheNewdev().package.removalNeedsRestart ? DI_NEEDREBOOT : 0;
   return Succeed(TRUE);
 }
 

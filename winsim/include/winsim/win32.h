@@ -126,6 +126,23 @@ typedef SP_DEVINFO_DATA* PSP_DEVINFO_DATA;
 static_assert(sizeof(SP_DEVINFO_DATA) == (sizeof(void*) == 8 ? 32 : 28),
               "SP_DEVINFO_DATA has Windows' size for this pointer width");
 
+// Only the fields the kit reads; Windows' A version is 4 + 4 + 4 + 5 pointers + 4 + 260 bytes.
+struct SP_DEVINSTALL_PARAMS_A {
+  DWORD cbSize;
+  DWORD Flags;
+  DWORD FlagsEx;
+  PVOID hwndParent;
+  PVOID InstallMsgHandler;
+  PVOID InstallMsgHandlerContext;
+  PVOID FileQueue;
+  ULONG_PTR ClassInstallReserved;
+  DWORD Reserved;
+  CHAR DriverPath[260];
+};
+#define DI_NEEDRESTART 0x00000080
+#define DI_NEEDREBOOT 0x00000100
+#define SUOI_FORCEDELETE 0x00000001
+
 struct OSVERSIONINFOA {
   DWORD dwOSVersionInfoSize;
   DWORD dwMajorVersion;
@@ -232,6 +249,7 @@ typedef DWORD(CALLBACK* PSP_DETSIG_CMPPROC)(HDEVINFO, PSP_DEVINFO_DATA, PSP_DEVI
 #define ERROR_NO_SUCH_DEVINST (APPLICATION_ERROR_MASK | ERROR_SEVERITY_ERROR | 0x20B)
 #define ERROR_DI_DO_DEFAULT (APPLICATION_ERROR_MASK | ERROR_SEVERITY_ERROR | 0x20E)
 #define ERROR_IN_WOW64 (APPLICATION_ERROR_MASK | ERROR_SEVERITY_ERROR | 0x235)
+#define ERROR_INF_IN_USE_BY_DEVICES (APPLICATION_ERROR_MASK | ERROR_SEVERITY_ERROR | 0x23D)
 
 // Messages.
 #define FORMAT_MESSAGE_ALLOCATE_BUFFER 0x00000100
@@ -433,6 +451,11 @@ HKEY WINAPI SetupDiOpenDevRegKey(HDEVINFO set, PSP_DEVINFO_DATA data, DWORD scop
 HKEY WINAPI SetupDiCreateDevRegKeyA(HDEVINFO set, PSP_DEVINFO_DATA data, DWORD scope,
                                     DWORD hwProfile, DWORD keyType, HINF infHandle,
                                     PCSTR installSection);
+
+BOOL WINAPI SetupDiGetDeviceInstallParamsA(HDEVINFO set, PSP_DEVINFO_DATA data,
+                                           SP_DEVINSTALL_PARAMS_A* params);
+// Reached only through GetProcAddress on setupapi.dll: Windows XP and later have it.
+BOOL WINAPI SetupUninstallOEMInfA(LPCSTR infFileName, DWORD flags, PVOID reserved);
 
 // newdev.dll: reached only through LoadLibraryA and GetProcAddress, as on Windows.
 BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND parent, LPCSTR hardwareId, LPCSTR fullInfPath,

@@ -1,6 +1,9 @@
 // newdev.dll and the driver package it installs.
 #pragma once
 
+#include <set>
+#include <string>
+
 #include "winsim/control/values.h"
 
 namespace winsim {
@@ -10,9 +13,16 @@ struct DriverPackage {
   bool loadable = true;
   bool exportsUpdate = true;
   bool rebootRequired = false;
-  // Values that installing the driver puts into each matching device's driver key.
+  // Values that installing the driver puts into each matching device's driver key. An "InfPath"
+  // among them names the copy of the INF the system keeps as the driver package.
   Values driverValues;
+  // Whether removing a device asks for a restart (DI_NEEDREBOOT in its install parameters).
+  bool removalNeedsRestart = false;
+  // Whether setupapi.dll has SetupUninstallOEMInfA, as from Windows XP on.
+  bool uninstallsPackages = true;
 };
+// The driver packages the system keeps, by the name of their INF copy ("oem3.inf").
+std::set<std::string>& DriverPackages();
 DriverPackage& Newdev();
 
 }  // namespace winsim
