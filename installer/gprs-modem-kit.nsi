@@ -1,6 +1,6 @@
-; The kit's Windows installer: puts the four programs and the INF into one folder, runs the three
-; programs in their order from that folder, and registers an uninstaller that removes the files.
-; The modem and the dial-up entry stay: they are the user's configuration, not the kit's files.
+; The kit's Windows installer: puts the five programs and the INF into one folder, runs the three
+; programs in their order from that folder, and registers an uninstaller that removes the modem,
+; its driver package and the files. The dial-up entries stay: they are the users'.
 ;
 ; The modem belongs to the machine, the dial-up entry to each user. So the installer itself runs
 ; with the rights of the user who started it, and only the machine-wide part (the files, the modem,
@@ -14,6 +14,10 @@
 ;   makensis -DKIT64=<64-bit kit folder> -DOUTFILE=<installer> gprs-modem-kit.nsi
 ;   makensis -DKIT32=<...> -DKIT64=<...> -DOUTFILE=<installer> gprs-modem-kit.nsi
 ;
+; A deployment tool runs it as `Setup.exe /S /PORT=COMn [/APN=text]`: the kit's files, then the
+; modem on that port, the APN and the dial-up entry for every user, through GprsKit.exe, with no
+; window; it ends with 0, 3010 when Windows must restart, or 1603. `/S` alone places the files.
+;
 ; Given both kits, the installer places the one that matches the machine: on 64-bit Windows a
 ; 32-bit process cannot install a driver, so the 32-bit kit would fail there.
 ;
@@ -23,6 +27,7 @@
 
 !include FileFunc.nsh
 !include LogicLib.nsh
+!include WordFunc.nsh
 
 ; The installer is a 32-bit program whenever it carries the 32-bit kit, so that it starts on every
 ; machine. -DSTUB64 makes it a 64-bit program all the same, for tests on a machine that cannot
@@ -44,9 +49,9 @@ RequestExecutionLevel user
 ; earlier version would otherwise be reported as installed.
 AllowSkipFiles off
 ShowInstDetails show
-VIProductVersion 1.0.0.1
+VIProductVersion ${KIT_VERSION}
 VIAddVersionKey "ProductName" "GPRS Modem Kit"
-VIAddVersionKey "FileVersion" "1.0.0.1"
+VIAddVersionKey "FileVersion" "${KIT_VERSION}"
 VIAddVersionKey "FileDescription" "GPRS Modem Kit set-up"
 VIAddVersionKey "LegalCopyright" "GPRS Modem Kit developers"
 
@@ -58,6 +63,12 @@ VIAddVersionKey "LegalCopyright" "GPRS Modem Kit developers"
 !define SHORTCUT "$SMPROGRAMS\${FOLDER_NAME}\Create GPRS dial-up entry.lnk"
 ; Given to the elevated copy, which then does the machine-wide part for the copy that started it.
 !define ELEVATED_OPTION "/ELEVATED"
+; What the unattended install and removal did, step by step: GprsKit's own lines, each with its
+; exit code first, and the set-up's. In the kit's folder, which only administrators can write.
+!define LOG "$INSTDIR\setup.log"
+; The codes a deployment tool reads, as Windows Installer gives them.
+!define EXIT_RESTART 3010
+!define EXIT_FAILED 1603
 
 Page directory SkipUnlessHonoured
 Page instfiles
@@ -91,6 +102,7 @@ UninstPage instfiles
   File "${FOLDER}/PortWizard.exe"
   File "${FOLDER}/InitWriter.exe"
   File "${FOLDER}/EntryMaker.exe"
+  File "${FOLDER}/GprsKit.exe"
   File "${FOLDER}/wwandev.inf"
 !macroend
 
@@ -140,14 +152,99 @@ UninstPage instfiles
   ${If} $ElevatedCopy == 1
   ${AndIf} $Admin == 0
     MessageBox MB_OK|MB_ICONSTOP "${ELEVATED_OPTION} is for the copy that holds an administrator's rights, and this one does not: nothing was changed." /SD IDOK
-    SetErrorLevel 2
+    SetErrorLevel ${EXIT_FAILED}
     Quit
   ${EndIf}
+!macroend
+
+; Runs GprsKit hidden: a console program started by ExecWait would show its console window, and
+; ExecShellWait gives no exit code, so GprsKit adds its outcome to the log, the code first, and the
+; code is read back from there. In: the verb and its arguments. Out: the exit code, 1 when no new
+; line came.
+!macro RunGprsKit arguments code
+  Push `${arguments}`
+!ifdef __UNINSTALL__
+  Call un.RunGprsKit
+!else
+  Call RunGprsKit
+!endif
+  Pop ${code}
+!macroend
+
+; The installer and the uninstaller each have their own.
+!macro GprsKitFunctions un
+Function ${un}RunGprsKit
+  Exch $R0
+  Push $R1
+  Push $R2
+  Push $R3
+  Call ${un}LastLogLine
+  Pop $R1
+  ClearErrors
+  ExecShellWait "open" "$INSTDIR\GprsKit.exe" '$R0 /log:"${LOG}"' SW_HIDE
+  StrCpy $R0 1
+  ${IfNot} ${Errors}
+    Call ${un}LastLogLine
+    Pop $R2
+    ${If} $R2 != $R1
+      ${WordFind} $R2 " " "+1" $R3
+      ${If} $R3 == 0
+      ${OrIf} $R3 == ${EXIT_RESTART}
+      ${OrIf} $R3 == 1
+      ${OrIf} $R3 == 2
+        StrCpy $R0 $R3
+      ${EndIf}
+    ${EndIf}
+  ${EndIf}
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; The log's last line, "" when it has none.
+Function ${un}LastLogLine
+  Push $R0
+  Push $R1
+  Push $R2
+  StrCpy $R0 ""
+  ClearErrors
+  FileOpen $R1 "${LOG}" r
+  ${IfNot} ${Errors}
+    ${Do}
+      ClearErrors
+      FileRead $R1 $R2
+      ${If} ${Errors}
+        ${ExitDo}
+      ${EndIf}
+      StrCpy $R0 $R2
+    ${Loop}
+    FileClose $R1
+  ${EndIf}
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+!macroend
+!insertmacro GprsKitFunctions ""
+!insertmacro GprsKitFunctions "un."
+
+; A line of the set-up's own in the log.
+!macro Log text
+  FileOpen $9 "${LOG}" a
+  FileSeek $9 0 END
+  FileWrite $9 "${text}$\r$\n"
+  FileClose $9
 !macroend
 
 Var X64Kit
 Var Admin
 Var ElevatedCopy
+; The port and the APN of an unattended install, from /PORT= and /APN=.
+Var Port
+Var Apn
+; What a silent install ends with: 0, 3010 or 1603.
+Var Outcome
 ; A folder given with /D= that this process may not choose.
 Var UnusedFolder
 
@@ -159,6 +256,18 @@ Function .onInit
   !insertmacro IsElevatedCopy $ElevatedCopy
   !insertmacro HasAdminRights $Admin
   !insertmacro RefuseWithoutRights
+  StrCpy $Outcome 0
+  ${GetParameters} $0
+  ClearErrors
+  ${GetOptions} $0 "/PORT=" $Port
+  ${If} ${Errors}
+    StrCpy $Port ""
+  ${EndIf}
+  ClearErrors
+  ${GetOptions} $0 "/APN=" $Apn
+  ${If} ${Errors}
+    StrCpy $Apn ""
+  ${EndIf}
   ; The elevated copy runs the kit's programs with an administrator's rights, so the folder must be
   ; one only administrators can write: the Program Files of the kit's own kind, which comes from
   ; the machine's settings. A folder given with /D= stands only when whoever started the installer
@@ -204,7 +313,7 @@ Function un.onInit
   ${OrIf} $2 == ""
   ${OrIfNot} ${FileExists} "$2\Uninstall.exe"
     MessageBox MB_OK|MB_ICONSTOP "The GPRS Modem Kit is not installed on this PC: nothing was removed." /SD IDOK
-    SetErrorLevel 2
+    SetErrorLevel ${EXIT_FAILED}
     Quit
   ${EndIf}
   StrCpy $INSTDIR $2
@@ -228,7 +337,7 @@ Function un.onInit
     ${EndIf}
     ${If} ${Errors}
       MessageBox MB_OK|MB_ICONSTOP "The GPRS Modem Kit was not removed: removing it needs an administrator's rights." /SD IDOK
-      SetErrorLevel 2
+      SetErrorLevel ${EXIT_FAILED}
     ${Else}
       SetErrorLevel 0
     ${EndIf}
@@ -255,21 +364,80 @@ Function PlaceKit
 !endif
   WriteUninstaller "$INSTDIR\Uninstall.exe"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "GPRS Modem Kit"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "1.0.0.1"
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${KIT_VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "GPRS Modem Kit"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\PortWizard.exe,0"
+  ; In KB, from the files' own sizes: FileFunc's GetSize would bring in a plug-in.
+  StrCpy $0 0
+  ${ForEach} $1 0 6 + 1
+    ${Select} $1
+      ${Case} 0
+        StrCpy $2 "InfInstall.dll"
+      ${Case} 1
+        StrCpy $2 "PortWizard.exe"
+      ${Case} 2
+        StrCpy $2 "InitWriter.exe"
+      ${Case} 3
+        StrCpy $2 "EntryMaker.exe"
+      ${Case} 4
+        StrCpy $2 "GprsKit.exe"
+      ${Case} 5
+        StrCpy $2 "wwandev.inf"
+      ${CaseElse}
+        StrCpy $2 "Uninstall.exe"
+    ${EndSelect}
+    ClearErrors
+    FileOpen $3 "$INSTDIR\$2" r
+    ${IfNot} ${Errors}
+      FileSeek $3 0 END $4
+      FileClose $3
+      IntOp $0 $0 + $4
+    ${EndIf}
+  ${Next}
+  IntOp $0 $0 + 1023
+  IntOp $0 $0 / 1024
+  WriteRegDWORD HKLM "${UNINSTALL_KEY}" "EstimatedSize" $0
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
   ; For every user of the PC: each makes their own dial-up entry with it.
   SetShellVarContext all
   CreateDirectory "$SMPROGRAMS\${FOLDER_NAME}"
   CreateShortcut "${SHORTCUT}" "$INSTDIR\EntryMaker.exe"
-  ; A silent install only places the kit: its programs ask the user, so they run when someone is
-  ; there to answer them.
+  ; The programs ask the user, so they run when someone is there to answer them. A silent install
+  ; sets up the modem only when it is told the port.
   ${IfNot} ${Silent}
     ExecWait '"$INSTDIR\PortWizard.exe"'
     ExecWait '"$INSTDIR\InitWriter.exe"'
+  ${ElseIf} $Port != ""
+    Call SetUpUnattended
+  ${EndIf}
+FunctionEnd
+
+; The modem on $Port, the APN when one was given, and the dial-up entry for every user of the PC,
+; in the system's phonebook: the system account has no user of its own to make it for. The first
+; failure ends the set-up; its step and text are in the log.
+Function SetUpUnattended
+  Delete "${LOG}"
+  !insertmacro RunGprsKit 'install "$Port"' $0
+  ${If} $0 == ${EXIT_RESTART}
+    StrCpy $Outcome ${EXIT_RESTART}
+  ${ElseIf} $0 != 0
+    StrCpy $Outcome ${EXIT_FAILED}
+    Return
+  ${EndIf}
+  ${If} $Apn != ""
+    !insertmacro RunGprsKit 'apn "$Apn"' $0
+    ${If} $0 != 0
+      StrCpy $Outcome ${EXIT_FAILED}
+      Return
+    ${EndIf}
+  ${EndIf}
+  !insertmacro RunGprsKit 'entry /allusers' $0
+  ${If} $0 != 0
+    StrCpy $Outcome ${EXIT_FAILED}
   ${EndIf}
 FunctionEnd
 
@@ -279,6 +447,12 @@ Function PlaceKitElevated
   StrCpy $0 "${ELEVATED_OPTION}"
   ${If} ${Silent}
     StrCpy $0 "/S $0"
+    ${If} $Port != ""
+      StrCpy $0 '$0 /PORT=$Port'
+    ${EndIf}
+    ${If} $Apn != ""
+      StrCpy $0 '$0 /APN=$Apn'
+    ${EndIf}
   ${EndIf}
   ; No /D=: the copy takes the folder from the machine's settings, as this process did.
   ClearErrors
@@ -286,7 +460,20 @@ Function PlaceKitElevated
   ${If} ${Errors}
   ${OrIfNot} ${FileExists} "$INSTDIR\EntryMaker.exe"
     MessageBox MB_OK|MB_ICONSTOP "The GPRS Modem Kit was not installed: installing the modem needs an administrator's rights." /SD IDOK
+    SetErrorLevel ${EXIT_FAILED}
     Abort
+  ${EndIf}
+  ; The elevated copy's outcome is the log's last line, which it adds when it ends.
+  ${If} ${Silent}
+  ${AndIf} $Port != ""
+    Call LastLogLine
+    Pop $1
+    ${WordFind} $1 " " "+1" $2
+    ${If} $2 == ${EXIT_RESTART}
+      StrCpy $Outcome ${EXIT_RESTART}
+    ${ElseIf} $2 != 0
+      StrCpy $Outcome ${EXIT_FAILED}
+    ${EndIf}
   ${EndIf}
 FunctionEnd
 
@@ -307,9 +494,28 @@ Section "GPRS Modem Kit"
   ${AndIfNot} ${Silent}
     ExecWait '"$INSTDIR\EntryMaker.exe"'
   ${EndIf}
+  ${If} ${Silent}
+  ${AndIf} $Port != ""
+  ${AndIf} $Admin == 1
+    !insertmacro Log "$Outcome setup: the unattended set-up ended"
+  ${EndIf}
+  SetErrorLevel $Outcome
 SectionEnd
 
 Section "Uninstall"
+  ; The modem and its driver package go first: without GprsKit.exe, nothing could remove them.
+  ; A removal that failed keeps the kit, so that it can be tried again; the log tells why. The
+  ; users' dial-up entries stay: they are theirs.
+  StrCpy $Outcome 0
+  !insertmacro RunGprsKit 'remove' $0
+  ${If} $0 != 0
+  ${AndIf} $0 != ${EXIT_RESTART}
+    MessageBox MB_OK|MB_ICONSTOP "The GPRS modem could not be removed; $INSTDIR\setup.log says why." /SD IDOK
+    SetErrorLevel ${EXIT_FAILED}
+    Abort
+  ${EndIf}
+  Delete "$INSTDIR\GprsKit.exe"
+  Delete "$INSTDIR\setup.log"
   Delete "$INSTDIR\InfInstall.dll"
   Delete "$INSTDIR\PortWizard.exe"
   Delete "$INSTDIR\InitWriter.exe"

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "beside_program.h"
+#include "modem_devices.h"
 #include "robot.h"
 
 namespace {
@@ -17,10 +18,22 @@ namespace {
 constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\GprsModemKit";
 const char* const kFiles[] = {"InfInstall.dll", "PortWizard.exe", "InitWriter.exe",
-                              "EntryMaker.exe", "wwandev.inf"};
+                              "EntryMaker.exe", "GprsKit.exe",    "wwandev.inf"};
+// What a failed set-up or removal ends with, as Windows Installer's own do.
+constexpr int kFailed = 1603;
 
 bool Exists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool ReadWhole(const std::string& path, std::string& contents) {
+  FILE* file = std::fopen(path.c_str(), "rb");
+  if (!file) return false;
+  char buffer[4096];
+  size_t read = 0;
+  while ((read = std::fread(buffer, 1, sizeof buffer, file)) > 0) contents.append(buffer, read);
+  (void)std::fclose(file);
+  return true;
 }
 
 std::string Environment(const char* name) {
@@ -156,7 +169,7 @@ void UninstallFromACopy(const std::string& folder) {
   EXPECT_TRUE(Exists(folder + "\\Uninstall.exe"));
   EXPECT_TRUE(Exists(elsewhere + "\\wwandev.inf"));
   // With no kit installed there is nothing to remove, which is not success.
-  EXPECT_EQ(RunToEnd(elsewhere + "\\Uninstall.exe", "/S _?=" + elsewhere), 2);
+  EXPECT_EQ(RunToEnd(elsewhere + "\\Uninstall.exe", "/S _?=" + elsewhere), kFailed);
   for (const char* file : {"Uninstall.exe", "wwandev.inf"})
     DeleteFileA((elsewhere + "\\" + file).c_str());
   RemoveDirectoryA(elsewhere.c_str());
@@ -232,12 +245,62 @@ TEST_F(Installer, AnElevatedCopyWithoutTheRightsChangesNothing) {
   const std::string path = InstallerPath(KIT_WITHOUT_RIGHTS_INSTALLER);
   ASSERT_TRUE(Exists(path)) << path;
   const std::string folder = InstallFolder(sizeof(void*) == 8);
-  EXPECT_EQ(RunToEnd(path, "/S /ELEVATED"), 2);
+  EXPECT_EQ(RunToEnd(path, "/S /ELEVATED"), kFailed);
   EXPECT_FALSE(Exists(folder)) << folder;
   ExpectNoKit(folder);
-  EXPECT_EQ(RunToEnd(path, "/S"), 2);
+  EXPECT_EQ(RunToEnd(path, "/S"), kFailed);
   EXPECT_FALSE(Exists(folder)) << folder;
   ExpectNoKit(folder);
+}
+
+// A deployment tool's run: the modem on the port given, its APN, and no window; the silent
+// uninstall takes the modem away again. An absent port fails the whole set-up, and says why in
+// the log.
+TEST_F(Installer, AnUnattendedInstallSetsUpTheModemAndTheUninstallRemovesIt) {
+  RemoveModems(kModemHardwareId);
+  // The entry for every user goes into the system's phonebook. Wine's remote-access service
+  // takes an entry without writing one, so the phonebook holds it as Windows writes it.
+  char common[MAX_PATH] = {};
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, common)));
+  std::string pbk = common;
+  for (const char* part : {"\\Microsoft", "\\Network", "\\Connections", "\\Pbk"}) {
+    pbk += part;
+    CreateDirectoryA(pbk.c_str(), nullptr);
+  }
+  pbk += "\\rasphone.pbk";
+  ASSERT_TRUE(CopyFileA(BesideProgram("rasphone-seed.pbk").c_str(), pbk.c_str(), FALSE));
+  const std::string path = InstallerPath(KIT_INSTALLER);
+  const std::string folder = InstallFolder(sizeof(void*) == 8);
+  EXPECT_EQ(RunToEnd(path, "/S /PORT=COM4 /APN=internet"), 0);
+  auto modems = FindModems(kModemHardwareId);
+  ASSERT_EQ(modems.size(), 1u);
+  EXPECT_EQ(modems[0].attachedTo, "COM4");
+  EXPECT_EQ(modems[0].userInit, "E1;+CGDCONT=\"internet\";+CGQREQ=1");
+  std::string system;
+  EXPECT_TRUE(ReadWhole(pbk, system));
+  EXPECT_NE(system.find("\r\nConnectBPS=115200\r\n"), std::string::npos);
+  EXPECT_EQ(UninstallValue("QuietUninstallString"), "\"" + folder + "\\Uninstall.exe\" /S");
+  EXPECT_EQ(UninstallValue("DisplayVersion"), KIT_VERSION);
+  EXPECT_EQ(RunToEnd(folder + "\\Uninstall.exe", "/S _?=" + folder), 0);
+  EXPECT_TRUE(FindModems(kModemHardwareId).empty());
+  ExpectNoKit(folder);
+
+  // Through the elevated copy, whose outcome comes back through the log.
+  EXPECT_EQ(RunToEnd(InstallerPath(KIT_STANDARD_USER_INSTALLER), "/S /PORT=COM4"), 0);
+  EXPECT_EQ(FindModems(kModemHardwareId).size(), 1u);
+  EXPECT_EQ(RunToEnd(InstallerPath(KIT_STANDARD_USER_INSTALLER), "/S /PORT=COM9"), kFailed);
+  EXPECT_EQ(RunToEnd(folder + "\\Uninstall.exe", "/S _?=" + folder), 0);
+
+  EXPECT_EQ(RunToEnd(path, "/S /PORT=COM9"), kFailed);
+  EXPECT_TRUE(FindModems(kModemHardwareId).empty());
+  std::string log;
+  EXPECT_TRUE(ReadWhole(folder + "\\setup.log", log));
+  EXPECT_EQ(log.rfind("1 install COM9: ", 0), 0u) << log;
+  EXPECT_EQ(RunToEnd(folder + "\\Uninstall.exe", "/S _?=" + folder), 0);
+  DeleteFileA((folder + "\\Uninstall.exe").c_str());
+  RemoveDirectoryA(folder.c_str());
+  RemoveModems(kModemHardwareId);
+  DeleteFileA(pbk.c_str());
 }
 
 TEST_F(Installer, WithBothKitsPlacesTheOneThatMatchesTheMachine) {
