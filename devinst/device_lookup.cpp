@@ -7,37 +7,6 @@
 
 namespace {
 
-enum class ListRead { kRead, kNoList, kFailed };
-
-// A device whose list keeps changing size between two reads would otherwise keep the loop going.
-constexpr int kMaxReadAttempts = 8;
-
-// Reads the element's hardware-ID list into `buffer`, growing it to the size the platform asks for.
-ListRead ReadHardwareIds(HDEVINFO set, SP_DEVINFO_DATA& element, LocalMemory& buffer, DWORD& size) {
-  DWORD type = 0;
-  DWORD capacity = 0;
-  DWORD required = 0;
-  for (int attempt = 0; attempt < kMaxReadAttempts; ++attempt) {
-    if (SetupDiGetDeviceRegistryPropertyA(set, &element, SPDRP_HARDWAREID, &type,
-                                          static_cast<BYTE*>(buffer.get()), capacity, &required)) {
-      // The platform reports what it wrote; never trust it beyond what was allocated.
-      size = required < capacity ? required : capacity;
-      return ListRead::kRead;
-    }
-    const DWORD code = GetLastError();
-    if (code == ERROR_INVALID_DATA) return ListRead::kNoList;
-    if (code != ERROR_INSUFFICIENT_BUFFER) break;
-    buffer.Reset(LocalAlloc(LPTR, required));
-    if (!buffer) {
-      if (GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
-      break;
-    }
-    capacity = required;
-  }
-  StepResult::Failed(Step::kReadHardwareIds);
-  return ListRead::kFailed;
-}
-
 // Looks at the devices of `set` in order until one's hardware-ID list holds the ID, the platform
 // runs out of devices, or a device cannot be read.
 DeviceSearch SearchDevices(const char* hardwareId, HDEVINFO set, SP_DEVINFO_DATA& element) {
@@ -52,7 +21,10 @@ DeviceSearch SearchDevices(const char* hardwareId, HDEVINFO set, SP_DEVINFO_DATA
     LocalMemory list;
     DWORD size = 0;
     const ListRead read = ReadHardwareIds(set, element, list, size);
-    if (read == ListRead::kFailed) break;  // the devices after this one are not examined
+    if (read == ListRead::kFailed) {
+      StepResult::Failed(Step::kReadHardwareIds);
+      break;  // the devices after this one are not examined
+    }
     if (read == ListRead::kRead &&
         HardwareIdListHolds(static_cast<const char*>(list.get()), size, hardwareId)) {
       // A match leaves the code at 0 and the text alone. Some platforms (Wine among them) leave

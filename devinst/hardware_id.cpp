@@ -40,3 +40,34 @@ bool HardwareIdListHolds(const char* list, size_t size, const char* hardwareId) 
   }
   return false;
 }
+
+namespace {
+
+// A device whose list keeps changing size between two reads would otherwise keep the loop going.
+constexpr int kMaxReadAttempts = 8;
+
+}  // namespace
+
+ListRead ReadHardwareIds(HDEVINFO set, SP_DEVINFO_DATA& element, LocalMemory& buffer, DWORD& size) {
+  DWORD type = 0;
+  DWORD capacity = 0;
+  DWORD required = 0;
+  for (int attempt = 0; attempt < kMaxReadAttempts; ++attempt) {
+    if (SetupDiGetDeviceRegistryPropertyA(set, &element, SPDRP_HARDWAREID, &type,
+                                          static_cast<BYTE*>(buffer.get()), capacity, &required)) {
+      // The platform reports what it wrote; never trust it beyond what was allocated.
+      size = required < capacity ? required : capacity;
+      return ListRead::kRead;
+    }
+    const DWORD code = GetLastError();
+    if (code == ERROR_INVALID_DATA) return ListRead::kNoList;
+    if (code != ERROR_INSUFFICIENT_BUFFER) break;
+    buffer.Reset(LocalAlloc(LPTR, required));
+    if (!buffer) {
+      if (GetLastError() == ERROR_SUCCESS) SetLastError(ERROR_NOT_ENOUGH_MEMORY);
+      break;
+    }
+    capacity = required;
+  }
+  return ListRead::kFailed;
+}

@@ -6,35 +6,6 @@
 #include "unique_handle.h"
 #include "verb_steps.h"
 
-namespace {
-
-// A list that keeps changing size between two reads would otherwise keep the loop going.
-constexpr int kMaxReadAttempts = 8;
-
-enum class ListRead { kRead, kNoList, kFailed };
-
-// The device's hardware-ID list, in a buffer grown to the size the platform asks for.
-ListRead ReadHardwareIds(HDEVINFO set, SP_DEVINFO_DATA& element, LocalMemory& buffer, DWORD& size) {
-  DWORD capacity = 0;
-  DWORD required = 0;
-  for (int attempt = 0; attempt < kMaxReadAttempts; ++attempt) {
-    if (SetupDiGetDeviceRegistryPropertyA(set, &element, SPDRP_HARDWAREID, nullptr,
-                                          static_cast<BYTE*>(buffer.get()), capacity, &required)) {
-      size = required < capacity ? required : capacity;
-      return ListRead::kRead;
-    }
-    const DWORD code = GetLastError();
-    if (code == ERROR_INVALID_DATA) return ListRead::kNoList;
-    if (code != ERROR_INSUFFICIENT_BUFFER) return ListRead::kFailed;
-    buffer.Reset(LocalAlloc(LPTR, required));
-    if (!buffer) return ListRead::kFailed;
-    capacity = required;
-  }
-  return ListRead::kFailed;
-}
-
-}  // namespace
-
 bool ForEachKitModem(KitModemVisitor& visitor) {
   DeviceInfoSet present(
       SetupDiGetClassDevsA(nullptr, nullptr, nullptr, DIGCF_PRESENT | DIGCF_ALLCLASSES));
