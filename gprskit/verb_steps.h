@@ -11,7 +11,7 @@
 // `GprsKit install COMn`, `GprsKit apn TEXT`, `GprsKit entry` and `GprsKit status`.
 int InstallVerb(const char* port, Console& console);
 int ApnVerb(const char* apn, Console& console);
-int EntryVerb(Phonebook phonebook, Console& console);
+int EntryVerb(Phonebook whose, Console& console);
 int StatusVerb(Console& console);
 
 // The NUL that ends a text, as a part of one.
