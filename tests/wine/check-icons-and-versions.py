@@ -1,7 +1,7 @@
 """Checks each program's icon 128 and version resource as they stand in the .exe: the icon has
 one 32 by 32 and one 16 by 16 image of 16 colours, each image it names is there, and the version
-resource says 1.0.0.1 for both the file and the product.
-  check-icons-and-versions.py WINDRES EXE...
+resource gives the project's version for both the file and the product.
+  check-icons-and-versions.py WINDRES VERSION EXE...
 """
 import os
 import struct
@@ -10,7 +10,6 @@ import sys
 import tempfile
 
 RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
-VERSION_1_0_0_1 = (0x00010000, 0x00000001)
 
 
 def read_id(data, offset):
@@ -68,7 +67,14 @@ def icon_faults(found):
     return faults
 
 
-def version_faults(found):
+def version_numbers(version):
+    """The two 32-bit halves a VS_FIXEDFILEINFO holds "a.b.c.d" in."""
+    a, b, c, d = (int(part) for part in version.split("."))
+    return (a << 16 | b, c << 16 | d)
+
+
+def version_faults(found, version):
+    expected = version_numbers(version)
     blocks = [data for (kind, _), copies in found.items() if kind == RT_VERSION
               for data in copies]
     if len(blocks) != 1:
@@ -84,22 +90,22 @@ def version_faults(found):
     if signature != 0xFEEF04BD:
         return ["the version resource has no VS_FIXEDFILEINFO"]
     faults = []
-    if (file_ms, file_ls) != VERSION_1_0_0_1:
-        faults.append(f"file version {file_ms:#010x} {file_ls:#010x}, not 1.0.0.1")
-    if (product_ms, product_ls) != VERSION_1_0_0_1:
-        faults.append(f"product version {product_ms:#010x} {product_ls:#010x}, not 1.0.0.1")
+    if (file_ms, file_ls) != expected:
+        faults.append(f"file version {file_ms:#010x} {file_ls:#010x}, not {version}")
+    if (product_ms, product_ls) != expected:
+        faults.append(f"product version {product_ms:#010x} {product_ls:#010x}, not {version}")
     return faults
 
 
-def main(windres, *programs):
+def main(windres, version, *programs):
     failed = False
     for exe in programs:
         found = resources(windres, exe)
-        for fault in icon_faults(found) + version_faults(found):
+        for fault in icon_faults(found) + version_faults(found, version):
             print(f"{exe}: {fault}")
             failed = True
     if not failed:
-        print("icon 128 and version 1.0.0.1 as expected in:", *programs)
+        print(f"icon 128 and version {version} as expected in:", *programs)
     return 1 if failed or not programs else 0
 
 
