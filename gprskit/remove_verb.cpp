@@ -95,17 +95,25 @@ int RemoveVerb(Console& console) {
   using UninstallOemInf = BOOL(WINAPI*)(LPCSTR, DWORD, PVOID);
   const auto uninstall =
       FunctionIn<UninstallOemInf>(GetModuleHandleA("setupapi.dll"), "SetupUninstallOEMInfA");
-  GrowingText names;
+  // A package another device still uses stays: the system keeps it for that device.
+  GrowingText removed;
+  GrowingText inUse;
   bool listed = true;
   for (int i = 0; i < each.packageCount; ++i) {
-    if (uninstall && !uninstall(each.packages[i], 0, nullptr)) {
-      Failure(console,
-              Words({"The driver package ", each.packages[i], " could not be removed: "}).Text());
-      return kExitFailed;
+    const char* package = each.packages[i];
+    GrowingText* list = &removed;
+    if (!uninstall) {
+      list = &inUse;
+    } else if (!uninstall(package, 0, nullptr)) {
+      if (GetLastError() != ERROR_INF_IN_USE_BY_DEVICES) {
+        Failure(console, Words({"The driver package ", package, " could not be removed: "}).Text());
+        return kExitFailed;
+      }
+      list = &inUse;
     }
-    listed = listed && names.Append(i ? ", " : "") && names.Append(each.packages[i]);
+    listed = listed && list->Append(list->View().empty() ? "" : ", ") && list->Append(package);
   }
-  listed = listed && names.Append(kTextEnd);
+  listed = listed && removed.Append(kTextEnd) && inUse.Append(kTextEnd);
   char count[24] = {};
   const char* unit = each.removed == 1 ? " GPRS modem" : " GPRS modems";
   size_t digits = 0;
@@ -113,17 +121,16 @@ int RemoveVerb(Console& console) {
   for (int left = each.removed, at = static_cast<int>(digits) - 1; at >= 0; left /= 10, --at)
     count[at] = static_cast<char>('0' + left % 10);
   std::memcpy(count + digits, unit, std::strlen(unit) + 1);
-  const char* packages = !listed || each.packageCount == 0 ? "" : names.View().data();
-  const char* restart = each.restart ? "; Windows must be restarted to finish" : "";
-  if (each.packageCount == 0 || !uninstall) {
-    console.Line(
-        Words({"Removed ", count, each.packageCount ? "; the driver package " : "", packages,
-               each.packageCount ? " stays, as this Windows cannot remove it" : "", restart, "."})
-            .Text());
-  } else {
-    console.Line(Words({"Removed ", count, " and the driver package ", packages,
-                        each.packagesLeft ? " (others stay)" : "", restart, "."})
-                     .Text());
-  }
+  const bool anyRemoved = listed && removed.View().size() > 1;
+  const bool anyKept = listed && inUse.View().size() > 1;
+  console.Line(Words({"Removed ", count, anyRemoved ? " and the driver package " : "",
+                      anyRemoved ? removed.View().data() : "",
+                      anyKept ? "; the driver package " : "", anyKept ? inUse.View().data() : "",
+                      anyKept ? (uninstall ? " stays, as another device uses it"
+                                           : " stays, as this Windows cannot remove it")
+                              : "",
+                      each.packagesLeft ? " (others stay)" : "",
+                      each.restart ? "; Windows must be restarted to finish" : "", "."})
+                   .Text());
   return each.restart ? kExitRestart : kExitDone;
 }

@@ -186,6 +186,17 @@ TEST_F(GprsKitTest, RemoveTakesTheModemsAndTheirPackageAway) {
   EXPECT_EQ(winsim::CallsTo("SetupUninstallOEMInfA").size(), 1u);
   EXPECT_EQ(winsim::FindDevice(evil), nullptr);
 
+  // A package another device uses stays, for that device.
+  winsim::DeviceSpec other;
+  other.hardwareIds = winsim::MultiSz({"OTHER_MODEM"});
+  other.driverKey = winsim::Values{{"InfPath", winsim::Sz("oem7.inf")}};
+  const winsim::DeviceId otherId = winsim::AddDevice(other);
+  modem("oem7.inf");
+  EXPECT_EQ(Run({"remove"}), kExitDone);
+  EXPECT_EQ(console.lines.at(0),
+            "Removed 1 GPRS modem; the driver package oem7.inf stays, as another device uses it.");
+  EXPECT_NE(winsim::FindDevice(otherId), nullptr);
+
   // Windows 2000 has no way to remove a package: it stays, and the line says so.
   winsim::Newdev().uninstallsPackages = false;
   winsim::Newdev().removalNeedsRestart = true;
