@@ -37,15 +37,10 @@ constexpr size_t kLogOptionLength = sizeof kLogOption - 1;
 // "/log:FILE" the run adds one line to FILE, its exit code first, then the command and what the
 // tool said last.
 void AddToLog(const char* log, int code, int argc, char* const* argv, const char* said) {
-  char number[12] = {};
-  unsigned value = code < 0 ? 0u : static_cast<unsigned>(code);
-  size_t digits = sizeof number - 1;
-  do {
-    number[--digits] = static_cast<char>('0' + value % 10);
-    value /= 10;
-  } while (value != 0 && digits > 0);
+  char number[11];
+  Decimal(code < 0 ? 0u : static_cast<unsigned>(code), number);
   GrowingText line;
-  bool whole = line.Append(number + digits);
+  bool whole = line.Append(number);
   for (int i = 0; i < argc; ++i) whole = whole && line.Append(" ") && line.Append(argv[i]);
   whole = whole && line.Append(": ") && line.Append(said) && line.Append("\r\n");
   if (!whole) return;

@@ -114,23 +114,19 @@ int RemoveVerb(Console& console) {
     listed = listed && list->Append(list->View().empty() ? "" : ", ") && list->Append(package);
   }
   listed = listed && removed.Append(kTextEnd) && inUse.Append(kTextEnd);
-  char count[24] = {};
-  const char* unit = each.removed == 1 ? " GPRS modem" : " GPRS modems";
-  size_t digits = 0;
-  for (int left = each.removed; left > 0 && digits < 10; left /= 10) ++digits;
-  for (int left = each.removed, at = static_cast<int>(digits) - 1; at >= 0; left /= 10, --at)
-    count[at] = static_cast<char>('0' + left % 10);
-  std::memcpy(count + digits, unit, std::strlen(unit) + 1);
+  char count[11];
+  Decimal(static_cast<unsigned>(each.removed), count);
   const bool anyRemoved = listed && removed.View().size() > 1;
   const bool anyKept = listed && inUse.View().size() > 1;
-  console.Line(Words({"Removed ", count, anyRemoved ? " and the driver package " : "",
-                      anyRemoved ? removed.View().data() : "",
-                      anyKept ? "; the driver package " : "", anyKept ? inUse.View().data() : "",
-                      anyKept ? (uninstall ? " stays, as another device uses it"
-                                           : " stays, as this Windows cannot remove it")
-                              : "",
-                      each.packagesLeft ? " (others stay)" : "",
-                      each.restart ? "; Windows must be restarted to finish" : "", "."})
-                   .Text());
+  console.Line(
+      Words({"Removed ", count, each.removed == 1 ? " GPRS modem" : " GPRS modems",
+             anyRemoved ? " and the driver package " : "", anyRemoved ? removed.View().data() : "",
+             anyKept ? "; the driver package " : "", anyKept ? inUse.View().data() : "",
+             anyKept ? (uninstall ? " stays, as another device uses it"
+                                  : " stays, as this Windows cannot remove it")
+                     : "",
+             each.packagesLeft ? " (others stay)" : "",
+             each.restart ? "; Windows must be restarted to finish" : "", "."})
+          .Text());
   return each.restart ? kExitRestart : kExitDone;
 }

@@ -33,5 +33,8 @@ class Words {
 // its end go. `fallback` stands in for an empty text.
 void OneLine(const char* text, const char* fallback, char (&line)[kTextCapacity]);
 
+// `value` in decimal digits.
+void Decimal(unsigned value, char (&text)[11]);
+
 // Whether the NUL-terminated texts are the same but for the case of their letters.
 bool SameNoCase(std::string_view a, std::string_view b);

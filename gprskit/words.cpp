@@ -33,3 +33,14 @@ bool SameNoCase(std::string_view a, std::string_view b) {
     if (fold(a[i]) != fold(b[i])) return false;
   return true;
 }
+
+void Decimal(unsigned value, char (&text)[11]) {
+  char reversed[10];
+  size_t count = 0;
+  do {
+    reversed[count++] = static_cast<char>('0' + value % 10);
+    value /= 10;
+  } while (value != 0);
+  for (size_t i = 0; i < count; ++i) text[i] = reversed[count - 1 - i];
+  text[count] = '\0';
+}

@@ -169,12 +169,12 @@ TEST_F(GprsKitTest, RemoveTakesTheModemsAndTheirPackageAway) {
             "No GPRS modem (hardware ID WWAN_GENERIC) is present: nothing to remove.");
 
   const auto modem = [](const char* package) {
-    winsim::DeviceSpec spec;
-    spec.classGuid = winsim::kModemClass;
-    spec.className = "Modem";
-    spec.hardwareIds = winsim::MultiSz({"WWAN_GENERIC"});
-    spec.driverKey = winsim::Values{{"InfPath", winsim::Sz(package)}};
-    return winsim::AddDevice(spec);
+    winsim::DeviceSpec wanted;
+    wanted.classGuid = winsim::kModemClass;
+    wanted.className = "Modem";
+    wanted.hardwareIds = winsim::MultiSz({"WWAN_GENERIC"});
+    wanted.driverKey = winsim::Values{{"InfPath", winsim::Sz(package)}};
+    return winsim::AddDevice(wanted);
   };
   winsim::DriverPackages() = {"oem3.inf", "oem7.inf"};
   modem("oem3.inf");

@@ -86,36 +86,31 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
   ApiCall call("GetProcAddress", {{"module", Handle(module)}, {"procName", Text(procName)}});
   if (call.fault()) return Fail(call.fault(), FARPROC{nullptr});
   const ProcessState& m = TheProcess();
+  // Through void(*)(), the one function-pointer type any other converts to without a warning.
+  const auto exported = [&](const char* name, bool present, void (*function)()) {
+    return present && procName && std::strcmp(procName, name) == 0
+               ? reinterpret_cast<FARPROC>(function)
+               : nullptr;
+  };
+  FARPROC function = nullptr;
   if (IsKernel32(module)) {
-    // Through void(*)(), the one function-pointer type any other converts to without a warning.
-    const auto exported = [&](const char* name, bool present, void (*function)()) {
-      return present && procName && std::strcmp(procName, name) == 0
-                 ? reinterpret_cast<FARPROC>(function)
-                 : nullptr;
-    };
-    FARPROC function = exported("IsWow64Process", m.underWow64.has_value(),
-                                reinterpret_cast<void (*)()>(&IsWow64Process));
+    function = exported("IsWow64Process", m.underWow64.has_value(),
+                        reinterpret_cast<void (*)()>(&IsWow64Process));
     if (!function)
       function = exported("SetDefaultDllDirectories", m.hasSetDefaultDllDirectories,
                           reinterpret_cast<void (*)()>(&SetDefaultDllDirectories));
     if (!function)
       function = exported("SetDllDirectoryA", m.hasSetDllDirectory,
                           reinterpret_cast<void (*)()>(&SetDllDirectoryA));
-    return function ? function : Fail(ERROR_PROC_NOT_FOUND, FARPROC{nullptr});
+  } else if (IsSetupapi(module)) {
+    function = exported("SetupUninstallOEMInfA", TheNewdev().package.uninstallsPackages,
+                        reinterpret_cast<void (*)()>(&SetupUninstallOEMInfA));
+  } else {
+    if (m.modules.count(Token(module)) == 0) return Fail(ERROR_INVALID_HANDLE, FARPROC{nullptr});
+    function = exported("UpdateDriverForPlugAndPlayDevicesA", TheNewdev().package.exportsUpdate,
+                        reinterpret_cast<void (*)()>(&UpdateDriverForPlugAndPlayDevicesA));
   }
-  if (IsSetupapi(module)) {
-    if (!procName || std::strcmp(procName, "SetupUninstallOEMInfA") != 0 ||
-        !TheNewdev().package.uninstallsPackages)
-      return Fail(ERROR_PROC_NOT_FOUND, FARPROC{nullptr});
-    return reinterpret_cast<FARPROC>(reinterpret_cast<void (*)()>(&SetupUninstallOEMInfA));
-  }
-  if (m.modules.count(Token(module)) == 0) return Fail(ERROR_INVALID_HANDLE, FARPROC{nullptr});
-  if (!procName || std::strcmp(procName, "UpdateDriverForPlugAndPlayDevicesA") != 0 ||
-      !TheNewdev().package.exportsUpdate)
-    return Fail(ERROR_PROC_NOT_FOUND, FARPROC{nullptr});
-  // Through void(*)(), the one function-pointer type any other converts to without a warning.
-  return reinterpret_cast<FARPROC>(
-      reinterpret_cast<void (*)()>(&UpdateDriverForPlugAndPlayDevicesA));
+  return function ? function : Fail(ERROR_PROC_NOT_FOUND, FARPROC{nullptr});
 }
 
 BOOL WINAPI FreeLibrary(HMODULE module) {
