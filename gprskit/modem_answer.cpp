@@ -95,7 +95,9 @@ void ModemAnswer::EndLine() {
   const bool echo = !anyLine_ && line == command_;
   anyLine_ = true;
   if (echo) return;
-  if (line == "OK" || line == "ERROR" || line == "NO CARRIER" || StartsWith(line, "+CME ERROR:")) {
+  // Result codes are sent in capitals, as V.250 and TS 27.007 write them.
+  if (line == "OK" || line == "ERROR" || line == "NO CARRIER" ||
+      line.substr(0, sizeof "+CME ERROR:" - 1) == "+CME ERROR:") {
     std::memcpy(final_, line.data(), line.size());
     final_[line.size()] = '\0';
     end_ = line == "OK" ? AnswerEnd::kOk : AnswerEnd::kRefused;
