@@ -61,10 +61,6 @@ const std::string& Call::Text(std::string_view name) const {
   return Expect(name, CallArg::Kind::kText).text;
 }
 
-uintptr_t Call::Handle(std::string_view name) const {
-  return static_cast<uintptr_t>(Expect(name, CallArg::Kind::kHandle).number);
-}
-
 bool Call::IsNull(std::string_view name) const {
   const CallArg& arg = Find(name);
   if (arg.kind == CallArg::Kind::kNumber) WrongKind(name, arg.kind, "a pointer");
@@ -96,10 +92,6 @@ void FailCall(std::string_view op, int nth, DWORD code) {
   fault.nth = nth;
   fault.code = code;
   TheCore().faults.push_back(fault);
-}
-
-const std::vector<Call>& CallLog() {
-  return TheCore().log;
 }
 
 std::vector<Call> CallsTo(std::string_view op) {

@@ -197,31 +197,6 @@ BOOL WINAPI CloseHandle(HANDLE object) {
   return TRUE;
 }
 
-UINT WINAPI GetTempFileNameA(LPCSTR pathName, LPCSTR prefix, UINT unique, LPSTR tempFileName) {
-  ApiCall call("GetTempFileNameA",
-               {{"pathName", Text(pathName)}, {"prefix", Text(prefix)}, {"unique", Dec(unique)}});
-  if (call.fault()) return Fail(call.fault(), UINT{0});
-  if (!pathName || !tempFileName) return Fail(ERROR_INVALID_PARAMETER, UINT{0});
-  if (!std::filesystem::is_directory(HostPath(pathName))) return Fail(ERROR_DIRECTORY, UINT{0});
-  FileState& m = TheFiles();
-  for (;;) {
-    const UINT number = unique ? unique : (++m.tempCounter & 0xFFFF);
-    char name[MAX_PATH];
-    // Windows refuses a folder that leaves no room for the name. A cut name would lose its number,
-    // and every later try would then find the same name taken.
-    const int length =
-        std::snprintf(name, sizeof name, "%s\\%.3s%X.tmp", pathName, prefix ? prefix : "", number);
-    if (length < 0 || static_cast<size_t>(length) >= sizeof name)
-      return Fail(ERROR_BUFFER_OVERFLOW, UINT{0});
-    const std::string host = HostPath(name);
-    if (unique || !std::filesystem::exists(host)) {
-      if (!unique) AddFile(name, "");
-      std::memcpy(tempFileName, name, static_cast<size_t>(length) + 1);
-      return number;
-    }
-  }
-}
-
 BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
   ApiCall call("MoveFileExA", {{"existingFileName", Text(existingFileName)},
                                {"newFileName", Text(newFileName)},

@@ -38,7 +38,6 @@ struct Call {
 
   uint64_t Number(std::string_view name) const;
   const std::string& Text(std::string_view name) const;
-  uintptr_t Handle(std::string_view name) const;
   // Whether a pointer or handle argument was null; a number is never null and cannot be asked.
   bool IsNull(std::string_view name) const;
   // Any argument as a log line shows it: "0x1100", "260", "PortName", a GUID in braces, "set"
@@ -51,7 +50,6 @@ struct Call {
   [[noreturn]] void WrongKind(std::string_view name, CallArg::Kind kind, const char* wanted) const;
 };
 
-const std::vector<Call>& CallLog();
 // Whether calls are logged (they are after Reset); a benchmark turns it off to measure the code.
 void SetCallLogging(bool on);
 std::vector<Call> CallsTo(std::string_view op);
