@@ -6,10 +6,10 @@
 #include <shlobj.h>
 #endif
 
-#include "copy_patched.h"
 #include "program_strings.h"
 #include "ras_entry.h"
 #include "resource.h"
+#include "section_patch.h"
 #include "unique_handle.h"
 
 namespace {
