@@ -94,6 +94,10 @@ void FailCall(std::string_view op, int nth, DWORD code) {
   TheCore().faults.push_back(fault);
 }
 
+const std::vector<Call>& CallLog() {
+  return TheCore().log;
+}
+
 std::vector<Call> CallsTo(std::string_view op) {
   std::vector<Call> calls;
   for (const Call& call : TheCore().log)

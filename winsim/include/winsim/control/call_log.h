@@ -52,6 +52,8 @@ struct Call {
 
 // Whether calls are logged (they are after Reset); a benchmark turns it off to measure the code.
 void SetCallLogging(bool on);
+// Every call in the order it was made, and the calls to one operation.
+const std::vector<Call>& CallLog();
 std::vector<Call> CallsTo(std::string_view op);
 void ClearCallLog();
 
