@@ -65,16 +65,24 @@ def read_list(path):
 
 
 def copy_tree():
-    files = subprocess.run(["git", "ls-files", "-co", "--exclude-standard", "-z"], cwd=ROOT,
+    """Makes the copy the tree as it stands: changed files get a new time, so the build sees them,
+    and files the tree no longer has go."""
+    names = subprocess.run(["git", "ls-files", "-co", "--exclude-standard", "-z"], cwd=ROOT,
                            check=True, capture_output=True).stdout.decode().split("\0")
-    for name in filter(None, files):
-        if name.startswith("build/") or not os.path.isfile(os.path.join(ROOT, name)):
-            continue
-        target = os.path.join(COPY, name)
+    wanted = {name for name in names
+              if name and not name.startswith("build/") and os.path.isfile(os.path.join(ROOT, name))}
+    for folder, subfolders, files in os.walk(COPY):
+        if folder == COPY and "build" in subfolders:
+            subfolders.remove("build")
+        for name in files:
+            if os.path.relpath(os.path.join(folder, name), COPY) not in wanted:
+                os.remove(os.path.join(folder, name))
+    for name in wanted:
+        source, target = os.path.join(ROOT, name), os.path.join(COPY, name)
         os.makedirs(os.path.dirname(target), exist_ok=True)
-        if not os.path.exists(target) or open(target, "rb").read() != open(
-                os.path.join(ROOT, name), "rb").read():
-            shutil.copy2(os.path.join(ROOT, name), target)
+        if not os.path.exists(target) or open(target, "rb").read() != open(source, "rb").read():
+            shutil.copyfile(source, target)
+            shutil.copymode(source, target)
 
 
 def build():
