@@ -7,6 +7,7 @@
 #include "phonebook_editor.h"
 #include "platform.h"
 #include "ras_entry.h"
+#include "safe_replace.h"
 #include "sim_test.h"
 #include "unique_handle.h"
 
@@ -234,6 +235,27 @@ TEST_F(EntryMakerTest, TheNextRunReclaimsWhatAStoppedRunLeft) {
   EXPECT_TRUE(RunEntrySetup());
   EXPECT_EQ(Phonebook(), patched);
   EXPECT_EQ(winsim::FilesIn(kPbkFolder), std::vector<std::string>{"rasphone.pbk"});
+
+  // While a run copies, its lock and the phonebook are its own, whatever sharing another opener
+  // offers: a second run cannot take the lock, and no program can read the lock or write the
+  // phonebook.
+  {
+    SafeReplace running;
+    ASSERT_TRUE(running.Aim(kPhonebook) && running.Reclaim() && running.Begin());
+    SafeReplace second;
+    ASSERT_TRUE(second.Aim(kPhonebook));
+    EXPECT_FALSE(second.Reclaim());
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    for (const std::string& path : {lock, std::string(kPhonebook)}) {
+      for (const DWORD access : {DWORD{GENERIC_READ}, DWORD{GENERIC_WRITE}, DWORD{DELETE}}) {
+        File other(CreateFileA(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        EXPECT_FALSE(other) << path << " opened for " << access;
+        EXPECT_EQ(GetLastError(), DWORD{ERROR_SHARING_VIOLATION});
+      }
+    }
+    running.Discard();
+  }
 
   // Another run holds the lock: this one gives up, and the other's copy stays as it is.
   winsim::AddFile(copy, "another run's copy");

@@ -1,5 +1,6 @@
-// File services over real files in the sandbox, with Windows' sharing rules: a file opened without
-// sharing cannot be opened, moved or deleted by anyone else until it is closed.
+// File services over real files in the sandbox, with Windows' sharing rules: a second open must be
+// shared by every open before it and share what they asked for, and a file's name moves or goes
+// only while every open of it shares deletion.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -66,8 +67,8 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
   if (!fileName || !*fileName) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
   std::string host = HostPath(fileName);
   if (!FolderExists(host)) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
-  // This kit never shares: any other opener, or any opener at all, is a conflict.
-  if (IsOpenOrHeld(host)) return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
+  if (SharingRefuses(host, access, shareMode))
+    return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
   // Windows documents the flag as one that cannot go with CREATE_ALWAYS.
   const bool linkItself = (flags & FILE_FLAG_OPEN_REPARSE_POINT) != 0;
   if (linkItself && disposition == CREATE_ALWAYS)
@@ -79,7 +80,8 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
     if (descriptor < 0) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
     const uintptr_t token = NewHandle();
     TheFiles().files[token] =
-        OpenFile{descriptor, host, shareMode, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0, true};
+        OpenFile{descriptor, host, access, shareMode, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0,
+                 true};
     return reinterpret_cast<HANDLE>(token);
   }
   // Followed, a link opens what it points to: the handle's writes and its delete on close go
@@ -89,7 +91,8 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
     if (target.is_relative()) target = std::filesystem::path(host).parent_path() / target;
     host = target.lexically_normal().string();
     if (!FolderExists(host)) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
-    if (IsOpenOrHeld(host)) return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
+    if (SharingRefuses(host, access, shareMode))
+      return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
   }
   const bool exists = std::filesystem::exists(host);
   // Windows refuses to write to, empty or delete a read-only file, whoever asks.
@@ -132,7 +135,7 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
   }
   const uintptr_t token = NewHandle();
   TheFiles().files[token] =
-      OpenFile{descriptor, host, shareMode, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0};
+      OpenFile{descriptor, host, access, shareMode, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0};
   return reinterpret_cast<HANDLE>(token);
 }
 
@@ -205,7 +208,7 @@ BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags
   const std::string from = HostPath(existingFileName);
   const std::string to = HostPath(newFileName);
   if (!IsLink(from) && !std::filesystem::exists(from)) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
-  if (IsOpenOrHeld(from) || IsOpenOrHeld(to)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
+  if (NameIsHeld(from) || NameIsHeld(to)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
   if (std::filesystem::exists(to) && !(flags & MOVEFILE_REPLACE_EXISTING))
     return Fail(ERROR_ALREADY_EXISTS, FALSE);
   if (IsReadOnly(to)) return Fail(ERROR_ACCESS_DENIED, FALSE);
@@ -227,13 +230,13 @@ BOOL WINAPI DeleteFileA(LPCSTR fileName) {
   const std::string host = HostPath(fileName);
   // A link goes, never what it points to; a folder is not a file to delete.
   if (IsLink(host)) {
-    if (IsOpenOrHeld(host)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
+    if (NameIsHeld(host)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
     std::filesystem::remove(host);
     return TRUE;
   }
   if (std::filesystem::is_directory(host)) return Fail(ERROR_ACCESS_DENIED, FALSE);
   if (!std::filesystem::is_regular_file(host)) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
-  if (IsOpenOrHeld(host)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
+  if (NameIsHeld(host)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
   if (IsReadOnly(host)) return Fail(ERROR_ACCESS_DENIED, FALSE);
   RemoveFile(host);
   return TRUE;
@@ -259,11 +262,11 @@ BOOL WINAPI ReplaceFileA(LPCSTR replacedFileName, LPCSTR replacementFileName, LP
   if (!std::filesystem::is_regular_file(replaced) || !std::filesystem::is_regular_file(replacement))
     return Fail(ERROR_FILE_NOT_FOUND, FALSE);
   // The kit's files are never shared, so any opener of either file is in the way.
-  if (IsOpenOrHeld(replaced) || IsOpenOrHeld(replacement))
+  if (NameIsHeld(replaced) || NameIsHeld(replacement))
     return Fail(ERROR_SHARING_VIOLATION, FALSE);
   if (IsReadOnly(replaced)) return Fail(ERROR_ACCESS_DENIED, FALSE);
   const std::string backup = backupFileName ? HostPath(backupFileName) : std::string();
-  if (backupFileName && (IsOpenOrHeld(backup) || IsReadOnly(backup)))
+  if (backupFileName && (NameIsHeld(backup) || IsReadOnly(backup)))
     return Fail(ERROR_UNABLE_TO_REMOVE_REPLACED, FALSE);
 
   const FileIdentity kept = IdentityOf(replaced);
