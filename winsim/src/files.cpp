@@ -79,9 +79,8 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
     const int descriptor = ::open(host.c_str(), O_PATH | O_NOFOLLOW);
     if (descriptor < 0) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
     const uintptr_t token = NewHandle();
-    TheFiles().files[token] =
-        OpenFile{descriptor, host, access, shareMode, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0,
-                 true};
+    TheFiles().files[token] = OpenFile{
+        descriptor, host, access, shareMode, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0, true};
     return reinterpret_cast<HANDLE>(token);
   }
   // Followed, a link opens what it points to: the handle's writes and its delete on close go
@@ -261,19 +260,20 @@ BOOL WINAPI ReplaceFileA(LPCSTR replacedFileName, LPCSTR replacementFileName, LP
   const std::string replacement = HostPath(replacementFileName);
   if (!std::filesystem::is_regular_file(replaced) || !std::filesystem::is_regular_file(replacement))
     return Fail(ERROR_FILE_NOT_FOUND, FALSE);
-  // The kit's files are never shared, so any opener of either file is in the way.
-  if (NameIsHeld(replaced) || NameIsHeld(replacement))
-    return Fail(ERROR_SHARING_VIOLATION, FALSE);
+  if (NameIsHeld(replaced) || NameIsHeld(replacement)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
   if (IsReadOnly(replaced)) return Fail(ERROR_ACCESS_DENIED, FALSE);
   const std::string backup = backupFileName ? HostPath(backupFileName) : std::string();
   if (backupFileName && (NameIsHeld(backup) || IsReadOnly(backup)))
     return Fail(ERROR_UNABLE_TO_REMOVE_REPLACED, FALSE);
 
-  const FileIdentity kept = IdentityOf(replaced);
-  FileIdentity& identity = IdentityOf(replacement);
-  identity.attributes = kept.attributes;
-  identity.created = kept.created;
-  identity.dacl = kept.dacl;
+  // What the function's page says it carries over, of what the simulation keeps: the creation
+  // time and the access list, but not the attributes or the owner. Wine's carries only the data.
+  if (!TheFiles().replaceCarriesOnlyData) {
+    const FileIdentity kept = IdentityOf(replaced);
+    FileIdentity& identity = IdentityOf(replacement);
+    identity.created = kept.created;
+    identity.dacl = kept.dacl;
+  }
   if (backupFileName) {
     if (!RenameFile(replaced, backup)) return Fail(ERROR_UNABLE_TO_REMOVE_REPLACED, FALSE);
   } else {

@@ -61,6 +61,7 @@ struct FileState {
   PowerWatch power;
   uint64_t fileClock = 0;  // creation times: each new file is made later than the one before
   std::set<std::string> heldFiles;  // host paths another program holds open
+  bool replaceCarriesOnlyData = false;
 
   size_t OpenHandles() const { return files.size() + finds.size(); }
   // Closes every file and empties the sandbox.
