@@ -8,6 +8,7 @@
 #include "platform.h"
 #include "ras_entry.h"
 #include "safe_replace.h"
+#include "section_patch.h"
 #include "sim_test.h"
 #include "unique_handle.h"
 
@@ -121,40 +122,69 @@ TEST_F(EntryMakerTest, AnEnvironmentReferenceIsTakenAsStored) {
 
 TEST_F(EntryMakerTest, AFailedPatchLeavesThePhonebookAsItWas) {
   // The first file opened is the folder's lock, the second the phonebook, the third the copy;
-  // the handles closed in the patch are the phonebook's and the copy's.
+  // the handles closed in the patch are the phonebook's and the copy's. A code of 0 is a failure
+  // that leaves no code. The last faults strike inside a phonebook of several pieces.
   const struct {
     const char* op;
     int nth;
     DWORD code;
-  } faults[] = {{"CreateFileA", 1, ERROR_SHARING_VIOLATION},
-                {"CreateFileA", 2, ERROR_SHARING_VIOLATION},
-                {"GetFileInformationByHandle", 1, ERROR_ACCESS_DENIED},
-                {"GetFileSecurityA", 2, ERROR_ACCESS_DENIED},
-                {"CreateFileA", 3, ERROR_ACCESS_DENIED},
-                {"ReadFile", 2, ERROR_READ_FAULT},
-                {"WriteFile", 1, ERROR_HANDLE_DISK_FULL},
-                {"FlushFileBuffers", 1, ERROR_WRITE_FAULT},
-                {"SetFileTime", 1, ERROR_ACCESS_DENIED},
-                {"CloseHandle", 2, ERROR_WRITE_FAULT},
-                {"SetFileSecurityA", 0, ERROR_ACCESS_DENIED},
-                {"SetFileAttributesA", 1, ERROR_ACCESS_DENIED},
-                {"ReplaceFileA", 1, ERROR_SHARING_VIOLATION},
-                {"ReplaceFileA", 1, ERROR_UNABLE_TO_MOVE_REPLACEMENT},
-                {"ReplaceFileA", 1, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2}};
+    bool large;
+  } faults[] = {{"CreateFileA", 1, ERROR_SHARING_VIOLATION, false},
+                {"CreateFileA", 2, ERROR_SHARING_VIOLATION, false},
+                {"GetFileInformationByHandle", 1, ERROR_ACCESS_DENIED, false},
+                {"GetFileSecurityA", 2, ERROR_ACCESS_DENIED, false},
+                {"CreateFileA", 3, ERROR_ACCESS_DENIED, false},
+                {"ReadFile", 2, ERROR_READ_FAULT, false},
+                {"WriteFile", 1, ERROR_HANDLE_DISK_FULL, false},
+                {"FlushFileBuffers", 1, ERROR_WRITE_FAULT, false},
+                {"SetFileTime", 1, ERROR_ACCESS_DENIED, false},
+                {"CloseHandle", 2, ERROR_WRITE_FAULT, false},
+                {"SetFileSecurityA", 0, ERROR_ACCESS_DENIED, false},
+                {"SetFileAttributesA", 1, ERROR_ACCESS_DENIED, false},
+                {"ReplaceFileA", 1, ERROR_SHARING_VIOLATION, false},
+                {"ReplaceFileA", 1, ERROR_UNABLE_TO_MOVE_REPLACEMENT, false},
+                {"ReplaceFileA", 1, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, false},
+                {"WriteFile", 3, ERROR_HANDLE_DISK_FULL, true},
+                {"WriteFile", 3, 0, true},
+                {"ReadFile", 3, 0, true}};
+  // Five pieces of other entries before the kit's.
+  std::string large;
+  while (large.size() < 5 * kPhonebookPiece) large += kOtherEntries;
   for (const auto& fault : faults) {
     SCOPED_TRACE(std::string(fault.op) + " #" + std::to_string(fault.nth) + " fails with " +
-                 std::to_string(fault.code));
+                 std::to_string(fault.code) + (fault.large ? " in a large phonebook" : ""));
+    if (fault.large) winsim::AddFile(kPhonebook, large);
     std::string before;
     {
       PhonebookEditor editor;
       ASSERT_TRUE(editor.CreateEntry(RASIPADDR{0, 0, 0, 0}));
       before = Phonebook();
-      winsim::FailCall(fault.op, fault.nth, fault.code);
+      if (fault.code)
+        winsim::FailCall(fault.op, fault.nth, fault.code);
+      else
+        winsim::FailCallWithoutCode(fault.op, fault.nth);
       EXPECT_FALSE(editor.PatchPhonebook());
     }
     EXPECT_EQ(Phonebook(), before);
     EXPECT_EQ(winsim::FilesIn(kPbkFolder), std::vector<std::string>{"rasphone.pbk"});
     EXPECT_EQ(winsim::OpenHandles(), 0);
+    winsim::Reset();
+    SetUp();
+  }
+
+  // Reads and writes that move less than asked are no failure: the copy is the same.
+  std::string patched;
+  for (const bool shortened : {false, true}) {
+    winsim::AddFile(kPhonebook, large);
+    if (shortened) {
+      winsim::MoveFewerBytes("ReadFile", 2, 1000);
+      winsim::MoveFewerBytes("WriteFile", 2, 1000);
+    }
+    EXPECT_TRUE(RunEntrySetup());
+    if (shortened) {
+      EXPECT_EQ(Phonebook(), patched);
+    }
+    patched = Phonebook();
     winsim::Reset();
     SetUp();
   }

@@ -249,6 +249,12 @@ TEST_F(GprsKitTest, StatusShowsEachModemAndTheEntry) {
   winsim::FailCall("SetupDiEnumDeviceInfo", 2, ERROR_NOT_ENOUGH_MEMORY);
   EXPECT_EQ(Run({"status"}), kExitFailed);
   EXPECT_EQ(console.errors.at(0).rfind("The present devices could not all be looked at: ", 0), 0u);
+  // A failure that left no code still says that it is one.
+  winsim::FailCallWithoutCode("SetupDiGetClassDevsA", 1);
+  EXPECT_EQ(Run({"status"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0),
+            "The present devices could not all be looked at: no reason was "
+            "given (error code 0)");
 }
 
 // A modem that answers every question of the check as TS 27.007 lays the answers out, with the

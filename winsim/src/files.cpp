@@ -1,6 +1,7 @@
 // File services over real files in the sandbox, with Windows' sharing rules: a second open must be
 // shared by every open before it and share what they asked for, and a file's name moves or goes
 // only while every open of it shares deletion.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -145,6 +146,7 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPO
   if (SerialPort* port = FindSerialPort(file)) return ReadSerialPort(*port, buffer, toRead, read);
   OpenFile* open = FindFile(file);
   if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  toRead = std::min(toRead, call.most());
   const ssize_t count = ::read(open->descriptor, buffer, toRead);
   if (count < 0) return Fail(ERROR_READ_FAULT, FALSE);
   if (read) *read = static_cast<DWORD>(count);
@@ -159,6 +161,7 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
     return WriteSerialPort(*port, buffer, toWrite, written);
   OpenFile* open = FindFile(file);
   if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  toWrite = std::min(toWrite, call.most());
   const off_t offset = ::lseek(open->descriptor, 0, SEEK_CUR);
   if (offset >= 0) NoteWrite(open->hostPath, static_cast<uint64_t>(offset), buffer, toWrite);
   const ssize_t count = ::write(open->descriptor, buffer, toWrite);

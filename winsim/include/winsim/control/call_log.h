@@ -61,5 +61,13 @@ void ClearCallLog();
 // every call fail. SetupAPI and kernel operations then return their failure value and set the
 // last-error code; registry operations return the code.
 void FailCall(std::string_view op, int nth, DWORD code);
+// The same for a failure that leaves the last-error code at 0, as the platform's calls may; for
+// SetupAPI and kernel operations, whose failure is their result and not the code.
+void FailCallWithoutCode(std::string_view op, int nth);
+// ReadFile or WriteFile moves at most `most` bytes on its `nth` call, and succeeds.
+void MoveFewerBytes(std::string_view op, int nth, DWORD most);
+// A call that reports a size (SetupDiGetDeviceRegistryPropertyA) reports `extra` bytes more than
+// it filled, on its `nth` successful or failing call alike.
+void ReportLargerSize(std::string_view op, int nth, DWORD extra);
 
 }  // namespace winsim
