@@ -2,7 +2,8 @@
 """The project's own mutation run: each mutant of tests/mutants.txt alone, in a copy of the tree.
 
 For each mutant the runner puts the one small fault into its file, builds the host unit tests,
-runs them, and puts the file back. A mutant is killed when a test fails (or hangs past the time
+runs them under the sanitizers (and the plain build's kill test for EntryMaker's code), and puts
+the file back. A mutant is killed when a test fails (or hangs past the time
 limit), survives when every test passes, and does not compile when the build fails. The run ends
 with the score: killed out of those that compile, and how many survivors the list marks as
 equivalent, with its reason.
@@ -21,7 +22,11 @@ import time
 
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 COPY = os.path.join(ROOT, "build", "mutate", "src")
-BUILD = os.path.join(COPY, "build", "host")
+# The unit tests run under the sanitizers, so that a bound moved by one byte shows even where the
+# bytes beyond it happen to be harmless; the kill test, which the sanitizer build leaves out, runs
+# in the plain build.
+BUILD = os.path.join(COPY, "build", "host-asan")
+PLAIN = os.path.join(COPY, "build", "host")
 TEST_SECONDS = 120
 
 
@@ -85,9 +90,11 @@ def copy_tree():
             shutil.copymode(source, target)
 
 
-def build():
-    return subprocess.run(["cmake", "--build", BUILD, "-j", str(os.cpu_count() or 2), "--target",
-                           "unit_tests", "patch_kill_test"], capture_output=True).returncode == 0
+def build(patch_kill=True):
+    jobs = str(os.cpu_count() or 2)
+    builds = [(BUILD, "unit_tests")] + ([(PLAIN, "patch_kill_test")] if patch_kill else [])
+    return all(subprocess.run(["cmake", "--build", folder, "-j", jobs, "--target", target],
+                              capture_output=True).returncode == 0 for folder, target in builds)
 
 
 def tests_pass(first=None, patch_kill=True):
@@ -104,8 +111,8 @@ def tests_pass(first=None, patch_kill=True):
          {"WINSIM_STALE_LAST_ERROR": "1"}),
     ]
     if patch_kill:
-        runs.append(([os.path.join(unit, "patch_kill_test"), "--gtest_fail_fast",
-                      "--gtest_brief=1"], {}))
+        runs.append(([os.path.join(PLAIN, "tests", "unit", "patch_kill_test"),
+                      "--gtest_fail_fast", "--gtest_brief=1"], {}))
     for command, extra in runs:
         try:
             done = subprocess.run(command, cwd=BUILD, env=dict(os.environ, **extra),
@@ -127,8 +134,10 @@ def main():
         mutants = [m for m in mutants if arguments.only in m.path or arguments.only in m.find]
 
     copy_tree()
-    subprocess.run(["cmake", "--preset", "host",
-                    "-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST"], cwd=COPY, check=True, capture_output=True)
+    for preset in ("host", "host-asan"):
+        subprocess.run(["cmake", "--preset", preset,
+                        "-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST"], cwd=COPY,
+                       check=True, capture_output=True)
     if not build() or not tests_pass():
         sys.exit("mutate: the unmutated tree does not build or does not pass its tests")
 
@@ -143,10 +152,11 @@ def main():
         try:
             with open(path, "w", encoding="utf-8") as out:
                 out.write(original.replace(mutant.find, mutant.replace))
-            if not build():
+            patch_kill = mutant.path.startswith("entrymaker/")
+            if not build(patch_kill):
                 outcome = "does not compile"
                 broken += 1
-            elif tests_pass(mutant.first, mutant.path.startswith("entrymaker/")):
+            elif tests_pass(mutant.first, patch_kill):
                 outcome = "survived" + (" (equivalent)" if mutant.equivalent else "")
                 survived += 1
                 equivalent += bool(mutant.equivalent)

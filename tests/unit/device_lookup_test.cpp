@@ -74,6 +74,21 @@ TEST_F(DeviceLookupTest, AFailedListReadEndsTheWholeSearch) {
   EXPECT_EQ(GetLastError(), DWORD{ERROR_NOT_ENOUGH_MEMORY});
   EXPECT_EQ(std::string(g_szError).rfind("EnumDeviceInfo FAILURE: Not enough memory", 0), 0u);
   EXPECT_EQ(DriverValue(later, "UserInit"), winsim::Sz("old"));
+
+  // An allocation that fails without a code is still said to have run out of memory.
+  winsim::FailCallWithoutCode("LocalAlloc", 1);
+  EXPECT_EQ(Update(), 0);
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_NOT_ENOUGH_MEMORY});
+  EXPECT_EQ(std::string(g_szError).rfind("EnumDeviceInfo FAILURE: Not enough memory", 0), 0u);
+}
+
+// A list read is as long as the bytes the call filled, whatever size it reports beside them.
+TEST_F(DeviceLookupTest, AListIsReadWithinTheBytesItFilled) {
+  const std::string id = "WWAN_GENERIC";
+  const auto modem = AddModem(std::vector<BYTE>(id.begin(), id.end()));  // without its NULs
+  winsim::ReportLargerSize("SetupDiGetDeviceRegistryPropertyA", 2, 100);
+  EXPECT_EQ(Update(), 1);
+  EXPECT_EQ(DriverValue(modem, "UserInit"), winsim::Sz("E1"));
 }
 
 TEST_F(DeviceLookupTest, AFoundDeviceCountsEvenWhenTheWriteFails) {

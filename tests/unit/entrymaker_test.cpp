@@ -277,6 +277,9 @@ TEST_F(EntryMakerTest, TheNextRunReclaimsWhatAStoppedRunLeft) {
     SafeReplace running;
     ASSERT_TRUE(running.Aim(kPhonebook) && running.Reclaim() && running.Begin());
     SafeReplace second;
+    // The names beside a file replace its last three characters, which a name needs beside them.
+    EXPECT_FALSE(second.Aim("abc"));
+    EXPECT_TRUE(second.Aim("a.pb"));
     ASSERT_TRUE(second.Aim(kPhonebook));
     EXPECT_FALSE(second.Reclaim());
     constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;

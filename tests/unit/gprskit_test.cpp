@@ -119,6 +119,10 @@ TEST_F(GprsKitTest, ApnWritesTheInitStringOrSaysWhyNot) {
   EXPECT_EQ(console.errors.at(0),
             "No GPRS modem (hardware ID WWAN_GENERIC) is present: install it first with "
             "\"GprsKit install COMn\".");
+  // A search that could not look is no proof that there is no modem.
+  winsim::FailCall("SetupDiGetClassDevsA", 1, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"apn", "internet"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0), "GetClassDevs(All Present Devices) FAILURE: Access is denied.");
   ASSERT_EQ(Run({"install", "COM4"}), kExitDone);
   EXPECT_EQ(Run({"apn", std::string(236, 'a').c_str()}), kExitFailed);
   EXPECT_EQ(console.errors.at(0).rfind("The APN is too long", 0), 0u);
@@ -159,6 +163,10 @@ TEST_F(GprsKitTest, EntryIsMadeAsEntryMakerMakesItWithoutAMessageBox) {
 
   EXPECT_EQ(Run({"entry"}), kExitFailed);
   EXPECT_EQ(console.errors.at(0).rfind("The user's phonebook cannot be found", 0), 0u);
+  // An entry that was made is done, even when its path cannot be read once more to be said.
+  winsim::SetUserValue("Volatile Environment", "APPDATA", winsim::Sz(kAppData));
+  winsim::FailCall("RegOpenKeyExA", 2, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"entry"}), kExitDone);
   winsim::SetCommonAppData(std::nullopt);
   EXPECT_EQ(Run({"entry", "/allusers"}), kExitFailed);
   EXPECT_EQ(console.errors.at(0).rfind("The system's phonebook cannot be found", 0), 0u);
@@ -200,6 +208,13 @@ TEST_F(GprsKitTest, RemoveTakesTheModemsAndTheirPackageAway) {
   EXPECT_EQ(console.lines.at(0),
             "Removed 1 GPRS modem; the driver package oem7.inf stays, as another device uses it.");
   EXPECT_NE(winsim::FindDevice(otherId), nullptr);
+
+  // A package the system refuses to remove, for another reason than a device that uses it.
+  modem("oem7.inf");
+  winsim::FailCall("SetupUninstallOEMInfA", 1, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"remove"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0),
+            "The driver package oem7.inf could not be removed: Access is denied.");
 
   // Windows 2000 has no way to remove a package: it stays, and the line says so.
   winsim::Newdev().uninstallsPackages = false;
@@ -246,6 +261,20 @@ TEST_F(GprsKitTest, StatusShowsEachModemAndTheEntry) {
   EXPECT_EQ(console.lines.back(), std::string("Dial-up entry \"GPRS Connection\": in ") +
                                       kPhonebook + ", with the kit's settings");
 
+  // Values at their bounds, as a user without rights reads them: a text that fills all 260
+  // bytes without its NUL, a text to expand, and a number.
+  const winsim::DeviceId modem = Modems()[0]->id;
+  const std::string full(260, 'F');
+  winsim::Values& key = *const_cast<winsim::Device*>(winsim::FindDevice(modem))->driverKey;
+  key["FriendlyName"] = winsim::Value{REG_SZ, {full.begin(), full.end()}};
+  key["InfPath"] = winsim::Value{REG_EXPAND_SZ, winsim::Sz("oem4.inf").bytes};
+  key["UserInit"] = winsim::Value{REG_DWORD, {1, 0, 0, 0}};
+  winsim::SetDriverKeyReadOnly(modem, true);
+  EXPECT_EQ(Run({"status"}), kExitDone);
+  EXPECT_EQ(console.lines.at(2), "  name:           (longer than 259 characters)");
+  EXPECT_EQ(console.lines.at(3), "  init string:    (not a text)");
+  EXPECT_EQ(console.lines.at(4), "  driver package: oem4.inf");
+
   winsim::FailCall("SetupDiEnumDeviceInfo", 2, ERROR_NOT_ENOUGH_MEMORY);
   EXPECT_EQ(Run({"status"}), kExitFailed);
   EXPECT_EQ(console.errors.at(0).rfind("The present devices could not all be looked at: ", 0), 0u);
@@ -263,10 +292,12 @@ winsim::ScriptedModem AnsweringModem() {
   winsim::ScriptedModem modem;
   modem.answers = {
       {"AT", {{"\r\nOK\r\n"}}},
-      {"ATI", {{"\r\nSimTel GPRS-1\r\nIMEI: see label\r\n356938035643809\r\n\r\nOK\r\n"}}},
+      {"ATI",
+       {{"\r\nSimTel GPRS-1\r\nIMEI: see label\r\n35693803564380\r\nSN "
+         "1234567890123\r\n\r\nOK\r\n"}}},
       {"AT+CGMI", {{"\r\nSim"}, {"Tel\r\n", 300}, {"\r\nOK\r\n", 1500}}},
       {"AT+CGMM", {{"\r\n+CGMM: GPRS-1\r\n\r\nOK\r\n"}}},
-      {"AT+CGMR", {{"\r\nRING\r\n"}, {"\r\n1.0.7\r\n\r\nOK\r\n", 40}}},
+      {"AT+CGMR", {{"\r\nRING\r\n"}, {"\r\n \t1.0.7\r\n\r\n  OK\r\n", 40}}},
       {"AT+CPIN?", {{"\r\n+CPIN: READY\r\n\r\nOK\r\n"}}},
       {"AT+CSQ", {{"\r\n+CMTI: \"SM\",3\r\n\r\n+CSQ: 20,99\r\n\r\nOK\r\n"}}},
       {"AT+CREG?", {{"\r\n+CREG: 1\r\n"}, {"\r\n+CREG: 0,1\r\n\r\nOK\r\n"}}},
@@ -294,21 +325,26 @@ std::string Bytes(const DCB& state) {
 
 TEST_F(GprsKitTest, CheckAsksTheModemOnItsPortAndPutsThePortBack) {
   ASSERT_EQ(Run({"install", "COM4"}), kExitDone);
+  winsim::AddSerialPort("COM4", AnsweringModem());
+  // Before its APN, the kit's modem has no init string to send.
+  EXPECT_EQ(Run({"check"}), kExitDone);
+  EXPECT_EQ(console.lines.back(),
+            "the modem answers; no init string of the kit is installed for COM4");
   ASSERT_EQ(Run({"apn", "internet"}), kExitDone);
   winsim::AddSerialPort("COM4", AnsweringModem());
   const winsim::SerialPortSeen before = winsim::SerialPortNow("COM4");
   winsim::ClearCallLog();
   EXPECT_EQ(Run({"check"}), kExitDone);
-  EXPECT_EQ(
-      console.lines,
-      (std::vector<std::string>{
-          "Checking the modem on COM4.", "modem (AT): OK",
-          "identity (ATI): SimTel GPRS-1; (withheld); (withheld)", "manufacturer (AT+CGMI): SimTel",
-          "model (AT+CGMM): GPRS-1", "revision (AT+CGMR): 1.0.7", "SIM (AT+CPIN?): READY",
-          "signal (AT+CSQ): -73 dBm", "network (AT+CREG?): registered, home network",
-          "packet network (AT+CGREG?): registered, roaming",
-          "init string (ATE1;+CGDCONT=\"internet\";+CGQREQ=1): OK",
-          "the modem accepts the init string"}));
+  EXPECT_EQ(console.lines,
+            (std::vector<std::string>{
+                "Checking the modem on COM4.", "modem (AT): OK",
+                "identity (ATI): SimTel GPRS-1; (withheld); (withheld); SN 1234567890123",
+                "manufacturer (AT+CGMI): SimTel", "model (AT+CGMM): GPRS-1",
+                "revision (AT+CGMR): 1.0.7", "SIM (AT+CPIN?): READY", "signal (AT+CSQ): -73 dBm",
+                "network (AT+CREG?): registered, home network",
+                "packet network (AT+CGREG?): registered, roaming",
+                "init string (ATE1;+CGDCONT=\"internet\";+CGQREQ=1): OK",
+                "the modem accepts the init string"}));
   EXPECT_TRUE(console.errors.empty());
   const winsim::SerialPortSeen after = winsim::SerialPortNow("COM4");
   EXPECT_EQ(after.heard,
@@ -360,8 +396,11 @@ TEST_F(GprsKitTest, CheckEndsWithinItsBoundsWhateverTheModemSends) {
       {"no final code", {{"\r\n" + init + "\r\n"}}, "answered no final result code in time"},
       {"a final code too late", {{"\r\nOK\r\n", 5200}}, "answered no final result code in time"},
       {"a line too long",
-       {{std::string(300, 'x')}},
+       {{std::string(256, 'x')}},
        "answered an answer line of 256 bytes or more"},
+      {"a control byte",
+       {{"\r\nOK\x1b\r\n"}},
+       "answered bytes that are not text (does the port's speed match the modem's?)"},
       {"bytes not text",
        {{"\r\nO\xffK\r\n"}},
        "answered bytes that are not text (does the port's speed match the modem's?)"},
@@ -379,11 +418,14 @@ TEST_F(GprsKitTest, CheckEndsWithinItsBoundsWhateverTheModemSends) {
         << each.what;
     EXPECT_EQ(console.lines.size(), 11u) << each.what;
   }
-  // Lenient at last: the same command is taken, after a pause within the answer's time.
+  // Lenient at last: the same command is taken, after a pause within the answer's time and a
+  // line as long as a line may be. A line that repeats the command is no echo once another came.
   winsim::ScriptedModem lenient = AnsweringModem();
-  lenient.answers[init] = {{"\r\nOK\r\n", 4800}};
+  lenient.answers[init] = {{"\r\n" + std::string(255, 'y') + "\r\nOK\r\n", 4800}};
+  lenient.answers["AT+CGMM"] = {{"\r\nGPRS-1\r\nAT+CGMM\r\n\r\nOK\r\n"}};
   winsim::AddSerialPort("COM4", lenient);
   EXPECT_EQ(Run({"check"}), kExitDone);
+  EXPECT_EQ(console.lines.at(4), "model (AT+CGMM): GPRS-1; AT+CGMM");
 
   // Silence, and a modem that never stops, end within the first answers' bounds.
   winsim::ScriptedModem silent, endless;
@@ -434,6 +476,21 @@ TEST_F(GprsKitTest, CheckSaysWhyAPortCannotBeChecked) {
   EXPECT_EQ(Run({"check", "COM4"}), kExitFailed);
   EXPECT_EQ(console.errors.at(0).rfind("The port failed: ", 0), 0u);
   EXPECT_EQ(Bytes(winsim::SerialPortNow("COM4").state), former);
+  // A command the port takes only in part is not taken; the next try is, after the byte that
+  // went first, so the modem refuses that line.
+  winsim::MoveFewerBytes("WriteFile", 1, 1);
+  EXPECT_EQ(Run({"check", "COM4"}), kExitDone);
+  EXPECT_EQ(console.lines.at(1),
+            "modem (AT): the port did not take the command (does the modem's flow control hold "
+            "it back?)");
+  EXPECT_EQ(console.lines.at(2), "modem (AT): ERROR");
+  winsim::FailCall("SetCommTimeouts", 2, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"check", "COM4"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0).rfind("The former settings of COM4 could not be put back: ", 0),
+            0u);
+  winsim::FailCall("PurgeComm", 2, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"check", "COM4"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0), "The port failed: Access is denied.");
   winsim::FailCall("SetCommState", 2, ERROR_ACCESS_DENIED);
   EXPECT_EQ(Run({"check", "COM4"}), kExitFailed);
   EXPECT_EQ(console.errors.at(0).rfind("The former settings of COM4 could not be put back: ", 0),

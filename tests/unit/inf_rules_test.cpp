@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -133,6 +134,17 @@ TEST(InfRules, VersionNamesTheModemClassAndADatedVersion) {
 // name that drifted would leave the entry dialling a device that does not exist.
 TEST(InfRules, EveryModelsSectionOffersTheGprsModem) {
   ASSERT_FALSE(ModelsSections().empty());
+  // 64-bit Windows installs nothing from a models section without its decoration.
+  for (const char* decorated : {".NTx86", ".NTamd64"}) {
+    const std::vector<std::string> names = ModelsSections();
+    EXPECT_TRUE(std::any_of(names.begin(), names.end(),
+                            [decorated](const std::string& name) {
+                              return Lower(name).size() > std::strlen(decorated) &&
+                                     Lower(name).substr(name.size() - std::strlen(decorated)) ==
+                                         Lower(decorated);
+                            }))
+        << "no models section for " << decorated;
+  }
   for (const std::string& name : ModelsSections()) {
     ASSERT_TRUE(Has(name)) << "[" << name << "] is missing";
     const bool offered =

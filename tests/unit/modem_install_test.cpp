@@ -272,6 +272,17 @@ TEST_F(ModemInstallTest, AnEmptyPortNameChangesNothing) {
   EXPECT_TRUE(winsim::CallsTo("UpdateDriverForPlugAndPlayDevicesA").empty());
 }
 
+// The hardware ID becomes the new device's one-entry list: 259 characters fit, 260 do not.
+TEST_F(ModemInstallTest, AHardwareIdOfUpTo259CharactersIsTaken) {
+  const std::string longest(259, 'H'), tooLong(260, 'H');
+  EXPECT_EQ(MdmInstallModem(kInf, "COM4", tooLong.c_str()), 2);
+  EXPECT_TRUE(StartsWith(g_szError, "SetDeviceRegistryProperty FAILURE: The parameter"));
+  EXPECT_TRUE(Modems().empty());
+  EXPECT_EQ(MdmInstallModem(kInf, "COM4", longest.c_str()), 0);
+  ASSERT_EQ(Modems().size(), 1u);
+  EXPECT_EQ(Modems()[0]->properties.at(SPDRP_HARDWAREID).bytes, winsim::MultiSz({longest}));
+}
+
 TEST_F(ModemInstallTest, TheModemNameIsCutToItsBuffer) {
   winsim::Newdev().driverValues["FriendlyName"] = winsim::Sz(std::string(300, 'N'));
   std::strcpy(g_szModemDesc, "before");

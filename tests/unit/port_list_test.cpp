@@ -88,13 +88,14 @@ TEST_F(PortListTest, PortNamesAreReadWithinTheirStoredBytes) {
   EXPECT_STREQ(shortList, "COM5,");
 
   winsim::Reset();
-  const std::string longest = NameOfLength(255, 'L');
-  winsim::AddComPort(longest);
+  // First, so that nothing taken before it leaves it no room.
   winsim::DeviceSpec tooLong;  // 256 bytes without a NUL: longer than a port name can be
   const std::string full = NameOfLength(256, 'F');
   tooLong.deviceKey =
       winsim::Values{{"PortName", winsim::Value{REG_SZ, {full.begin(), full.end()}}}};
   winsim::AddDevice(tooLong);
+  const std::string longest = NameOfLength(255, 'L');
+  winsim::AddComPort(longest);
   winsim::AddComPort(NameOfLength(300, 'M'));  // does not fit the 256-byte buffer at all
 
   char list[kTextCapacity] = {};

@@ -157,11 +157,11 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
   ApiCall call("WriteFile", {{"file", Handle(file)}, {"toWrite", Dec(toWrite)}});
   if (written) *written = 0;
   if (call.fault()) return Fail(call.fault(), FALSE);
+  toWrite = std::min(toWrite, call.most());
   if (SerialPort* port = FindSerialPort(file))
     return WriteSerialPort(*port, buffer, toWrite, written);
   OpenFile* open = FindFile(file);
   if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
-  toWrite = std::min(toWrite, call.most());
   const off_t offset = ::lseek(open->descriptor, 0, SEEK_CUR);
   if (offset >= 0) NoteWrite(open->hostPath, static_cast<uint64_t>(offset), buffer, toWrite);
   const ssize_t count = ::write(open->descriptor, buffer, toWrite);
