@@ -26,32 +26,52 @@ bool ForEachKitModem(KitModemVisitor& visitor) {
   }
 }
 
-// A driver-key value as the status shows it: the text, or what stands in for it.
-void ReadValue(HKEY key, const char* name, char (&value)[kTextCapacity]) {
+ValueRead ReadText(HKEY key, const char* name, char (&value)[kTextCapacity]) {
   std::memset(value, 0, sizeof value);
-  if (!key) {
-    std::memcpy(value, "(no driver key)", sizeof "(no driver key)");
-    return;
-  }
+  if (!key) return ValueRead::kNoKey;
   DWORD type = REG_NONE;
   DWORD size = sizeof value;
   const LONG code =
       RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(value), &size);
-  const char* standIn = nullptr;
+  ValueRead read = ValueRead::kText;
   if (code == ERROR_FILE_NOT_FOUND) {
-    standIn = "(none)";
+    read = ValueRead::kNone;
   } else if (code == ERROR_MORE_DATA ||
              (code == ERROR_SUCCESS && value[sizeof value - 1] != '\0')) {
     // The second: all 260 bytes and no NUL among them, a value stored without its own.
-    standIn = "(longer than 259 characters)";
+    read = ValueRead::kTooLong;
   } else if (code != ERROR_SUCCESS) {
-    standIn = "(cannot be read)";
+    read = ValueRead::kUnreadable;
   } else if (type != REG_SZ && type != REG_EXPAND_SZ) {
-    standIn = "(not a text)";
+    read = ValueRead::kNotText;
   }
-  if (!standIn) return;
-  std::memset(value, 0, sizeof value);
-  std::memcpy(value, standIn, std::strlen(standIn));
+  if (read != ValueRead::kText) std::memset(value, 0, sizeof value);
+  return read;
+}
+
+// A driver-key value as the status shows it: the text, or what stands in for it.
+void ReadValue(HKEY key, const char* name, char (&value)[kTextCapacity]) {
+  const ValueRead read = ReadText(key, name, value);
+  if (read == ValueRead::kText) return;
+  const char* standIn = "(not a text)";
+  switch (read) {
+    case ValueRead::kNone:
+      standIn = "(none)";
+      break;
+    case ValueRead::kNoKey:
+      standIn = "(no driver key)";
+      break;
+    case ValueRead::kTooLong:
+      standIn = "(longer than 259 characters)";
+      break;
+    case ValueRead::kUnreadable:
+      standIn = "(cannot be read)";
+      break;
+    case ValueRead::kText:
+    case ValueRead::kNotText:
+      break;
+  }
+  std::memcpy(value, standIn, std::strlen(standIn) + 1);
 }
 
 void SystemReason(DWORD code, char (&reason)[kTextCapacity]) {

@@ -15,6 +15,12 @@ class KitModemVisitor {
 // when some could not be looked at or the visitor stopped the search.
 bool ForEachKitModem(KitModemVisitor& visitor);
 
+// How a driver-key value was read: as a text, or why not.
+enum class ValueRead { kText, kNone, kNoKey, kTooLong, kUnreadable, kNotText };
+
+// A driver-key value that is a text of at most 259 characters; `value` is empty otherwise.
+ValueRead ReadText(HKEY key, const char* name, char (&value)[kTextCapacity]);
+
 // A driver-key value as a text, or what stands in for one in parentheses: "(none)", "(no driver
 // key)", "(longer than 259 characters)", "(cannot be read)" or "(not a text)".
 void ReadValue(HKEY key, const char* name, char (&value)[kTextCapacity]);

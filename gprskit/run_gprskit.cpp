@@ -13,6 +13,8 @@ constexpr const char* kUsage[] = {
     "  entry /allusers  makes it in the system's phonebook, for every user of the PC",
     "  remove         removes every modem of the kit, and the driver package copied for it",
     "  status         shows the kit's modems and the user's dial-up entry",
+    "  check [COMn]   asks the modem on COMn, or on the kit's modem's port, whether it answers",
+    "                 and takes the init string; it changes nothing",
     "  help, /?, -?   shows this text",
     "",
     "Exit codes: 0 done, 3010 done and Windows must be restarted, 1 failed,",
@@ -36,19 +38,23 @@ int RunGprsKit(int argc, const char* const* argv, Console& console) {
   const struct {
     const char* name;
     int arguments;
-  } verbs[] = {{"/?", 0},  {"-?", 0},    {"help", 0},   {"install", 1},
-               {"apn", 1}, {"entry", 0}, {"remove", 0}, {"status", 0}};
+    bool oneMore;  // may take one argument more
+  } verbs[] = {{"/?", 0, false},      {"-?", 0, false},     {"help", 0, false},
+               {"install", 1, false}, {"apn", 1, false},    {"entry", 0, true},
+               {"remove", 0, false},  {"status", 0, false}, {"check", 0, true}};
   const char* known = nullptr;
   for (const auto& entry : verbs) {
     if (!SameNoCase(verb, entry.name)) continue;
     known = entry.name;
-    // The entry's one option says whose phonebook it goes into.
-    const bool allUsers = entry.arguments == 0 && std::string_view(entry.name) == "entry" &&
-                          arguments == 1 && SameNoCase(argv[1], "/allusers");
-    if (entry.arguments != arguments && !allUsers) {
-      console.Error(Words({"\"", entry.name, "\" takes ",
-                           entry.arguments ? "one argument" : "no argument", "."})
-                        .Text());
+    // The entry's one option says whose phonebook it goes into; the check's names a port.
+    const bool fits = entry.arguments == arguments || (entry.oneMore && arguments == 1);
+    const bool allUsersOnly = std::string_view(entry.name) == "entry" && arguments == 1 &&
+                              !SameNoCase(argv[1], "/allusers");
+    if (!fits || allUsersOnly) {
+      const char* takes = entry.oneMore && arguments > 1 ? "one argument at most"
+                          : entry.arguments              ? "one argument"
+                                                         : "no argument";
+      console.Error(Words({"\"", entry.name, "\" takes ", takes, "."}).Text());
       Usage(console, false);
       return kExitUsage;
     }
@@ -65,6 +71,7 @@ int RunGprsKit(int argc, const char* const* argv, Console& console) {
     return EntryVerb(arguments ? Phonebook::kAllUsers : Phonebook::kUser, console);
   if (name == "remove") return RemoveVerb(console);
   if (name == "status") return StatusVerb(console);
+  if (name == "check") return CheckVerb(arguments ? argv[1] : nullptr, console);
   Usage(console, true);
   return kExitDone;
 }

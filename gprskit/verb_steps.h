@@ -13,6 +13,8 @@ int InstallVerb(const char* port, Console& console);
 int ApnVerb(const char* apn, Console& console);
 int EntryVerb(Phonebook whose, Console& console);
 int StatusVerb(Console& console);
+// `GprsKit check [COMn]`; `port` is null when none was named.
+int CheckVerb(const char* port, Console& console);
 
 // The NUL that ends a text, as a part of one.
 inline constexpr std::string_view kTextEnd("\0", 1);

@@ -1,4 +1,7 @@
+#include <cstring>
+#include <fstream>
 #include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -53,6 +56,7 @@ TEST_F(GprsKitTest, AWrongCommandLineGetsTheUsageOnTheErrorStream) {
                                                        {"status", "x"},
                                                        {"remove", "x"},
                                                        {"/?", "x"},
+                                                       {"check", "COM4", "x"},
                                                        {"/h"}};
   for (const auto& args : wrong) {
     EXPECT_EQ(Run(args), kExitUsage) << (args.empty() ? "(none)" : args[0]);
@@ -245,6 +249,180 @@ TEST_F(GprsKitTest, StatusShowsEachModemAndTheEntry) {
   winsim::FailCall("SetupDiEnumDeviceInfo", 2, ERROR_NOT_ENOUGH_MEMORY);
   EXPECT_EQ(Run({"status"}), kExitFailed);
   EXPECT_EQ(console.errors.at(0).rfind("The present devices could not all be looked at: ", 0), 0u);
+}
+
+// A modem that answers every question of the check as TS 27.007 lays the answers out, with the
+// echo, unsolicited codes and pauses a real one sends among them; its ATI gives its IMEI.
+winsim::ScriptedModem AnsweringModem() {
+  winsim::ScriptedModem modem;
+  modem.answers = {
+      {"AT", {{"\r\nOK\r\n"}}},
+      {"ATI", {{"\r\nSimTel GPRS-1\r\nIMEI: see label\r\n356938035643809\r\n\r\nOK\r\n"}}},
+      {"AT+CGMI", {{"\r\nSim"}, {"Tel\r\n", 300}, {"\r\nOK\r\n", 1500}}},
+      {"AT+CGMM", {{"\r\n+CGMM: GPRS-1\r\n\r\nOK\r\n"}}},
+      {"AT+CGMR", {{"\r\nRING\r\n"}, {"\r\n1.0.7\r\n\r\nOK\r\n", 40}}},
+      {"AT+CPIN?", {{"\r\n+CPIN: READY\r\n\r\nOK\r\n"}}},
+      {"AT+CSQ", {{"\r\n+CMTI: \"SM\",3\r\n\r\n+CSQ: 20,99\r\n\r\nOK\r\n"}}},
+      {"AT+CREG?", {{"\r\n+CREG: 1\r\n"}, {"\r\n+CREG: 0,1\r\n\r\nOK\r\n"}}},
+      {"AT+CGREG?", {{"\r\n+CGREG: 0,5\r\n\r\n+CREG: 1,\"00C3\",\"1A2B\"\r\n\r\nOK\r\n"}}},
+      {"ATE1;+CGDCONT=\"internet\";+CGQREQ=1", {{"\r\nOK\r\n"}}}};
+  return modem;
+}
+
+// The 28 bytes of the line settings the INF gives the modem's driver key.
+std::string InfLineSettings() {
+  std::ifstream inf(KIT_INF);
+  std::string bytes;
+  for (std::string line; std::getline(inf, line);) {
+    if (line.rfind("HKR,,DCB,1,", 0) != 0) continue;
+    std::istringstream hex(line.substr(sizeof "HKR,,DCB,1," - 1));
+    for (std::string byte; std::getline(hex, byte, ',');)
+      bytes.push_back(static_cast<char>(std::stoi(byte, nullptr, 16)));
+  }
+  return bytes;
+}
+
+std::string Bytes(const DCB& state) {
+  return std::string(reinterpret_cast<const char*>(&state), sizeof state);
+}
+
+TEST_F(GprsKitTest, CheckAsksTheModemOnItsPortAndPutsThePortBack) {
+  ASSERT_EQ(Run({"install", "COM4"}), kExitDone);
+  ASSERT_EQ(Run({"apn", "internet"}), kExitDone);
+  winsim::AddSerialPort("COM4", AnsweringModem());
+  const winsim::SerialPortSeen before = winsim::SerialPortNow("COM4");
+  winsim::ClearCallLog();
+  EXPECT_EQ(Run({"check"}), kExitDone);
+  EXPECT_EQ(
+      console.lines,
+      (std::vector<std::string>{
+          "Checking the modem on COM4.", "modem (AT): OK",
+          "identity (ATI): SimTel GPRS-1; (withheld); (withheld)", "manufacturer (AT+CGMI): SimTel",
+          "model (AT+CGMM): GPRS-1", "revision (AT+CGMR): 1.0.7", "SIM (AT+CPIN?): READY",
+          "signal (AT+CSQ): -73 dBm", "network (AT+CREG?): registered, home network",
+          "packet network (AT+CGREG?): registered, roaming",
+          "init string (ATE1;+CGDCONT=\"internet\";+CGQREQ=1): OK",
+          "the modem accepts the init string"}));
+  EXPECT_TRUE(console.errors.empty());
+  const winsim::SerialPortSeen after = winsim::SerialPortNow("COM4");
+  EXPECT_EQ(after.heard,
+            "AT\rATI\rAT+CGMI\rAT+CGMM\rAT+CGMR\rAT+CPIN?\rAT+CSQ\rAT+CREG?\rAT+CGREG?\r"
+            "ATE1;+CGDCONT=\"internet\";+CGQREQ=1\r");
+  ASSERT_EQ(after.statesSet.size(), 2u);
+  EXPECT_EQ(Bytes(after.statesSet[0]), InfLineSettings());
+  EXPECT_EQ(Bytes(after.state), Bytes(before.state));
+  EXPECT_EQ(std::memcmp(&after.timeouts, &before.timeouts, sizeof after.timeouts), 0);
+  EXPECT_FALSE(after.open);
+  // It looks and asks; it writes nothing, anywhere.
+  EXPECT_TRUE(winsim::CallsTo("RegSetValueExA").empty());
+  for (const winsim::Call& open : winsim::CallsTo("CreateFileA"))
+    EXPECT_EQ(open.Text("fileName"), "\\\\.\\COM4");
+
+  // Named, a port is checked before any install; no init string is sent where no modem of the
+  // kit is attached.
+  winsim::AddSerialPort("COM12", AnsweringModem());
+  EXPECT_EQ(Run({"check", "com12"}), kExitDone);
+  EXPECT_EQ(console.lines.back(),
+            "the modem answers; no init string of the kit is installed for com12");
+  EXPECT_EQ(winsim::SerialPortNow("COM12").heard.find("CGDCONT"), std::string::npos);
+}
+
+TEST_F(GprsKitTest, CheckEndsWithinItsBoundsWhateverTheModemSends) {
+  ASSERT_EQ(Run({"install", "COM4"}), kExitDone);
+  ASSERT_EQ(Run({"apn", "internet"}), kExitDone);
+  const std::string init = "ATE1;+CGDCONT=\"internet\";+CGQREQ=1";
+  const struct {
+    const char* what;
+    std::vector<winsim::ModemPart> toInit;  // the answer to the init string
+    const char* lastLine;
+  } cases[] = {
+      {"a strict modem", {{"\r\nERROR\r\n"}}, "answered ERROR"},
+      {"a code", {{"\r\n+CME ERROR: 4\r\n"}}, "answered +CME ERROR: 4"},
+      {"no final code", {{"\r\n" + init + "\r\n"}}, "answered no final result code in time"},
+      {"a final code too late", {{"\r\nOK\r\n", 5200}}, "answered no final result code in time"},
+      {"a line too long",
+       {{std::string(300, 'x')}},
+       "answered an answer line of 256 bytes or more"},
+      {"bytes not text",
+       {{"\r\nO\xffK\r\n"}},
+       "answered bytes that are not text (does the port's speed match the modem's?)"},
+      {"a flood", {{std::string(5000, '\n')}}, "answered 4096 bytes without a final result code"},
+  };
+  for (const auto& each : cases) {
+    winsim::ScriptedModem modem = AnsweringModem();
+    modem.answers[init] = each.toInit;
+    winsim::AddSerialPort("COM4", modem);
+    const DWORD start = winsim::TickCount();
+    EXPECT_EQ(Run({"check"}), kExitFailed) << each.what;
+    EXPECT_LE(winsim::TickCount() - start, 30000u) << each.what;
+    EXPECT_EQ(console.errors, std::vector<std::string>{"the modem refuses the init string: " +
+                                                       init + " " + each.lastLine})
+        << each.what;
+    EXPECT_EQ(console.lines.size(), 11u) << each.what;
+  }
+  // Lenient at last: the same command is taken, after a pause within the answer's time.
+  winsim::ScriptedModem lenient = AnsweringModem();
+  lenient.answers[init] = {{"\r\nOK\r\n", 4800}};
+  winsim::AddSerialPort("COM4", lenient);
+  EXPECT_EQ(Run({"check"}), kExitDone);
+
+  // Silence, and a modem that never stops, end within the first answers' bounds.
+  winsim::ScriptedModem silent, endless;
+  silent.silent = true;
+  endless.endless = "RING\r\n";
+  for (const auto& modem : {silent, endless}) {
+    winsim::AddSerialPort("COM4", modem);
+    const DWORD start = winsim::TickCount();
+    EXPECT_EQ(Run({"check"}), kExitFailed);
+    EXPECT_LE(winsim::TickCount() - start, 3 * 2000u + 100);
+    EXPECT_EQ(console.errors, std::vector<std::string>{"no modem answers on COM4"});
+    EXPECT_EQ(console.lines.size(), 4u);
+  }
+  EXPECT_EQ(console.lines[1], "modem (AT): 4096 bytes without a final result code");
+
+  // Slow answers: the whole check stops at its own bound, before the init string.
+  winsim::ScriptedModem slow = AnsweringModem();
+  for (auto& [command, parts] : slow.answers) parts.insert(parts.begin(), {"", 4900});
+  winsim::AddSerialPort("COM4", slow);
+  const DWORD start = winsim::TickCount();
+  EXPECT_EQ(Run({"check"}), kExitFailed);
+  EXPECT_LE(winsim::TickCount() - start, 30000u + 200);
+  EXPECT_EQ(console.errors.at(0).rfind("The check took its 30 seconds before ", 0), 0u);
+  EXPECT_FALSE(winsim::SerialPortNow("COM4").open);
+}
+
+TEST_F(GprsKitTest, CheckSaysWhyAPortCannotBeChecked) {
+  EXPECT_EQ(Run({"check"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0),
+            "No modem of the kit is installed; name the port to check: GprsKit check COMn");
+  for (const char* wrong : {"LPT1", "COM0", "COM257", "COM4x", "COM"}) {
+    EXPECT_EQ(Run({"check", wrong}), kExitUsage) << wrong;
+    EXPECT_EQ(console.errors.at(0),
+              std::string("\"") + wrong + "\" is not the name of a COM port, such as COM5.");
+  }
+  EXPECT_EQ(Run({"check", "COM7"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0), "There is no port COM7 on this PC.");
+
+  winsim::AddSerialPort("COM4", AnsweringModem());
+  winsim::HoldSerialPort("COM4");
+  EXPECT_EQ(Run({"check", "COM4"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0), "COM4 is in use by another program");
+
+  // A port that fails on the way is put back all the same, and so said when it cannot be.
+  winsim::AddSerialPort("COM4", AnsweringModem());
+  const std::string former = Bytes(winsim::SerialPortNow("COM4").state);
+  winsim::FailCall("ReadFile", 3, ERROR_READ_FAULT);
+  EXPECT_EQ(Run({"check", "COM4"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0).rfind("The port failed: ", 0), 0u);
+  EXPECT_EQ(Bytes(winsim::SerialPortNow("COM4").state), former);
+  winsim::FailCall("SetCommState", 2, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"check", "COM4"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0).rfind("The former settings of COM4 could not be put back: ", 0),
+            0u);
+  winsim::FailCall("GetCommState", 1, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"check", "COM4"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0).rfind("COM4 cannot be opened and set up: ", 0), 0u);
+  EXPECT_FALSE(winsim::SerialPortNow("COM4").open);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "files.h"
+#include "serial.h"
 
 using namespace winsim;
 using namespace winsim::detail;
@@ -61,6 +62,7 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
                                {"flags", Hex(flags)},
                                {"templateFile", Handle(templateFile)}});
   if (call.fault()) return Fail(call.fault(), INVALID_HANDLE_VALUE);
+  if (IsSerialPath(fileName)) return OpenSerialPort(fileName, disposition, templateFile);
   if (!fileName || !*fileName) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
   std::string host = HostPath(fileName);
   if (!FolderExists(host)) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
@@ -138,6 +140,7 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPO
   ApiCall call("ReadFile", {{"file", Handle(file)}, {"toRead", Dec(toRead)}});
   if (read) *read = 0;
   if (call.fault()) return Fail(call.fault(), FALSE);
+  if (SerialPort* port = FindSerialPort(file)) return ReadSerialPort(*port, buffer, toRead, read);
   OpenFile* open = FindFile(file);
   if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
   const ssize_t count = ::read(open->descriptor, buffer, toRead);
@@ -150,6 +153,8 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
   ApiCall call("WriteFile", {{"file", Handle(file)}, {"toWrite", Dec(toWrite)}});
   if (written) *written = 0;
   if (call.fault()) return Fail(call.fault(), FALSE);
+  if (SerialPort* port = FindSerialPort(file))
+    return WriteSerialPort(*port, buffer, toWrite, written);
   OpenFile* open = FindFile(file);
   if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
   const off_t offset = ::lseek(open->descriptor, 0, SEEK_CUR);
@@ -172,6 +177,10 @@ BOOL WINAPI FlushFileBuffers(HANDLE file) {
 
 BOOL WINAPI CloseHandle(HANDLE object) {
   ApiCall call("CloseHandle", {{"object", Handle(object)}});
+  if (SerialPort* port = FindSerialPort(object)) {
+    port->openAs = 0;
+    return call.fault() ? Fail(call.fault(), FALSE) : TRUE;
+  }
   FileState& m = TheFiles();
   auto found = m.files.find(Token(object));
   if (found == m.files.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);

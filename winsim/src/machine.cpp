@@ -5,6 +5,7 @@
 #include "process.h"
 #include "ras.h"
 #include "registry.h"
+#include "serial.h"
 
 namespace winsim {
 
@@ -17,13 +18,15 @@ void Reset() {
   TheRegistry().Reset();
   TheRas().Reset();
   TheNewdev().Reset();
+  TheSerialPorts().Reset();
   TheCore().Reset();
   LastError() = 0;
 }
 
 int OpenHandles() {
   return static_cast<int>(TheDevices().OpenHandles() + TheRegistry().OpenHandles() +
-                          TheFiles().OpenHandles() + TheProcess().OpenHandles());
+                          TheFiles().OpenHandles() + TheProcess().OpenHandles() +
+                          TheSerialPorts().OpenHandles());
 }
 
 }  // namespace winsim

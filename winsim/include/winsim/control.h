@@ -12,4 +12,5 @@
 #include "winsim/control/process.h"
 #include "winsim/control/ras.h"
 #include "winsim/control/registry.h"
+#include "winsim/control/serial.h"
 #include "winsim/control/values.h"

@@ -409,6 +409,63 @@ BOOL WINAPI GetFileSecurityA(LPCSTR fileName, SECURITY_INFORMATION requested,
 BOOL WINAPI SetFileSecurityA(LPCSTR fileName, SECURITY_INFORMATION given,
                              PSECURITY_DESCRIPTOR descriptor);
 
+// Communications resources: COM ports, opened by their device path "\\\\.\\COMn".
+#define MAXDWORD 0xffffffffUL
+#define ERROR_BUSY 170L
+#define NOPARITY 0
+#define ONESTOPBIT 0
+#define DTR_CONTROL_ENABLE 0x01
+#define RTS_CONTROL_HANDSHAKE 0x02
+#define PURGE_TXCLEAR 0x0004
+#define PURGE_RXCLEAR 0x0008
+// The platform's layout, bit fields and all: 28 bytes, as a modem's driver key stores it.
+struct DCB {
+  DWORD DCBlength;
+  DWORD BaudRate;
+  DWORD fBinary : 1;
+  DWORD fParity : 1;
+  DWORD fOutxCtsFlow : 1;
+  DWORD fOutxDsrFlow : 1;
+  DWORD fDtrControl : 2;
+  DWORD fDsrSensitivity : 1;
+  DWORD fTXContinueOnXoff : 1;
+  DWORD fOutX : 1;
+  DWORD fInX : 1;
+  DWORD fErrorChar : 1;
+  DWORD fNull : 1;
+  DWORD fRtsControl : 2;
+  DWORD fAbortOnError : 1;
+  DWORD fDummy2 : 17;
+  WORD wReserved;
+  WORD XonLim;
+  WORD XoffLim;
+  BYTE ByteSize;
+  BYTE Parity;
+  BYTE StopBits;
+  char XonChar;
+  char XoffChar;
+  char ErrorChar;
+  char EofChar;
+  char EvtChar;
+  WORD wReserved1;
+};
+typedef DCB* LPDCB;
+struct COMMTIMEOUTS {
+  DWORD ReadIntervalTimeout;
+  DWORD ReadTotalTimeoutMultiplier;
+  DWORD ReadTotalTimeoutConstant;
+  DWORD WriteTotalTimeoutMultiplier;
+  DWORD WriteTotalTimeoutConstant;
+};
+typedef COMMTIMEOUTS* LPCOMMTIMEOUTS;
+BOOL WINAPI GetCommState(HANDLE file, LPDCB state);
+BOOL WINAPI SetCommState(HANDLE file, LPDCB state);
+BOOL WINAPI GetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts);
+BOOL WINAPI SetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts);
+BOOL WINAPI PurgeComm(HANDLE file, DWORD flags);
+// Milliseconds on the machine's clock, which wraps after 49.7 days.
+DWORD WINAPI GetTickCount();
+
 // Remote access.
 DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entryName, LPRASENTRYA entry,
                                     DWORD entrySize, LPBYTE deviceInfo, DWORD deviceInfoSize);

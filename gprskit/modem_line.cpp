@@ -1,0 +1,116 @@
+#include "modem_line.h"
+
+#include <cstring>
+
+namespace {
+
+// The line as the INF's driver key gives it to the system's modem driver, in [GprsModem_AddReg]:
+//   HKR,,DCB,1,1C,00,00,00,00,C2,01,00,15,20,00,00,00,00,0a,00,0a,00,08,00,00,11,13,00,...
+// 115200 bit/s, 8 data bits, no parity, one stop bit, DTR on, RTS/CTS flow control.
+DCB KitLine() {
+  DCB line;
+  std::memset(&line, 0, sizeof line);
+  line.DCBlength = sizeof line;
+  line.BaudRate = 115200;
+  line.fBinary = TRUE;
+  line.fOutxCtsFlow = TRUE;
+  line.fDtrControl = DTR_CONTROL_ENABLE;
+  line.fRtsControl = RTS_CONTROL_HANDSHAKE;
+  line.XonLim = 10;
+  line.XoffLim = 10;
+  line.ByteSize = 8;
+  line.Parity = NOPARITY;
+  line.StopBits = ONESTOPBIT;
+  line.XonChar = 0x11;
+  line.XoffChar = 0x13;
+  return line;
+}
+
+// A read gives what has come as soon as anything has, and waits a tenth of a second at most when
+// nothing has: the answer's own time limit is counted by the caller. A write that the modem's
+// flow control holds back gives up after a second, rather than waiting for ever.
+constexpr COMMTIMEOUTS kTimeouts = {MAXDWORD, MAXDWORD, 100, 0, 1000};
+
+}  // namespace
+
+ModemLine::Opened ModemLine::Open(const char* port) {
+  // The device path reaches every port; the bare name only COM1 to COM9.
+  char path[16] = "\\\\.\\";
+  const size_t length = std::strlen(port);
+  if (length + 5 > sizeof path) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return Opened::kFailed;
+  }
+  std::memcpy(path + 4, port, length + 1);
+  // A communications resource is opened for one program at a time, and only as it already is.
+  port_.Reset(
+      CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!port_) {
+    const DWORD code = GetLastError();
+    // Windows answers ERROR_ACCESS_DENIED for a port another program holds; a host that maps
+    // ports onto its own devices may say that the device is busy or shared.
+    if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_BUSY)
+      return Opened::kInUse;
+    if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return Opened::kNoSuchPort;
+    return Opened::kFailed;
+  }
+  former_.DCBlength = sizeof former_;
+  if (!GetCommState(port_.get(), &former_) || !GetCommTimeouts(port_.get(), &formerTimeouts_)) {
+    port_.Reset();
+    return Opened::kFailed;
+  }
+  changed_ = true;
+  DCB line = KitLine();
+  COMMTIMEOUTS timeouts = kTimeouts;
+  if (!SetCommState(port_.get(), &line) || !SetCommTimeouts(port_.get(), &timeouts)) {
+    LastErrorKeeper keep;
+    (void)Close();
+    return Opened::kFailed;
+  }
+  return Opened::kOpen;
+}
+
+ModemLine::Asked ModemLine::Ask(std::string_view command, DWORD limitMs, ModemAnswer& answer) {
+  char sent[kTextCapacity + 4];
+  if (command.size() + 1 > sizeof sent) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return Asked::kPortFailed;
+  }
+  std::memcpy(sent, command.data(), command.size());
+  sent[command.size()] = '\r';
+  const DWORD size = static_cast<DWORD>(command.size() + 1);
+  // What an earlier command left unread would be taken for this one's answer.
+  if (!PurgeComm(port_.get(), PURGE_RXCLEAR | PURGE_TXCLEAR)) return Asked::kPortFailed;
+  DWORD written = 0;
+  if (!WriteFile(port_.get(), sent, size, &written, nullptr)) return Asked::kPortFailed;
+  if (written != size) return Asked::kNotTaken;
+  const DWORD start = GetTickCount();
+  for (;;) {
+    char bytes[64];
+    DWORD read = 0;
+    if (!ReadFile(port_.get(), bytes, sizeof bytes, &read, nullptr)) return Asked::kPortFailed;
+    if (!answer.Take(bytes, read)) return Asked::kAnswered;
+    // Unsigned, so that the count goes on through the tick counter's wrap after 49.7 days.
+    if (GetTickCount() - start >= limitMs) return Asked::kTimedOut;
+  }
+}
+
+bool ModemLine::Close() {
+  bool restored = true;
+  DWORD code = ERROR_SUCCESS;
+  if (changed_) {
+    changed_ = false;
+    // Both are tried; the first failure's code is the one told.
+    if (!SetCommState(port_.get(), &former_)) {
+      restored = false;
+      code = GetLastError();
+    }
+    if (!SetCommTimeouts(port_.get(), &formerTimeouts_) && restored) {
+      restored = false;
+      code = GetLastError();
+    }
+  }
+  port_.Reset();
+  if (!restored) SetLastError(code);
+  return restored;
+}
