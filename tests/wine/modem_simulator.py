@@ -36,8 +36,9 @@ MODES = ("strict", "lenient", "silent", "held")
 # restores it can be told from one that leaves it changed.
 IDLE_SPEED = termios.B9600
 
-# Unsolicited result codes, one before every third answer. The +CGREG one comes before the answer
-# to +CGREG?, where a reader that takes the first "+CGREG:" line would take the wrong one.
+# Unsolicited result codes, one before every third answer. In the order GprsKit asks, the +CGREG
+# one comes before the answer to +CGREG?, where a reader that takes the first "+CGREG:" line
+# would take the wrong one.
 UNSOLICITED = ("RING", "+CREG: 1", "+CGREG: 1")
 
 
