@@ -6,7 +6,7 @@ HOST_PACKAGES := cmake g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
                  wine wine64 wine32:i386 xvfb xauth imagemagick clang libclang-rt-14-dev clang-tidy \
                  nsis zip p7zip-full
 
-.PHONY: test demo dist fuzz bench deps build host host-asan fuzz-build win32 win64 clean
+.PHONY: test demo dist fuzz bench mutate deps build host host-asan fuzz-build win32 win64 clean
 
 deps:
 	@scripts/install-deps.sh $(HOST_PACKAGES)
@@ -60,3 +60,8 @@ bench: deps
 
 clean:
 	rm -rf build
+
+# Each mutant of tests/mutants.txt alone against the host unit tests, in a copy of the tree under
+# build/mutate; it ends with the score. Not part of `make test`: it takes most of an hour.
+mutate: deps
+	@scripts/mutate.py

@@ -21,8 +21,6 @@ class BoundedText {
   // Appends all of `parts` or, when they would not fit together, nothing.
   bool AppendWhole(std::initializer_list<std::string_view> parts);
 
-  size_t size() const { return length_; }
-
  private:
   char* buffer_;
   size_t capacity_;

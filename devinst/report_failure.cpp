@@ -22,7 +22,9 @@ void ReportFailure(const char* prefix) {
   text.Clear();
   text.Append(prefix);
   text.Append(" FAILURE: ");
-  if (length != 0 && systemText != nullptr) {
+  // A call that failed without leaving a code would otherwise read as the system's text for
+  // success: its code is shown instead, as for a code that has no text.
+  if (code != ERROR_SUCCESS && length != 0 && systemText != nullptr) {
     text.Append(std::string_view(systemText, length));
   } else {
     text.Append("(0x");

@@ -39,7 +39,7 @@ const char* FailurePrefix(Step step) {
 
 StepResult StepResult::Failed(Step step) {
   ReportFailure(FailurePrefix(step));  // keeps the code
-  return StepResult(false, GetLastError(), step);
+  return StepResult(false);
 }
 
 StepResult StepResult::Failed(Step step, LONG code) {

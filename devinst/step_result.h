@@ -1,5 +1,6 @@
-// What one step of the library's work came to, so that a routine reads as its steps in order and
-// its caller decides on the result, the failure text and the last-error code in one place.
+// What one step of the library's work came to, so that a routine reads as its steps in order. A
+// failed step has written its report and left its code as the thread's, so the caller only
+// decides on the result.
 #pragma once
 
 #include "platform.h"
@@ -29,7 +30,7 @@ enum class Step : unsigned char {
 
 class StepResult {
  public:
-  static StepResult Done() { return StepResult(true, ERROR_SUCCESS, Step::kCount); }
+  static StepResult Done() { return StepResult(true); }
   // The step failed with the thread's last-error code: its report goes into g_szError and the
   // code stays the thread's.
   static StepResult Failed(Step step);
@@ -39,14 +40,8 @@ class StepResult {
 
   // Whether the step was done.
   explicit operator bool() const { return done_; }
-  // ERROR_SUCCESS when done.
-  DWORD code() const { return code_; }
-  // The step that failed; Step::kCount when done.
-  Step step() const { return step_; }
 
  private:
-  StepResult(bool done, DWORD code, Step step) : done_(done), code_(code), step_(step) {}
+  explicit StepResult(bool done) : done_(done) {}
   bool done_;
-  DWORD code_;
-  Step step_;
 };

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "platform.h"
-#include "unique_handle.h"
+#include "safe_replace.h"
 
 // The names the entry is made with: its own, and that of the device it dials through.
 struct EntryNames {
@@ -29,8 +29,8 @@ class PhonebookEditor {
   // `path` as it was when the folder cannot be read or the whole path would not fit.
   void ReadPhonebookPath(char (&path)[kTextCapacity]);
   // Claims the phonebook's folder for this run, and puts right what a run that was stopped part
-  // way left there: the phonebook from its backup when the backup is all there is, and no
-  // stale copy or backup otherwise. True when the folder is this run's, or does not exist yet.
+  // way left there. True when the folder is this run's, or does not exist yet, or there is no
+  // phonebook to patch.
   bool Reclaim();
   // Creates or updates the entry; true when the service accepted it.
   bool CreateEntry(const RASIPADDR& dnsAddress);
@@ -40,29 +40,14 @@ class PhonebookEditor {
   bool PatchPhonebook();
 
  private:
-  // Reads the phonebook's place once, and the names beside it; false when there is none.
+  // Reads the phonebook's place once, and aims the replace at it; false when there is none.
   bool FindPhonebook();
-  // Holds the folder's lock, which keeps every other run away from the copy and the backup
-  // until this editor ends. The system removes it when the run ends, however it ends.
-  bool HoldTheFolder();
-  // Puts the copy in the phonebook's place, keeping the phonebook when that fails.
-  bool Swap();
-  // Moves the backup to the phonebook's name when the backup is all there is; false when that
-  // move failed.
-  bool PutBackupBack();
-  // Throws the copy away: the phonebook is left as it was.
-  bool Discard();
 
   Phonebook phonebook_ = Phonebook::kUser;
   char entryName_[kTextCapacity] = {};
   char deviceName_[kTextCapacity] = {};
   char phonebookPath_[kTextCapacity] = {};
-  char copyPath_[kTextCapacity] = {};
-  char backupPath_[kTextCapacity] = {};
-  char lockPath_[kTextCapacity] = {};
-  File lock_;
-  File tempOut_;
-  File phonebookIn_;
+  SafeReplace replace_;
 };
 
 // Which step of the entry's set-up failed, if one did.

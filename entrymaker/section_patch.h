@@ -1,21 +1,40 @@
-// Setting the entry's thirteen lines while a phonebook is copied line by line.
+// The phonebook copied with the entry's thirteen settings lines set: one pass over the file, which
+// is read and written a piece at a time.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
-#include "entry_settings.h"
-#include "line_sink.h"
-#include "line_source.h"
+#include "platform.h"
 
-// Copies `in` to `out`, setting the thirteen settings lines of the section headed
-// "[entryName]" (the first such header, matched exactly), which runs to the next line that begins
-// with "[" after leading blanks. Every line of the section that holds one of the keys (after
-// leading blanks it begins with the key) becomes that setting's line, in any order and as often
-// as the key stands there; a key the section lacks is skipped. No line outside the section is
-// ever changed, and the patch holds no more than the line it is at.
+// The thirteen settings lines of the GPRS entry that its record does not carry.
+struct EntrySetting {
+  const char* key;  // with its "="
+  const char* value;
+};
+
+constexpr int kEntrySettingCount = 13;
+
+// In the order the remote-access service writes them.
+extern const EntrySetting EntrySettings[kEntrySettingCount];
+
+// The most of the phonebook that is read, and of the copy that is written, at a time.
+constexpr size_t kPhonebookPiece = size_t{64} * 1024;
+
+// Copies the open `phonebook` to the open `copy`, setting the thirteen settings lines of the
+// section headed "[entryName]" (the first such header, matched exactly), which runs to the next
+// line that begins with "[" after leading blanks. Every line of the section that holds one of the
+// keys (after leading blanks it begins with the key) becomes that setting's line, in any order and
+// as often as the key stands there; a key the section lacks is skipped. No line outside the
+// section is ever changed. A line ends at LF, and a CR right before the LF belongs to its end; a
+// last line without an LF is a line all the same, a CR at its end kept. Every line is written with
+// CR LF. The copy is flushed to disk.
 // False, with the copy to be thrown away, when the header is missing, the section holds none of
-// the keys, or a line could not be read or written.
-bool PatchEntrySection(LineSource& in, LineSink& out, std::string_view entryName);
+// the keys, or the files could not be read or written.
+// `piece`, from 1 to kPhonebookPiece, is how much is read and written at a time: a smaller one
+// changes how often the files are called, never the copy.
+bool CopyPatched(HANDLE phonebook, HANDLE copy, std::string_view entryName,
+                 size_t piece = kPhonebookPiece);
 
 // What the section headed "[entryName]" holds of the thirteen settings lines, found as the patch
 // finds them.
@@ -28,5 +47,6 @@ struct SectionSettings {
   bool AsPatched() const;
 };
 
-// Reads `in` through the entry's section into `settings`; false when a line could not be read.
-bool ReadEntrySection(LineSource& in, std::string_view entryName, SectionSettings& settings);
+// Reads the open `phonebook` through the entry's section into `settings`; false when it could
+// not be read.
+bool ReadEntrySection(HANDLE phonebook, std::string_view entryName, SectionSettings& settings);

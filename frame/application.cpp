@@ -39,11 +39,6 @@ int Application::Run(HINSTANCE instance) {
     char* dot = std::strrchr(title_, '.');
     if (dot) *dot = '\0';
   }
-  if (!InitInstance()) return 0;
-  MSG message;
-  while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageA(&message);
-  }
+  InitInstance();
   return 0;
 }

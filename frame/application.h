@@ -14,8 +14,9 @@ class Application {
   // The one application object of the program, or none.
   static Application* Current();
 
-  // Runs once at start. False ends the program at once; true enters a message loop that runs
-  // until the program posts WM_QUIT.
+  // Runs once at start and does the program's whole job. The program then ends, whatever the
+  // result: none of the kit's programs keeps a window open after its job, so there is no message
+  // loop to enter.
   virtual bool InitInstance() = 0;
 
   // The standard Help command, and its default handler. The kit ships no help file, so it opens

@@ -7,8 +7,6 @@ class DataExchange {
  public:
   DataExchange(HWND dialog, bool fromControls) : dialog_(dialog), fromControls_(fromControls) {}
 
-  bool FromControls() const { return fromControls_; }
-
   // An edit control's text and a 260-byte field; text longer than the field is cut.
   void Text(int id, char (&field)[kTextCapacity]);
   // The index of the checked button in the radio group that starts at control `firstId`, -1 when

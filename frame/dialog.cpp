@@ -2,12 +2,11 @@
 
 #include "application.h"
 
-Dialog::Dialog(int templateId, HWND parent) : templateId_(templateId), parent_(parent) {}
+Dialog::Dialog(int templateId) : templateId_(templateId) {}
 
 INT_PTR Dialog::DoModal() {
   const Application* application = Application::Current();
-  HWND owner = parent_;
-  if (!owner && application) owner = application->MainWindow();
+  HWND owner = application ? application->MainWindow() : nullptr;
   HINSTANCE instance = application ? application->Instance() : GetModuleHandleA(nullptr);
   // The platform disables the owner while the page is up and enables it again afterwards.
   const INT_PTR result = DialogBoxParamA(instance, MAKEINTRESOURCEA(templateId_), owner,

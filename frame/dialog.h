@@ -6,8 +6,8 @@
 
 class Dialog {
  public:
-  // With no parent, the application's main window owns the page while it is shown.
-  explicit Dialog(int templateId, HWND parent = nullptr);
+  // The application's main window, if any, owns the page while it is shown.
+  explicit Dialog(int templateId);
   virtual ~Dialog() = default;
   Dialog(const Dialog&) = delete;
   Dialog& operator=(const Dialog&) = delete;
@@ -39,7 +39,6 @@ class Dialog {
   static INT_PTR CALLBACK Procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   int templateId_;
-  HWND parent_;
   HWND window_ = nullptr;
   bool isMainWindow_ = false;
 };

@@ -19,9 +19,10 @@ constexpr DWORD kCheckMs = 30000;
 // "COM1" to "COM256", the letters in any case.
 bool IsComPortName(const char* name) {
   const std::string_view text = name;
-  if (text.size() < 4 || text.size() > 6 || !SameNoCase(text.substr(0, 3), "COM")) return false;
+  if (text.size() < 4 || text.size() > 6 || !SameNoCase(std::string_view(name, 3), "COM"))
+    return false;
   unsigned number = 0;
-  for (const char c : text.substr(3)) {
+  for (const char c : std::string_view(text.data() + 3, text.size() - 3)) {
     if (c < '0' || c > '9') return false;
     number = number * 10 + static_cast<unsigned>(c - '0');
   }

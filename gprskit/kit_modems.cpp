@@ -75,6 +75,11 @@ void ReadValue(HKEY key, const char* name, char (&value)[kTextCapacity]) {
 }
 
 void SystemReason(DWORD code, char (&reason)[kTextCapacity]) {
+  // The system's text for 0 is that of a success.
+  if (code == ERROR_SUCCESS) {
+    OneLine("no reason was given (error code 0)", "", reason);
+    return;
+  }
   char systemText[kTextCapacity] = {};
   if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
                       systemText, sizeof systemText, nullptr))

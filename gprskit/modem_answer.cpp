@@ -14,8 +14,14 @@ bool IsNameCharacter(char c) {
   return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
+// The first `count` characters of `text`, or all of it. Built by hand, as substr() would bring in
+// the exception run time the kit's programs are built without.
+std::string_view Head(std::string_view text, size_t count) {
+  return std::string_view(text.data(), count < text.size() ? count : text.size());
+}
+
 bool StartsWith(std::string_view text, std::string_view start) {
-  return text.size() >= start.size() && SameNoCase(text.substr(0, start.size()), start);
+  return text.size() >= start.size() && SameNoCase(Head(text, start.size()), start);
 }
 
 // "+CREG" of "+CREG: 0,1"; empty when the line does not start with an extended name and a colon.
@@ -24,7 +30,7 @@ std::string_view PrefixOf(std::string_view line) {
   size_t end = 1;
   while (end < line.size() && IsNameCharacter(line[end])) ++end;
   if (end == 1 || end >= line.size() || line[end] != ':') return {};
-  return line.substr(0, end);
+  return Head(line, end);
 }
 
 // A registration state as the read command answers it: "<n>,<stat>[,...]", the second field a
@@ -52,7 +58,8 @@ bool NamesAnIdentity(std::string_view line) {
   for (size_t i = 0; i < line.size(); ++i) {
     digits = IsDigit(line[i]) ? digits + 1 : 0;
     if (digits >= 14) return true;
-    if (StartsWith(line.substr(i), "IMEI") || StartsWith(line.substr(i), "IMSI")) return true;
+    const std::string_view rest(line.data() + i, line.size() - i);
+    if (StartsWith(rest, "IMEI") || StartsWith(rest, "IMSI")) return true;
   }
   return false;
 }
@@ -64,7 +71,7 @@ ModemAnswer::ModemAnswer(std::string_view command) : command_(command) {
   if (plus == std::string_view::npos) return;
   size_t end = plus + 1;
   while (end < command.size() && IsNameCharacter(command[end])) ++end;
-  ownPrefix_ = command.substr(plus, end - plus);
+  ownPrefix_ = std::string_view(command.data() + plus, end - plus);
 }
 
 bool ModemAnswer::Take(const char* bytes, size_t size) {
@@ -95,7 +102,9 @@ void ModemAnswer::EndLine() {
   const bool echo = !anyLine_ && line == command_;
   anyLine_ = true;
   if (echo) return;
-  if (line == "OK" || line == "ERROR" || line == "NO CARRIER" || StartsWith(line, "+CME ERROR:")) {
+  // Result codes are sent in capitals, as V.250 and TS 27.007 write them.
+  if (line == "OK" || line == "ERROR" || line == "NO CARRIER" ||
+      Head(line, sizeof "+CME ERROR:" - 1) == "+CME ERROR:") {
     std::memcpy(final_, line.data(), line.size());
     final_[line.size()] = '\0';
     end_ = line == "OK" ? AnswerEnd::kOk : AnswerEnd::kRefused;

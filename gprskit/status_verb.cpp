@@ -2,8 +2,6 @@
 // standard user may ask too: every key is opened for reading only.
 #include <cstring>
 
-#include "entry_settings.h"
-#include "file_lines.h"
 #include "kit_modems.h"
 #include "phonebook_editor.h"
 #include "section_patch.h"
@@ -86,9 +84,8 @@ bool ShowEntry(Console& console) {
     console.Error(Words({"The phonebook ", phonebook, " cannot be read."}).Text());
     return false;
   }
-  FileLineSource lines(file.get());
   SectionSettings settings;
-  if (!ReadEntrySection(lines, kEntryName, settings)) {
+  if (!ReadEntrySection(file.get(), kEntryName, settings)) {
     console.Error(Words({"The phonebook ", phonebook, " cannot be read."}).Text());
     return false;
   }

@@ -16,8 +16,8 @@
 #include <string>
 
 #include "entrymaker_machine.h"
-#include "copy_patched.h"
 #include "platform.h"
+#include "section_patch.h"
 #include "unique_handle.h"
 #include "winsim/control.h"
 

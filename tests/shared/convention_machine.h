@@ -28,3 +28,7 @@ void PrepareConventionMachine();
 // Whether the platform under the scenario is Wine, whose SetupAPI and message texts differ from
 // Windows' in ways the scenario states.
 bool PlatformIsWine();
+
+// A file name in a folder the scenarios may write, where no file stands yet: the simulator's
+// sandbox on the host, the scenario program's own folder under Wine.
+const char* ScratchFileName();

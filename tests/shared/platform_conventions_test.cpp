@@ -267,6 +267,34 @@ TEST_F(PlatformConventions, DestroyingADeviceSetSetsZero) {
 constexpr DWORD kReportFlags = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_ALLOCATE_BUFFER;
 constexpr DWORD kReportLanguage = MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT);
 
+// A second open must be shared by every open before it, and must itself share what they asked
+// for: EntryMaker's lock and its hold on the phonebook rest on both halves of the rule.
+TEST_F(PlatformConventions, ASecondOpenKeepsTheSharingOfBoth) {
+  const char* name = ScratchFileName();
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  const auto open = [name](DWORD access, DWORD share) {
+    SetLastError(kSentinel);
+    File second(
+        CreateFileA(name, access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    return second ? DWORD{ERROR_SUCCESS} : GetLastError();
+  };
+  {
+    File first(CreateFileA(name, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(first) << "error " << GetLastError();
+    EXPECT_EQ(open(GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE), DWORD{ERROR_SUCCESS});
+    // The second does not share the first's writing.
+    EXPECT_EQ(open(GENERIC_READ, FILE_SHARE_READ), DWORD{ERROR_SHARING_VIOLATION});
+    // The first does not share writing, nor deleting.
+    EXPECT_EQ(open(GENERIC_WRITE, kShareAll), DWORD{ERROR_SHARING_VIOLATION});
+    EXPECT_EQ(open(DELETE, kShareAll), DWORD{ERROR_SHARING_VIOLATION});
+    EXPECT_FALSE(DeleteFileA(name));
+    EXPECT_EQ(GetLastError(), DWORD{ERROR_SHARING_VIOLATION});
+  }
+  EXPECT_EQ(open(GENERIC_READ | GENERIC_WRITE, 0), DWORD{ERROR_SUCCESS});
+  EXPECT_TRUE(DeleteFileA(name));
+}
+
 TEST(PlatformConventionsText, FormatMessageGivesTheSystemsTexts) {
   ASSERT_EQ(kReportFlags, DWORD{0x1100});
   ASSERT_EQ(kReportLanguage, DWORD{0x0400});

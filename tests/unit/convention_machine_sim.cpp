@@ -14,6 +14,11 @@ void PrepareConventionMachine() {
                                          kMachineTestHardwareIds + sizeof kMachineTestHardwareIds);
   device.deviceKey = winsim::Values{};
   winsim::AddDevice(device);
+  winsim::AddFolder("C:\\Scratch");
+}
+
+const char* ScratchFileName() {
+  return "C:\\Scratch\\sharing.tmp";
 }
 
 // The simulator stands for Windows, not for Wine.

@@ -7,6 +7,8 @@
 #include "phonebook_editor.h"
 #include "platform.h"
 #include "ras_entry.h"
+#include "safe_replace.h"
+#include "section_patch.h"
 #include "sim_test.h"
 #include "unique_handle.h"
 
@@ -120,40 +122,69 @@ TEST_F(EntryMakerTest, AnEnvironmentReferenceIsTakenAsStored) {
 
 TEST_F(EntryMakerTest, AFailedPatchLeavesThePhonebookAsItWas) {
   // The first file opened is the folder's lock, the second the phonebook, the third the copy;
-  // the handles closed in the patch are the phonebook's and the copy's.
+  // the handles closed in the patch are the phonebook's and the copy's. A code of 0 is a failure
+  // that leaves no code. The last faults strike inside a phonebook of several pieces.
   const struct {
     const char* op;
     int nth;
     DWORD code;
-  } faults[] = {{"CreateFileA", 1, ERROR_SHARING_VIOLATION},
-                {"CreateFileA", 2, ERROR_SHARING_VIOLATION},
-                {"GetFileInformationByHandle", 1, ERROR_ACCESS_DENIED},
-                {"GetFileSecurityA", 2, ERROR_ACCESS_DENIED},
-                {"CreateFileA", 3, ERROR_ACCESS_DENIED},
-                {"ReadFile", 2, ERROR_READ_FAULT},
-                {"WriteFile", 1, ERROR_HANDLE_DISK_FULL},
-                {"FlushFileBuffers", 1, ERROR_WRITE_FAULT},
-                {"SetFileTime", 1, ERROR_ACCESS_DENIED},
-                {"CloseHandle", 2, ERROR_WRITE_FAULT},
-                {"SetFileSecurityA", 0, ERROR_ACCESS_DENIED},
-                {"SetFileAttributesA", 1, ERROR_ACCESS_DENIED},
-                {"ReplaceFileA", 1, ERROR_SHARING_VIOLATION},
-                {"ReplaceFileA", 1, ERROR_UNABLE_TO_MOVE_REPLACEMENT},
-                {"ReplaceFileA", 1, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2}};
+    bool large;
+  } faults[] = {{"CreateFileA", 1, ERROR_SHARING_VIOLATION, false},
+                {"CreateFileA", 2, ERROR_SHARING_VIOLATION, false},
+                {"GetFileInformationByHandle", 1, ERROR_ACCESS_DENIED, false},
+                {"GetFileSecurityA", 2, ERROR_ACCESS_DENIED, false},
+                {"CreateFileA", 3, ERROR_ACCESS_DENIED, false},
+                {"ReadFile", 2, ERROR_READ_FAULT, false},
+                {"WriteFile", 1, ERROR_HANDLE_DISK_FULL, false},
+                {"FlushFileBuffers", 1, ERROR_WRITE_FAULT, false},
+                {"SetFileTime", 1, ERROR_ACCESS_DENIED, false},
+                {"CloseHandle", 2, ERROR_WRITE_FAULT, false},
+                {"SetFileSecurityA", 0, ERROR_ACCESS_DENIED, false},
+                {"SetFileAttributesA", 1, ERROR_ACCESS_DENIED, false},
+                {"ReplaceFileA", 1, ERROR_SHARING_VIOLATION, false},
+                {"ReplaceFileA", 1, ERROR_UNABLE_TO_MOVE_REPLACEMENT, false},
+                {"ReplaceFileA", 1, ERROR_UNABLE_TO_MOVE_REPLACEMENT_2, false},
+                {"WriteFile", 3, ERROR_HANDLE_DISK_FULL, true},
+                {"WriteFile", 3, 0, true},
+                {"ReadFile", 3, 0, true}};
+  // Five pieces of other entries before the kit's.
+  std::string large;
+  while (large.size() < 5 * kPhonebookPiece) large += kOtherEntries;
   for (const auto& fault : faults) {
     SCOPED_TRACE(std::string(fault.op) + " #" + std::to_string(fault.nth) + " fails with " +
-                 std::to_string(fault.code));
+                 std::to_string(fault.code) + (fault.large ? " in a large phonebook" : ""));
+    if (fault.large) winsim::AddFile(kPhonebook, large);
     std::string before;
     {
       PhonebookEditor editor;
       ASSERT_TRUE(editor.CreateEntry(RASIPADDR{0, 0, 0, 0}));
       before = Phonebook();
-      winsim::FailCall(fault.op, fault.nth, fault.code);
+      if (fault.code)
+        winsim::FailCall(fault.op, fault.nth, fault.code);
+      else
+        winsim::FailCallWithoutCode(fault.op, fault.nth);
       EXPECT_FALSE(editor.PatchPhonebook());
     }
     EXPECT_EQ(Phonebook(), before);
     EXPECT_EQ(winsim::FilesIn(kPbkFolder), std::vector<std::string>{"rasphone.pbk"});
     EXPECT_EQ(winsim::OpenHandles(), 0);
+    winsim::Reset();
+    SetUp();
+  }
+
+  // Reads and writes that move less than asked are no failure: the copy is the same.
+  std::string patched;
+  for (const bool shortened : {false, true}) {
+    winsim::AddFile(kPhonebook, large);
+    if (shortened) {
+      winsim::MoveFewerBytes("ReadFile", 2, 1000);
+      winsim::MoveFewerBytes("WriteFile", 2, 1000);
+    }
+    EXPECT_TRUE(RunEntrySetup());
+    if (shortened) {
+      EXPECT_EQ(Phonebook(), patched);
+    }
+    patched = Phonebook();
     winsim::Reset();
     SetUp();
   }
@@ -185,36 +216,40 @@ TEST_F(EntryMakerTest, APhonebookHeldOpenElsewhereOrReadOnlyIsNotTouched) {
 // stays the user's; everything else is kept all the same.
 TEST_F(EntryMakerTest, ThePatchedPhonebookKeepsItsIdentity) {
   const char kDacl[] = "(A;;FA;;;SY)(A;;FR;;;S-1-5-21-1-2-3-1001)(A;;0x1301bf;;;S-1-5-32-545)";
-  for (const char* owner : {winsim::kUserSid, "S-1-5-32-544"}) {
-    SCOPED_TRACE(owner);
-    const std::string given = std::string("D:") + kDacl + "\n";
-    ASSERT_TRUE(
-        SetFileSecurityA(kPhonebook, DACL_SECURITY_INFORMATION, const_cast<char*>(given.c_str())));
-    winsim::GiveFileOwner(kPhonebook, owner);
-    ASSERT_TRUE(
-        SetFileAttributesA(kPhonebook, FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
-    const FILETIME made = {0x12345678, 0x01d00000};
-    {
+  // Whatever the platform's replace carries over by itself: the kit gives the copy all of it.
+  for (const bool onlyData : {false, true})
+    for (const char* owner : {winsim::kUserSid, "S-1-5-32-544"}) {
+      SCOPED_TRACE(std::string(owner) + (onlyData ? ", a replace that carries only the data" : ""));
+      winsim::ReplaceCarriesOnlyTheData(onlyData);
+      const std::string given = std::string("D:") + kDacl + "\n";
+      ASSERT_TRUE(SetFileSecurityA(kPhonebook, DACL_SECURITY_INFORMATION,
+                                   const_cast<char*>(given.c_str())));
+      winsim::GiveFileOwner(kPhonebook, owner);
+      ASSERT_TRUE(SetFileAttributesA(kPhonebook,
+                                     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED));
+      const FILETIME made = {0x12345678, 0x01d00000};
+      {
+        File phonebook(CreateFileA(kPhonebook, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr));
+        ASSERT_TRUE(SetFileTime(phonebook.get(), &made, nullptr, nullptr));
+      }
+      EXPECT_TRUE(RunEntrySetup());
+      EXPECT_TRUE(SectionHolds("ConnectBPS=115200"));
+      EXPECT_EQ(GetFileAttributesA(kPhonebook),
+                DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED});
+      char descriptor[512];
+      DWORD needed = 0;
+      ASSERT_TRUE(GetFileSecurityA(kPhonebook,
+                                   OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                                   descriptor, sizeof descriptor, &needed));
+      EXPECT_EQ(std::string(descriptor), std::string("O:") + winsim::kUserSid + "\n" + given);
       File phonebook(CreateFileA(kPhonebook, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                  FILE_ATTRIBUTE_NORMAL, nullptr));
-      ASSERT_TRUE(SetFileTime(phonebook.get(), &made, nullptr, nullptr));
+      BY_HANDLE_FILE_INFORMATION information = {};
+      ASSERT_TRUE(GetFileInformationByHandle(phonebook.get(), &information));
+      EXPECT_EQ(information.ftCreationTime.dwLowDateTime, made.dwLowDateTime);
+      EXPECT_EQ(information.ftCreationTime.dwHighDateTime, made.dwHighDateTime);
     }
-    EXPECT_TRUE(RunEntrySetup());
-    EXPECT_TRUE(SectionHolds("ConnectBPS=115200"));
-    EXPECT_EQ(GetFileAttributesA(kPhonebook),
-              DWORD{FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED});
-    char descriptor[512];
-    DWORD needed = 0;
-    ASSERT_TRUE(GetFileSecurityA(kPhonebook, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                                 descriptor, sizeof descriptor, &needed));
-    EXPECT_EQ(std::string(descriptor), std::string("O:") + winsim::kUserSid + "\n" + given);
-    File phonebook(CreateFileA(kPhonebook, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
-                               FILE_ATTRIBUTE_NORMAL, nullptr));
-    BY_HANDLE_FILE_INFORMATION information = {};
-    ASSERT_TRUE(GetFileInformationByHandle(phonebook.get(), &information));
-    EXPECT_EQ(information.ftCreationTime.dwLowDateTime, made.dwLowDateTime);
-    EXPECT_EQ(information.ftCreationTime.dwHighDateTime, made.dwHighDateTime);
-  }
 }
 
 // What a run that was stopped part way leaves beside the phonebook is put right by the next run;
@@ -234,6 +269,27 @@ TEST_F(EntryMakerTest, TheNextRunReclaimsWhatAStoppedRunLeft) {
   EXPECT_TRUE(RunEntrySetup());
   EXPECT_EQ(Phonebook(), patched);
   EXPECT_EQ(winsim::FilesIn(kPbkFolder), std::vector<std::string>{"rasphone.pbk"});
+
+  // While a run copies, its lock and the phonebook are its own, whatever sharing another opener
+  // offers: a second run cannot take the lock, and no program can read the lock or write the
+  // phonebook.
+  {
+    SafeReplace running;
+    ASSERT_TRUE(running.Aim(kPhonebook) && running.Reclaim() && running.Begin());
+    SafeReplace second;
+    ASSERT_TRUE(second.Aim(kPhonebook));
+    EXPECT_FALSE(second.Reclaim());
+    constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+    for (const std::string& path : {lock, std::string(kPhonebook)}) {
+      for (const DWORD access : {DWORD{GENERIC_READ}, DWORD{GENERIC_WRITE}, DWORD{DELETE}}) {
+        File other(CreateFileA(path.c_str(), access, kShareAll, nullptr, OPEN_EXISTING,
+                               FILE_ATTRIBUTE_NORMAL, nullptr));
+        EXPECT_FALSE(other) << path << " opened for " << access;
+        EXPECT_EQ(GetLastError(), DWORD{ERROR_SHARING_VIOLATION});
+      }
+    }
+    running.Discard();
+  }
 
   // Another run holds the lock: this one gives up, and the other's copy stays as it is.
   winsim::AddFile(copy, "another run's copy");

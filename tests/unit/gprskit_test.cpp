@@ -249,6 +249,12 @@ TEST_F(GprsKitTest, StatusShowsEachModemAndTheEntry) {
   winsim::FailCall("SetupDiEnumDeviceInfo", 2, ERROR_NOT_ENOUGH_MEMORY);
   EXPECT_EQ(Run({"status"}), kExitFailed);
   EXPECT_EQ(console.errors.at(0).rfind("The present devices could not all be looked at: ", 0), 0u);
+  // A failure that left no code still says that it is one.
+  winsim::FailCallWithoutCode("SetupDiGetClassDevsA", 1);
+  EXPECT_EQ(Run({"status"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0),
+            "The present devices could not all be looked at: no reason was "
+            "given (error code 0)");
 }
 
 // A modem that answers every question of the check as TS 27.007 lays the answers out, with the
@@ -317,6 +323,19 @@ TEST_F(GprsKitTest, CheckAsksTheModemOnItsPortAndPutsThePortBack) {
   EXPECT_TRUE(winsim::CallsTo("RegSetValueExA").empty());
   for (const winsim::Call& open : winsim::CallsTo("CreateFileA"))
     EXPECT_EQ(open.Text("fileName"), "\\\\.\\COM4");
+
+  // The signal by TS 27.007's table, and an answer outside it as it came.
+  for (const auto& [csq, said] :
+       std::vector<std::pair<std::string, std::string>>{{"0,0", "-113 dBm or less"},
+                                                        {"31,0", "-51 dBm or more"},
+                                                        {"99,99", "unknown"},
+                                                        {"40,0", "40,0"}}) {
+    winsim::ScriptedModem modem = AnsweringModem();
+    modem.answers["AT+CSQ"] = {{"\r\n+CSQ: " + csq + "\r\n\r\nOK\r\n"}};
+    winsim::AddSerialPort("COM4", modem);
+    EXPECT_EQ(Run({"check"}), kExitDone);
+    EXPECT_EQ(console.lines.at(7), "signal (AT+CSQ): " + said);
+  }
 
   // Named, a port is checked before any install; no init string is sent where no modem of the
   // kit is attached.

@@ -128,17 +128,21 @@ TEST(InfRules, VersionNamesTheModemClassAndADatedVersion) {
     EXPECT_LT(std::stoi(n->str()), 65535) << ver[1];
 }
 
+// The modem the INF installs is the one the programs look for by hardware ID, and its name is the
+// device EntryMaker's entry dials through (string 4 of EntryMaker, made from the same fact): a
+// name that drifted would leave the entry dialling a device that does not exist.
 TEST(InfRules, EveryModelsSectionOffersTheGprsModem) {
   ASSERT_FALSE(ModelsSections().empty());
   for (const std::string& name : ModelsSections()) {
     ASSERT_TRUE(Has(name)) << "[" << name << "] is missing";
     const bool offered =
         std::any_of(Section(name).begin(), Section(name).end(), [](const Line& model) {
-          return Resolve(model.key) == "GPRS Modem" &&
+          return Resolve(model.key) == kEntryDeviceName &&
                  Holds(std::vector<std::string>(model.fields.begin() + 1, model.fields.end()),
                        kModemHardwareId);
         });
-    EXPECT_TRUE(offered) << "[" << name << "] offers no \"GPRS Modem\" for " << kModemHardwareId;
+    EXPECT_TRUE(offered) << "[" << name << "] offers no \"" << kEntryDeviceName << "\" for "
+                         << kModemHardwareId;
   }
 }
 
@@ -162,7 +166,7 @@ TEST(InfRules, ModelsInstallFromNtSectionsThatIncludeTheSystemModemInf) {
             if (entry.fields.size() == 5 && Lower(entry.fields[2]) == "friendlyname")
               names.push_back(Resolve(entry.fields[4]));
         }
-        EXPECT_EQ(names, std::vector<std::string>{"GPRS Modem"}) << install;
+        EXPECT_EQ(names, std::vector<std::string>{kEntryDeviceName}) << install;
       }
     }
   }

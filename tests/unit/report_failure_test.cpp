@@ -25,6 +25,11 @@ TEST_F(ReportFailureTest, CodeWithoutSystemTextIsShownInHex) {
   SetLastError(ERROR_INVALID_DATA);
   ReportFailure("Register Device 1\n");
   EXPECT_STREQ(g_szError, "Register Device 1\n FAILURE: (0x0000000d)\n");
+
+  // A failure that left no code is no success.
+  SetLastError(ERROR_SUCCESS);
+  ReportFailure("EnumDeviceInfo");
+  EXPECT_STREQ(g_szError, "EnumDeviceInfo FAILURE: (0x00000000)\n");
 }
 
 TEST_F(ReportFailureTest, EachReportReplacesThePreviousOne) {

@@ -1,78 +1,106 @@
-// Lines kept in memory, for tests of the patch apart from any file.
+// A phonebook held in memory, patched through the simulator's files, and the rule of the patch
+// written apart from the patch's code, to hold its copies to.
 #pragma once
 
-#include <algorithm>
 #include <optional>
 #include <string>
-#include <utility>
+#include <vector>
 
 #include "section_patch.h"
+#include "unique_handle.h"
+#include "winsim/control.h"
 
-// Lines from a text: a line ends at LF, a CR right before it belongs to the end; the last line
-// needs no end. Each read hands out one line with its end; or, with a `hold`, as many lines as
-// fit in it, a longer line in parts of that size, as a source that holds no more would.
-// `failAt` makes that read (0-based) fail.
-class TextSource : public LineSource {
- public:
-  explicit TextSource(std::string text, int failAt = -1, size_t hold = 0)
-      : text_(std::move(text)), failAt_(failAt), hold_(hold) {}
+inline constexpr char kPhonebookFile[] = "C:\\pbk\\rasphone.pbk";
+inline constexpr char kCopyFile[] = "C:\\pbk\\copy.pbk";
 
- private:
-  Read NextRun(std::string_view& run) override {
-    if (read_++ == failAt_) return Read::kError;
-    if (at_ >= text_.size()) return Read::kEnd;
-    size_t next = PastLine(at_);
-    if (hold_ > 0 && next - at_ > hold_) {
-      next = at_ + hold_;
-    } else if (hold_ > 0) {
-      // Only lines with their LF go together: the last one without goes alone.
-      while (text_[next - 1] == '\n' && next < text_.size() && PastLine(next) - at_ <= hold_ &&
-             text_[PastLine(next) - 1] == '\n')
-        next = PastLine(next);
-    }
-    // A copy of its own, so that a run used after the next read no longer holds its bytes.
-    run_ = text_.substr(at_, next - at_);
-    at_ = next;
-    run = run_;
-    return Read::kLine;
+// The patch of "GPRS Connection" in the simulator's files, read and written `piece` bytes at a
+// time: the copy, or none when the patch fails.
+inline std::optional<std::string> PatchText(const std::string& phonebook,
+                                            size_t piece = kPhonebookPiece) {
+  winsim::AddFile(kPhonebookFile, phonebook);
+  bool patched = false;
+  {
+    File in(CreateFileA(kPhonebookFile, GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    File out(CreateFileA(kCopyFile, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                         nullptr));
+    if (!in || !out) return "(the files could not be opened)";
+    patched = CopyPatched(in.get(), out.get(), "GPRS Connection", piece);
   }
-  size_t PastLine(size_t from) const {
-    const size_t end = text_.find('\n', from);
-    return end == std::string::npos ? text_.size() : end + 1;
-  }
+  if (!patched) return std::nullopt;
+  return winsim::FileContents(kCopyFile).value_or("(no copy)");
+}
 
-  std::string text_;
-  std::string run_;
-  size_t at_ = 0;
-  int read_ = 0;
-  int failAt_;
-  size_t hold_;
-};
-
-// The copy's bytes. `failAt` makes the write that ends that line (0-based) fail.
-class TextSink : public LineSink {
- public:
-  explicit TextSink(int failAt = -1) : failAt_(failAt) {}
-  bool Write(std::string_view bytes) override {
-    // Only the one write fails: a patch that went on past it is caught.
-    const int ends = static_cast<int>(std::count(bytes.begin(), bytes.end(), '\n'));
-    const bool fails = failAt_ >= written_ && failAt_ < written_ + ends;
-    written_ += ends;
-    if (fails) return false;
-    text.append(bytes);
-    return true;
+// The text's lines: a line ends at LF, a CR right before it belongs to the end; the last line
+// needs no end, and keeps a CR it ends with.
+inline std::vector<std::string> InputLines(const std::string& text) {
+  std::vector<std::string> lines;
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t end = text.find('\n', at);
+    const bool ended = end != std::string::npos;
+    if (!ended) end = text.size();
+    std::string line = text.substr(at, end - at);
+    if (ended && !line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+    at = ended ? end + 1 : end;
   }
+  return lines;
+}
+
+// The line without its leading spaces and tabs.
+inline std::string Unindented(const std::string& line) {
+  size_t start = 0;
+  while (start < line.size() && (line[start] == ' ' || line[start] == '\t')) ++start;
+  return line.substr(start);
+}
+
+// The rule: the section runs from the first line that is exactly the header to the next line that
+// begins with "[" after blanks; each of its lines that begins, after blanks, with a key becomes
+// that key and its value. Every line ends with CR LF. None when the header is missing or no line
+// of the section holds a key. The thirteen settings are kept here rather than taken from the
+// patch's table, so that a key or value lost there is caught.
+inline std::optional<std::string> ExpectedPatch(const std::string& phonebook) {
+  static const char* const kSettings[][2] = {
+      {"NegotiateMultilinkAlways=", "0"},
+      {"BindMsNetClient=", "0"},
+      {"PreviewUserPw=", "1"},
+      {"ShowDialingProgress=", "1"},
+      {"ShowMonitorIconInTaskBar=", "1"},
+      {"IpHeaderCompression=", "0"},
+      {"IpNameAssign=", "1"},
+      {"IpFrameSize=", "0"},
+      {"ms_msclient=", "0"},
+      {"ConnectBPS=", "115200"},
+      {"HwFlowControl=", "0"},
+      {"Protocol=", "0"},
+      {"Compression=", "0"},
+  };
+  const std::vector<std::string> lines = InputLines(phonebook);
+  size_t header = 0;
+  while (header < lines.size() && lines[header] != "[GPRS Connection]") ++header;
+  if (header == lines.size()) return std::nullopt;
   std::string text;
-
- private:
-  int written_ = 0;
-  int failAt_;
-};
-
-// The patch of "GPRS Connection" line by line in memory: the copy, or none when it fails.
-inline std::optional<std::string> PatchText(const std::string& phonebook) {
-  TextSource in(phonebook);
-  TextSink out;
-  if (!PatchEntrySection(in, out, "GPRS Connection")) return std::nullopt;
-  return out.text;
+  bool inSection = false;
+  int set = 0;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    std::string line = lines[i];
+    const std::string unindented = Unindented(line);
+    if (i == header) {
+      inSection = true;
+    } else if (!unindented.empty() && unindented[0] == '[') {
+      inSection = false;
+    } else if (inSection) {
+      for (const auto& setting : kSettings) {
+        const std::string key = setting[0];
+        if (unindented.compare(0, key.size(), key) != 0) continue;
+        line = key + setting[1];
+        ++set;
+        break;
+      }
+    }
+    text += line + "\r\n";
+  }
+  if (set == 0) return std::nullopt;
+  return text;
 }

@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
+#include "beside_program.h"
 #include "convention_machine.h"
 #include "platform.h"
 
@@ -35,4 +38,9 @@ bool PlatformIsWine() {
   // Wine's ntdll exports its version; Windows' does not.
   const HMODULE ntdll = GetModuleHandleA("ntdll.dll");
   return ntdll != nullptr && GetProcAddress(ntdll, "wine_get_version") != nullptr;
+}
+
+const char* ScratchFileName() {
+  static const std::string name = BesideProgram("sharing.tmp");
+  return name.c_str();
 }

@@ -61,10 +61,6 @@ const std::string& Call::Text(std::string_view name) const {
   return Expect(name, CallArg::Kind::kText).text;
 }
 
-uintptr_t Call::Handle(std::string_view name) const {
-  return static_cast<uintptr_t>(Expect(name, CallArg::Kind::kHandle).number);
-}
-
 bool Call::IsNull(std::string_view name) const {
   const CallArg& arg = Find(name);
   if (arg.kind == CallArg::Kind::kNumber) WrongKind(name, arg.kind, "a pointer");
@@ -90,12 +86,33 @@ std::string Call::Arg(std::string_view name) const {
   return "null";
 }
 
-void FailCall(std::string_view op, int nth, DWORD code) {
+namespace {
+
+void Arm(std::string_view op, int nth, Fault::Kind kind, DWORD amount) {
   Fault fault;
   fault.op = std::string(op);
   fault.nth = nth;
-  fault.code = code;
+  fault.kind = kind;
+  fault.amount = amount;
   TheCore().faults.push_back(fault);
+}
+
+}  // namespace
+
+void FailCall(std::string_view op, int nth, DWORD code) {
+  Arm(op, nth, Fault::Kind::kFail, code);
+}
+
+void FailCallWithoutCode(std::string_view op, int nth) {
+  Arm(op, nth, Fault::Kind::kFailWithoutCode, 0);
+}
+
+void MoveFewerBytes(std::string_view op, int nth, DWORD most) {
+  Arm(op, nth, Fault::Kind::kFewerBytes, most);
+}
+
+void ReportLargerSize(std::string_view op, int nth, DWORD extra) {
+  Arm(op, nth, Fault::Kind::kLargerSize, extra);
 }
 
 const std::vector<Call>& CallLog() {

@@ -33,7 +33,21 @@ ApiCall::ApiCall(const char* op, std::initializer_list<std::pair<const char*, Ca
   for (Fault& f : core.faults) {
     if (f.op != op) continue;
     ++f.seen;
-    if (fault_ == 0 && (f.nth == 0 || f.seen == f.nth)) fault_ = f.code;
+    if (f.nth != 0 && f.seen != f.nth) continue;
+    switch (f.kind) {
+      case Fault::Kind::kFail:
+        if (fault_ == 0) fault_ = f.amount;
+        break;
+      case Fault::Kind::kFailWithoutCode:
+        if (fault_ == 0) fault_ = kFailsWithoutCode;
+        break;
+      case Fault::Kind::kFewerBytes:
+        most_ = f.amount;
+        break;
+      case Fault::Kind::kLargerSize:
+        extra_ = f.amount;
+        break;
+    }
   }
 }
 

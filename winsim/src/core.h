@@ -13,12 +13,20 @@
 
 namespace winsim::detail {
 
+// What an armed fault does to its call: fail it with a code, fail it leaving the code at 0, let
+// it move fewer bytes than asked, or let it report a size larger than what it filled.
 struct Fault {
+  enum class Kind { kFail, kFailWithoutCode, kFewerBytes, kLargerSize };
   std::string op;
   int nth = 0;
-  DWORD code = 0;
+  Kind kind = Kind::kFail;
+  DWORD amount = 0;  // the code, the most bytes moved, or the size added
   int seen = 0;
 };
+
+// The code a fault that leaves the code at 0 gives its call, which Fail turns into 0. No Win32
+// error has it.
+inline constexpr DWORD kFailsWithoutCode = 0xFFFFFFFFUL;
 
 struct CoreState {
   std::vector<Call> log;
@@ -55,9 +63,14 @@ class ApiCall {
   ApiCall(const char* op, std::initializer_list<std::pair<const char*, CallArg>> args);
   // The code a fault gives this call, or 0 when it goes ahead.
   DWORD fault() const { return fault_; }
+  // The most bytes this call may move, and what it adds to a size it reports.
+  DWORD most() const { return most_; }
+  DWORD extra() const { return extra_; }
 
  private:
   DWORD fault_ = 0;
+  DWORD most_ = 0xFFFFFFFFUL;
+  DWORD extra_ = 0;
 };
 
 // The arguments of a logged call. Pointers that may be null are absent then.
@@ -76,7 +89,7 @@ std::string GuidText(const GUID& guid);
 // A failing SetupAPI or kernel call: sets the last-error code and returns `result`.
 template <class Result>
 Result Fail(DWORD code, Result result) {
-  LastError() = code;
+  LastError() = code == kFailsWithoutCode ? 0 : code;
   return result;
 }
 

@@ -1,5 +1,7 @@
-// File services over real files in the sandbox, with Windows' sharing rules: a file opened without
-// sharing cannot be opened, moved or deleted by anyone else until it is closed.
+// File services over real files in the sandbox, with Windows' sharing rules: a second open must be
+// shared by every open before it and share what they asked for, and a file's name moves or goes
+// only while every open of it shares deletion.
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -66,8 +68,8 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
   if (!fileName || !*fileName) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
   std::string host = HostPath(fileName);
   if (!FolderExists(host)) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
-  // This kit never shares: any other opener, or any opener at all, is a conflict.
-  if (IsOpenOrHeld(host)) return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
+  if (SharingRefuses(host, access, shareMode))
+    return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
   // Windows documents the flag as one that cannot go with CREATE_ALWAYS.
   const bool linkItself = (flags & FILE_FLAG_OPEN_REPARSE_POINT) != 0;
   if (linkItself && disposition == CREATE_ALWAYS)
@@ -78,8 +80,8 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
     const int descriptor = ::open(host.c_str(), O_PATH | O_NOFOLLOW);
     if (descriptor < 0) return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
     const uintptr_t token = NewHandle();
-    TheFiles().files[token] =
-        OpenFile{descriptor, host, shareMode, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0, true};
+    TheFiles().files[token] = OpenFile{
+        descriptor, host, access, shareMode, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0, true};
     return reinterpret_cast<HANDLE>(token);
   }
   // Followed, a link opens what it points to: the handle's writes and its delete on close go
@@ -89,7 +91,8 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
     if (target.is_relative()) target = std::filesystem::path(host).parent_path() / target;
     host = target.lexically_normal().string();
     if (!FolderExists(host)) return Fail(ERROR_PATH_NOT_FOUND, INVALID_HANDLE_VALUE);
-    if (IsOpenOrHeld(host)) return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
+    if (SharingRefuses(host, access, shareMode))
+      return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
   }
   const bool exists = std::filesystem::exists(host);
   // Windows refuses to write to, empty or delete a read-only file, whoever asks.
@@ -132,7 +135,7 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
   }
   const uintptr_t token = NewHandle();
   TheFiles().files[token] =
-      OpenFile{descriptor, host, shareMode, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0};
+      OpenFile{descriptor, host, access, shareMode, (flags & FILE_FLAG_DELETE_ON_CLOSE) != 0};
   return reinterpret_cast<HANDLE>(token);
 }
 
@@ -143,6 +146,7 @@ BOOL WINAPI ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, LPDWORD read, LPO
   if (SerialPort* port = FindSerialPort(file)) return ReadSerialPort(*port, buffer, toRead, read);
   OpenFile* open = FindFile(file);
   if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  toRead = std::min(toRead, call.most());
   const ssize_t count = ::read(open->descriptor, buffer, toRead);
   if (count < 0) return Fail(ERROR_READ_FAULT, FALSE);
   if (read) *read = static_cast<DWORD>(count);
@@ -157,6 +161,7 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
     return WriteSerialPort(*port, buffer, toWrite, written);
   OpenFile* open = FindFile(file);
   if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  toWrite = std::min(toWrite, call.most());
   const off_t offset = ::lseek(open->descriptor, 0, SEEK_CUR);
   if (offset >= 0) NoteWrite(open->hostPath, static_cast<uint64_t>(offset), buffer, toWrite);
   const ssize_t count = ::write(open->descriptor, buffer, toWrite);
@@ -197,31 +202,6 @@ BOOL WINAPI CloseHandle(HANDLE object) {
   return TRUE;
 }
 
-UINT WINAPI GetTempFileNameA(LPCSTR pathName, LPCSTR prefix, UINT unique, LPSTR tempFileName) {
-  ApiCall call("GetTempFileNameA",
-               {{"pathName", Text(pathName)}, {"prefix", Text(prefix)}, {"unique", Dec(unique)}});
-  if (call.fault()) return Fail(call.fault(), UINT{0});
-  if (!pathName || !tempFileName) return Fail(ERROR_INVALID_PARAMETER, UINT{0});
-  if (!std::filesystem::is_directory(HostPath(pathName))) return Fail(ERROR_DIRECTORY, UINT{0});
-  FileState& m = TheFiles();
-  for (;;) {
-    const UINT number = unique ? unique : (++m.tempCounter & 0xFFFF);
-    char name[MAX_PATH];
-    // Windows refuses a folder that leaves no room for the name. A cut name would lose its number,
-    // and every later try would then find the same name taken.
-    const int length =
-        std::snprintf(name, sizeof name, "%s\\%.3s%X.tmp", pathName, prefix ? prefix : "", number);
-    if (length < 0 || static_cast<size_t>(length) >= sizeof name)
-      return Fail(ERROR_BUFFER_OVERFLOW, UINT{0});
-    const std::string host = HostPath(name);
-    if (unique || !std::filesystem::exists(host)) {
-      if (!unique) AddFile(name, "");
-      std::memcpy(tempFileName, name, static_cast<size_t>(length) + 1);
-      return number;
-    }
-  }
-}
-
 BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags) {
   ApiCall call("MoveFileExA", {{"existingFileName", Text(existingFileName)},
                                {"newFileName", Text(newFileName)},
@@ -230,7 +210,7 @@ BOOL WINAPI MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags
   const std::string from = HostPath(existingFileName);
   const std::string to = HostPath(newFileName);
   if (!IsLink(from) && !std::filesystem::exists(from)) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
-  if (IsOpenOrHeld(from) || IsOpenOrHeld(to)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
+  if (NameIsHeld(from) || NameIsHeld(to)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
   if (std::filesystem::exists(to) && !(flags & MOVEFILE_REPLACE_EXISTING))
     return Fail(ERROR_ALREADY_EXISTS, FALSE);
   if (IsReadOnly(to)) return Fail(ERROR_ACCESS_DENIED, FALSE);
@@ -252,13 +232,13 @@ BOOL WINAPI DeleteFileA(LPCSTR fileName) {
   const std::string host = HostPath(fileName);
   // A link goes, never what it points to; a folder is not a file to delete.
   if (IsLink(host)) {
-    if (IsOpenOrHeld(host)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
+    if (NameIsHeld(host)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
     std::filesystem::remove(host);
     return TRUE;
   }
   if (std::filesystem::is_directory(host)) return Fail(ERROR_ACCESS_DENIED, FALSE);
   if (!std::filesystem::is_regular_file(host)) return Fail(ERROR_FILE_NOT_FOUND, FALSE);
-  if (IsOpenOrHeld(host)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
+  if (NameIsHeld(host)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
   if (IsReadOnly(host)) return Fail(ERROR_ACCESS_DENIED, FALSE);
   RemoveFile(host);
   return TRUE;
@@ -283,19 +263,20 @@ BOOL WINAPI ReplaceFileA(LPCSTR replacedFileName, LPCSTR replacementFileName, LP
   const std::string replacement = HostPath(replacementFileName);
   if (!std::filesystem::is_regular_file(replaced) || !std::filesystem::is_regular_file(replacement))
     return Fail(ERROR_FILE_NOT_FOUND, FALSE);
-  // The kit's files are never shared, so any opener of either file is in the way.
-  if (IsOpenOrHeld(replaced) || IsOpenOrHeld(replacement))
-    return Fail(ERROR_SHARING_VIOLATION, FALSE);
+  if (NameIsHeld(replaced) || NameIsHeld(replacement)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
   if (IsReadOnly(replaced)) return Fail(ERROR_ACCESS_DENIED, FALSE);
   const std::string backup = backupFileName ? HostPath(backupFileName) : std::string();
-  if (backupFileName && (IsOpenOrHeld(backup) || IsReadOnly(backup)))
+  if (backupFileName && (NameIsHeld(backup) || IsReadOnly(backup)))
     return Fail(ERROR_UNABLE_TO_REMOVE_REPLACED, FALSE);
 
-  const FileIdentity kept = IdentityOf(replaced);
-  FileIdentity& identity = IdentityOf(replacement);
-  identity.attributes = kept.attributes;
-  identity.created = kept.created;
-  identity.dacl = kept.dacl;
+  // What the function's page says it carries over, of what the simulation keeps: the creation
+  // time and the access list, but not the attributes or the owner. Wine's carries only the data.
+  if (!TheFiles().replaceCarriesOnlyData) {
+    const FileIdentity kept = IdentityOf(replaced);
+    FileIdentity& identity = IdentityOf(replacement);
+    identity.created = kept.created;
+    identity.dacl = kept.dacl;
+  }
   if (backupFileName) {
     if (!RenameFile(replaced, backup)) return Fail(ERROR_UNABLE_TO_REMOVE_REPLACED, FALSE);
   } else {

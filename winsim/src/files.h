@@ -16,6 +16,7 @@ namespace winsim::detail {
 struct OpenFile {
   int descriptor = -1;
   std::string hostPath;
+  DWORD access = 0;
   DWORD shareMode = 0;
   bool deleteOnClose = false;
   bool link = false;  // a symbolic link opened as itself
@@ -60,7 +61,7 @@ struct FileState {
   PowerWatch power;
   uint64_t fileClock = 0;  // creation times: each new file is made later than the one before
   std::set<std::string> heldFiles;  // host paths another program holds open
-  unsigned tempCounter = 0;
+  bool replaceCarriesOnlyData = false;
 
   size_t OpenHandles() const { return files.size() + finds.size(); }
   // Closes every file and empties the sandbox.
@@ -75,6 +76,12 @@ inline FileState& TheFiles() {
 std::string HostPath(std::string_view windowsPath);
 bool ReadHostFile(const std::string& hostPath, std::string& contents);
 bool IsOpenOrHeld(const std::string& hostPath);
+// Whether an open asking for `access`, sharing `shareMode`, conflicts with the file's opens: a
+// second opener's access must be shared by every earlier one, and its share mode must cover
+// theirs. Another program's hold shares nothing.
+bool SharingRefuses(const std::string& hostPath, DWORD access, DWORD shareMode);
+// Whether the file's name cannot change hands: it is held, or open without FILE_SHARE_DELETE.
+bool NameIsHeld(const std::string& hostPath);
 uint64_t InodeOf(const std::string& hostPath);
 // The identity of the file at `hostPath`, made when first asked for; the file must exist.
 FileIdentity& IdentityOf(const std::string& hostPath);

@@ -27,6 +27,10 @@ void AddFile(std::string_view path, std::string_view contents) {
   std::ofstream(host, std::ios::binary | std::ios::trunc) << contents;
 }
 
+void ReplaceCarriesOnlyTheData(bool only) {
+  TheFiles().replaceCarriesOnlyData = only;
+}
+
 void AddFolder(std::string_view path) {
   std::filesystem::create_directories(HostPath(path));
 }

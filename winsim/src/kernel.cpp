@@ -76,7 +76,7 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
   // newdev.dll by its bare name, found by the search, or at its place in the system folder.
   const bool newdev = fileName && (EqualNoCase(fileName, "newdev.dll") ||
                                    EqualNoCase(fileName, m.systemDirectory + "\\newdev.dll"));
-  if (!newdev || !TheNewdev().package.loadable) return Fail(ERROR_MOD_NOT_FOUND, HMODULE{nullptr});
+  if (!newdev) return Fail(ERROR_MOD_NOT_FOUND, HMODULE{nullptr});
   const uintptr_t token = NewHandle();
   m.modules.insert(token);
   return reinterpret_cast<HMODULE>(token);

@@ -57,6 +57,40 @@ bool IsOpenOrHeld(const std::string& hostPath) {
   return false;
 }
 
+namespace {
+
+// What an access mask asks of the file, as the share modes name it: reading, writing, deleting.
+DWORD SharedKinds(DWORD access) {
+  constexpr DWORD kReadData = 0x0001, kWriteData = 0x0002, kAppendData = 0x0004;
+  constexpr DWORD kGenericAll = 0x10000000UL;
+  DWORD kinds = 0;
+  if (access & (GENERIC_READ | kGenericAll | kReadData)) kinds |= FILE_SHARE_READ;
+  if (access & (GENERIC_WRITE | kGenericAll | kWriteData | kAppendData)) kinds |= FILE_SHARE_WRITE;
+  if (access & (DELETE | kGenericAll)) kinds |= FILE_SHARE_DELETE;
+  return kinds;
+}
+
+}  // namespace
+
+bool SharingRefuses(const std::string& hostPath, DWORD access, DWORD shareMode) {
+  const FileState& m = TheFiles();
+  if (m.heldFiles.count(hostPath)) return true;
+  for (const auto& [token, file] : m.files) {
+    if (file.hostPath != hostPath) continue;
+    if ((SharedKinds(access) & ~file.shareMode) || (SharedKinds(file.access) & ~shareMode))
+      return true;
+  }
+  return false;
+}
+
+bool NameIsHeld(const std::string& hostPath) {
+  const FileState& m = TheFiles();
+  if (m.heldFiles.count(hostPath)) return true;
+  for (const auto& [token, file] : m.files)
+    if (file.hostPath == hostPath && !(file.shareMode & FILE_SHARE_DELETE)) return true;
+  return false;
+}
+
 uint64_t InodeOf(const std::string& hostPath) {
   struct stat status = {};
   return ::stat(hostPath.c_str(), &status) == 0 ? static_cast<uint64_t>(status.st_ino) : 0;

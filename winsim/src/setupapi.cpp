@@ -315,7 +315,7 @@ BOOL WINAPI SetupDiGetDeviceRegistryPropertyA(HDEVINFO set, PSP_DEVINFO_DATA dat
   if (found == device->properties.end()) return Fail(ERROR_INVALID_DATA, FALSE);
   const Value& value = found->second;
   const DWORD needed = static_cast<DWORD>(value.bytes.size());
-  if (requiredSize) *requiredSize = needed;
+  if (requiredSize) *requiredSize = needed + call.extra();
   if (type) *type = value.type;
   if (size < needed) return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
   if (needed) std::memcpy(buffer, value.bytes.data(), needed);

@@ -38,7 +38,6 @@ struct Call {
 
   uint64_t Number(std::string_view name) const;
   const std::string& Text(std::string_view name) const;
-  uintptr_t Handle(std::string_view name) const;
   // Whether a pointer or handle argument was null; a number is never null and cannot be asked.
   bool IsNull(std::string_view name) const;
   // Any argument as a log line shows it: "0x1100", "260", "PortName", a GUID in braces, "set"
@@ -51,9 +50,10 @@ struct Call {
   [[noreturn]] void WrongKind(std::string_view name, CallArg::Kind kind, const char* wanted) const;
 };
 
-const std::vector<Call>& CallLog();
 // Whether calls are logged (they are after Reset); a benchmark turns it off to measure the code.
 void SetCallLogging(bool on);
+// Every call in the order it was made, and the calls to one operation.
+const std::vector<Call>& CallLog();
 std::vector<Call> CallsTo(std::string_view op);
 void ClearCallLog();
 
@@ -61,5 +61,13 @@ void ClearCallLog();
 // every call fail. SetupAPI and kernel operations then return their failure value and set the
 // last-error code; registry operations return the code.
 void FailCall(std::string_view op, int nth, DWORD code);
+// The same for a failure that leaves the last-error code at 0, as the platform's calls may; for
+// SetupAPI and kernel operations, whose failure is their result and not the code.
+void FailCallWithoutCode(std::string_view op, int nth);
+// ReadFile or WriteFile moves at most `most` bytes on its `nth` call, and succeeds.
+void MoveFewerBytes(std::string_view op, int nth, DWORD most);
+// A call that reports a size (SetupDiGetDeviceRegistryPropertyA) reports `extra` bytes more than
+// it filled, on its `nth` successful or failing call alike.
+void ReportLargerSize(std::string_view op, int nth, DWORD extra);
 
 }  // namespace winsim

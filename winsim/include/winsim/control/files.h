@@ -18,6 +18,9 @@ bool FileExists(std::string_view path);
 std::optional<std::string> FileContents(std::string_view path);
 // The names of the files in a folder.
 std::vector<std::string> FilesIn(std::string_view folder);
+// Whether ReplaceFileA carries over only the replacement's data, as Wine's does, rather than the
+// creation time and the access list its page names too. Off after Reset.
+void ReplaceCarriesOnlyTheData(bool only);
 // Another program holds the file open without sharing, until Reset.
 void HoldFileOpen(std::string_view path);
 // A file's security descriptor, as GetFileSecurityA gives it and SetFileSecurityA takes it, is

@@ -8,9 +8,8 @@
 
 namespace winsim {
 
-// newdev.dll: whether it loads, whether it exports the driver update, and what the update does.
+// newdev.dll: whether it exports the driver update, and what the update does.
 struct DriverPackage {
-  bool loadable = true;
   bool exportsUpdate = true;
   bool rebootRequired = false;
   // Values that installing the driver puts into each matching device's driver key. An "InfPath"

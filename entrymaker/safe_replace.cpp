@@ -1,0 +1,153 @@
+#include "safe_replace.h"
+
+#include <cstring>
+
+namespace {
+
+constexpr SECURITY_INFORMATION kOwnerAndAccess =
+    OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+
+// The attributes a user's file may carry over. Read-only never does: a read-only file is not
+// opened for the replace at all.
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// The name beside the file that differs from it in the extension: as long as the file's own, so
+// that it fits wherever the file's does.
+bool NameBeside(const char* path, const char (&extension)[4], char (&name)[kTextCapacity]) {
+  const size_t length = strnlen(path, kTextCapacity);
+  if (length < sizeof extension || length == kTextCapacity) return false;
+  std::memcpy(name, path, length + 1);
+  std::memcpy(name + length - 3, extension, 3);
+  return true;
+}
+
+// Only a file that is not there: a name that cannot be looked at for another reason is not
+// taken for a missing one.
+bool IsMissing(const char* path) {
+  return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES &&
+         GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+// The names beside the file are the run's own: a folder or a link under one of them was put there
+// by someone else, and a link would lead the lock's delete, the copy or the backup's move to
+// whatever it points to. A name that cannot be looked at is left to the step that uses it.
+bool HoldsFolderOrLink(const char* path) {
+  const DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES ||
+      !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
+    return false;
+  SetLastError(ERROR_ACCESS_DENIED);
+  return true;
+}
+
+// Gone, or never there.
+bool Delete(const char* path) {
+  return DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace
+
+bool SafeReplace::Aim(const char* path) {
+  const size_t length = strnlen(path, kTextCapacity);
+  if (length == 0 || length == kTextCapacity) return false;
+  std::memcpy(path_, path, length + 1);
+  return NameBeside(path_, "new", copyPath_) && NameBeside(path_, "old", backupPath_) &&
+         NameBeside(path_, "lck", lockPath_);
+}
+
+bool SafeReplace::HoldTheFolder() {
+  if (lock_) return true;
+  if (HoldsFolderOrLink(lockPath_)) return false;
+  // Opened without sharing, so that a second run cannot open it while this one lives, and deleted
+  // when its last handle closes, which the system does for a run that is killed too. A link put
+  // there after the look is opened as itself, so that only the link goes with the lock.
+  lock_.Reset(CreateFileA(
+      lockPath_, GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+      FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  return lock_.valid();
+}
+
+bool SafeReplace::Reclaim() {
+  if (!HoldTheFolder()) return GetLastError() == ERROR_PATH_NOT_FOUND;  // no folder: nothing left
+  if (HoldsFolderOrLink(copyPath_) || HoldsFolderOrLink(backupPath_)) return false;
+  // A swap cut short by a power loss, between its two renames, leaves the file under the backup's
+  // name only. It must be put back before anyone sees no file and makes a new one.
+  if (!PutBackupBack()) return false;
+  // Under the lock, any copy or backup is a stopped run's, never a running one's. The copy is
+  // made only where no file is, and the swap needs the backup's name free.
+  return Delete(copyPath_) && Delete(backupPath_);
+}
+
+bool SafeReplace::ReadIdentity() {
+  BY_HANDLE_FILE_INFORMATION information = {};
+  if (!GetFileInformationByHandle(original_.get(), &information)) return false;
+  identity_.attributes = information.dwFileAttributes & kKeptAttributes;
+  identity_.created = information.ftCreationTime;
+
+  // The descriptor's size is learnt from a first call with no room at all.
+  DWORD needed = 0;
+  if (GetFileSecurityA(path_, kOwnerAndAccess, nullptr, 0, &needed) ||
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
+    return false;
+  identity_.security.Reset(LocalAlloc(LMEM_FIXED, needed));
+  if (!identity_.security) return false;
+  DWORD size = needed;
+  return GetFileSecurityA(path_, kOwnerAndAccess, identity_.security.get(), size, &needed) != FALSE;
+}
+
+bool SafeReplace::Begin() {
+  if (!HoldTheFolder()) return false;
+  original_.Reset(CreateFileA(path_, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!original_) return false;
+  if (!ReadIdentity()) return Discard();
+  // The copy is made beside the file, so that it can take the file's place by a rename. Only as a
+  // new file: whatever stands under its name was not left by this run.
+  copy_.Reset(CreateFileA(copyPath_, GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                          FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+  if (!copy_) return Discard();
+  return true;
+}
+
+bool SafeReplace::Commit() {
+  if (!SetFileTime(copy_.get(), &identity_.created, nullptr, nullptr)) return Discard();
+  original_.Reset();
+  if (!CloseHandle(copy_.Release())) return Discard();
+  // The owner can only be given where the user may set it; where not, the copy keeps the user as
+  // its owner, which is who made the file in the user's own profile.
+  if (!SetFileSecurityA(copyPath_, kOwnerAndAccess, identity_.security.get()) &&
+      !SetFileSecurityA(copyPath_, DACL_SECURITY_INFORMATION, identity_.security.get()))
+    return Discard();
+  // A new file has the archive attribute; the copy takes exactly the file's, or none.
+  if (!SetFileAttributesA(copyPath_,
+                          identity_.attributes ? identity_.attributes : FILE_ATTRIBUTE_NORMAL))
+    return Discard();
+  return Swap();
+}
+
+bool SafeReplace::Swap() {
+  if (ReplaceFileA(path_, copyPath_, backupPath_, 0, nullptr, nullptr)) {
+    // The old file lies at the backup's name now. Should this fail, the next run removes it.
+    DeleteFileA(backupPath_);
+    return true;
+  }
+  // These two results may leave the file under the backup's name alone: it goes back. Should that
+  // fail as well, the next run puts it back.
+  const DWORD error = GetLastError();
+  if (error == ERROR_UNABLE_TO_MOVE_REPLACEMENT || error == ERROR_UNABLE_TO_MOVE_REPLACEMENT_2)
+    PutBackupBack();
+  return Discard();
+}
+
+bool SafeReplace::PutBackupBack() {
+  if (!IsMissing(path_) || GetFileAttributesA(backupPath_) == INVALID_FILE_ATTRIBUTES) return true;
+  return MoveFileExA(backupPath_, path_, 0) != FALSE;
+}
+
+bool SafeReplace::Discard() {
+  original_.Reset();
+  copy_.Reset();
+  DeleteFileA(copyPath_);
+  return false;
+}

@@ -1,0 +1,63 @@
+// Replacing a file by a new copy of it so that, wherever a run is stopped, the file is the whole
+// old one or the whole new one: the copy is made beside it under a lock, flushed, given the file's
+// identity and swapped in with a backup, and the next run puts right what a stopped one left.
+#pragma once
+
+#include "platform.h"
+#include "unique_handle.h"
+
+class SafeReplace {
+ public:
+  // The file to replace, and the names beside it that differ in the extension: the copy's
+  // ".new", the backup's ".old" and the lock's ".lck". False when there is no file or they would
+  // not fit.
+  bool Aim(const char* path);
+
+  // Claims the file's folder for this run, and puts right what a run that was stopped part way
+  // left there: the file from its backup when the backup is all there is, and no stale copy or
+  // backup otherwise. True when the folder is this run's, or does not exist yet.
+  bool Reclaim();
+
+  // Opens the file for reading, alone, and makes its copy, empty, for writing; false, with
+  // nothing changed, when either cannot be. The copy is to be written whole, flushed, and then
+  // given to Commit, or thrown away by Discard.
+  bool Begin();
+  HANDLE Original() const { return original_.get(); }
+  HANDLE Copy() const { return copy_.get(); }
+
+  // Gives the copy the file's owner, access list, attributes and creation time, and puts it in the
+  // file's place; false, with the file as it was, when any of that fails.
+  bool Commit();
+
+  // Throws the copy away: the file is left as it was. Always false, the outcome of a replace
+  // that did not happen.
+  bool Discard();
+
+ private:
+  // What makes the file the user's besides its text. Windows' ReplaceFileA would carry most of it
+  // over by itself, but not the owner, and Wine's carries over nothing.
+  struct Identity {
+    DWORD attributes = 0;
+    FILETIME created = {};
+    LocalMemory security;
+  };
+
+  // Holds the folder's lock, which keeps every other run away from the copy and the backup until
+  // this one ends. The system removes it when the run ends, however it ends.
+  bool HoldTheFolder();
+  bool ReadIdentity();
+  // Puts the copy in the file's place, keeping the file when that fails.
+  bool Swap();
+  // Moves the backup to the file's name when the backup is all there is; false when that move
+  // failed.
+  bool PutBackupBack();
+
+  char path_[kTextCapacity] = {};
+  char copyPath_[kTextCapacity] = {};
+  char backupPath_[kTextCapacity] = {};
+  char lockPath_[kTextCapacity] = {};
+  Identity identity_;
+  File lock_;
+  File copy_;
+  File original_;
+};
