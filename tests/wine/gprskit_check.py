@@ -1,0 +1,227 @@
+#!/usr/bin/env python3
+"""`GprsKit check`, the real GprsKit.exe from the kit's folder under Wine, against the simulated
+modem on COM5: a modem that follows TS 27.007 to the letter, a lenient one, a silent port and a
+port another process holds, each checked with the port named and through the installed modem's.
+
+  gprskit_check.py --kit DIR --port-device EXE --prefix DIR --server WINESERVER -- RUNNER...
+
+RUNNER is wine-run.sh with its options; its skip code is passed on.
+"""
+
+import argparse
+import os
+import re
+import shutil
+import subprocess
+import sys
+import termios
+import time
+
+# The source tree is no place for a compiled copy of the simulator.
+sys.dont_write_bytecode = True
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from modem_simulator import IDLE_SPEED, IMEI, ModemSimulator  # noqa: E402
+
+SKIP = 77
+PORT = "COM5"
+USER_INIT = 'E1;+CGDCONT="internet";+CGQREQ=1'
+QUESTIONS = ["ATI", "AT+CGMI", "AT+CGMM", "AT+CGMR", "AT+CPIN?", "AT+CSQ", "AT+CREG?", "AT+CGREG?"]
+# The verb's whole check is bounded at 30 s; Wine's start comes on top.
+CHECK_BOUND = 40
+CAP_SYS_ADMIN = 21
+
+failures = []
+
+
+class Skipped(Exception):
+    """This machine cannot run the build's Wine at all."""
+
+
+def expect(condition, what):
+    if not condition:
+        failures.append(what)
+        print("FAIL: " + what, flush=True)
+    return condition
+
+
+class Prefix:
+    def __init__(self, arguments):
+        self.runner = arguments.runner
+        self.kit = arguments.kit
+        self.server = arguments.server
+        self.environment = dict(os.environ, WINEPREFIX=arguments.prefix)
+
+    def run(self, program, *program_arguments):
+        command = self.runner + ["run", "--", program, *program_arguments]
+        started = time.monotonic()
+        result = subprocess.run(command, capture_output=True, timeout=120, env=self.environment)
+        elapsed = time.monotonic() - started
+        out = result.stdout.decode("latin-1").replace("\r\n", "\n")
+        err = result.stderr.decode("latin-1").replace("\r\n", "\n")
+        if result.returncode == SKIP and out.startswith("SKIP:"):
+            raise Skipped(out.strip())
+        return result.returncode, out, err, elapsed
+
+    def gprskit(self, *arguments):
+        return self.run(os.path.join(self.kit, "GprsKit.exe"), *arguments)
+
+    def serve(self, without_sys_admin=False):
+        """One wineserver for the runs to come. A server that ends on its own when the last
+        program has gone now and then resets the next program's connection as it goes (seen
+        here in every other run); one that persists until it is stopped does not."""
+        if not os.access(self.server, os.X_OK):
+            raise Skipped("SKIP: no wineserver at " + self.server)
+        self.stop_server()
+        wrapper = []
+        if without_sys_admin:
+            wrapper = ["setpriv", "--bounding-set=-sys_admin", "--inh-caps=-sys_admin"]
+        # The server tells every object it still holds when it is stopped: nothing to keep.
+        subprocess.run(wrapper + [self.server, "-p"], env=self.environment, check=True,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def stop_server(self):
+        subprocess.run([self.server, "-k"], env=self.environment, stderr=subprocess.DEVNULL)
+        subprocess.run([self.server, "-w"], env=self.environment)
+
+
+def has_sys_admin():
+    with open("/proc/self/status") as status:
+        for line in status:
+            if line.startswith("CapEff:"):
+                return bool(int(line.split()[1], 16) >> CAP_SYS_ADMIN & 1)
+    return False
+
+
+def last_line(text):
+    lines = [line for line in text.split("\n") if line.strip()]
+    return lines[-1] if lines else ""
+
+
+def check(prefix, modem, arguments, expected_code, verdict, commands):
+    """One run of the verb: its exit code, its last line, what it asked the modem and what it
+    left on the line. `verdict` tells the last line; `commands` the command lines expected after
+    the first AT, None when the modem must have heard only AT, [] when nothing."""
+    modem.clear()
+    code, out, err, elapsed = prefix.gprskit(*arguments)
+    label = "%s modem, GprsKit %s" % (modem.mode, " ".join(arguments))
+    print("== %s: exit %d after %.1f s\n%s%s" % (label, code, elapsed, out, err), flush=True)
+    expect(code == expected_code, "%s: exit %d, not %d" % (label, code, expected_code))
+    stream = out if expected_code == 0 else err
+    expect(verdict(last_line(stream)), "%s: last line %r" % (label, last_line(stream)))
+    if expected_code == 0:
+        expect(err == "", "%s: says %r on its error stream" % (label, err))
+    expect(IMEI not in out + err and not re.search(r"\d{14,}", out + err),
+           "%s: shows the modem's IMEI" % label)
+    expect(elapsed < CHECK_BOUND, "%s: took %.1f s" % (label, elapsed))
+
+    received = modem.received()
+    lines = [line for line, _ in received]
+    leading = 0
+    while leading < len(lines) and lines[leading].upper() == "AT":
+        leading += 1
+    if commands is None:
+        expect(1 <= leading <= 3 and leading == len(lines),
+               "%s: asked a silent modem %r" % (label, lines))
+    elif not commands:
+        expect(not lines, "%s: reached a held port with %r" % (label, lines))
+    else:
+        expect(1 <= leading <= 3 and lines[leading:] == commands,
+               "%s: asked %r, not AT and then %r" % (label, lines, commands))
+    # 115200 8N1 with RTS/CTS, as the kit's INF sets the modem.
+    wrong = [(line, state) for line, state in received
+             if state["speed"] != termios.B115200 or not state["eight_bits"] or state["parity"]
+             or state["two_stop_bits"] or not state["rts_cts"]]
+    expect(not wrong, "%s: sent on a line set otherwise: %r" % (label, wrong[:1]))
+    after = modem.line_state()
+    expect(after["speed"] == IDLE_SPEED and not after["rts_cts"],
+           "%s: left the port set to %r" % (label, after))
+
+
+def is_refusal(line):
+    return line == "the modem refuses the init string: AT" + USER_INIT + " answered ERROR"
+
+
+def scenario(prefix, prefix_dir):
+    def modem(mode):
+        return ModemSimulator(prefix_dir, PORT.lower(), mode)
+
+    # Before any install the port can be checked, and there is no init string to try.
+    with modem("lenient") as lenient:
+        check(prefix, lenient, ["check", PORT], 0,
+              lambda line: line == "the modem answers; no init string of the kit is installed "
+              "for " + PORT, QUESTIONS)
+
+    code, out, err, _ = prefix.gprskit("install", PORT)
+    if not expect(code == 0, "GprsKit install %s: exit %d: %s%s" % (PORT, code, out, err)):
+        return
+    code, out, err, _ = prefix.gprskit("apn", "internet")
+    if not expect(code == 0 and USER_INIT in out, "GprsKit apn internet: %d %s%s" % (code, out, err)):
+        return
+
+    with_init = QUESTIONS + ["AT" + USER_INIT]
+    for arguments in (["check", PORT], ["check"]):
+        with modem("strict") as strict:
+            check(prefix, strict, arguments, 1, is_refusal, with_init)
+        with modem("lenient") as lenient:
+            check(prefix, lenient, arguments, 0,
+                  lambda line: line == "the modem accepts the init string", with_init)
+        with modem("silent") as silent:
+            check(prefix, silent, arguments, 1,
+                  lambda line: line == "no modem answers on " + PORT, None)
+
+    # Wine shares no character device between processes, but the kernel refuses a second open of
+    # a terminal set exclusive to everyone without CAP_SYS_ADMIN; the wineserver opens the port,
+    # so it is the one that must lack it.
+    drop = has_sys_admin()
+    if drop and not expect(shutil.which("setpriv"), "setpriv (util-linux) is not installed"):
+        return
+    prefix.serve(without_sys_admin=drop)
+    with modem("held") as held:
+        for arguments in (["check", PORT], ["check"]):
+            check(prefix, held, arguments, 1,
+                  lambda line: line == PORT + " is in use by another program", [])
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--kit", required=True)
+    parser.add_argument("--port-device", required=True)
+    parser.add_argument("--prefix", required=True)
+    parser.add_argument("--server", required=True)
+    parser.add_argument("runner", nargs=argparse.REMAINDER)
+    arguments = parser.parse_args()
+    if arguments.runner[:1] == ["--"]:
+        arguments.runner = arguments.runner[1:]
+    prefix = Prefix(arguments)
+
+    started = time.monotonic()
+    try:
+        run_scenario(prefix, arguments)
+    except Skipped as skipped:
+        print(skipped)
+        return SKIP
+    print("%d failure(s) in %.0f s" % (len(failures), time.monotonic() - started))
+    return 1 if failures else 0
+
+
+def run_scenario(prefix, arguments):
+    prefix.serve()
+    try:
+        code, out, err, _ = prefix.run(arguments.port_device, "add", PORT)
+        if not expect(code == 0, "the port device for %s: %s%s" % (PORT, out, err)):
+            return
+        try:
+            scenario(prefix, arguments.prefix)
+        finally:
+            # Later tests see the prefix as the fixture made it, served as they expect.
+            prefix.serve()
+            code, out, err, _ = prefix.gprskit("remove")
+            expect(code == 0, "GprsKit remove: exit %d: %s%s" % (code, out, err))
+            code, out, err, _ = prefix.run(arguments.port_device, "remove", PORT)
+            expect(code == 0, "removing the port device for %s: %s%s" % (PORT, out, err))
+    finally:
+        prefix.stop_server()
+
+
+if __name__ == "__main__":
+    sys.exit(main())
