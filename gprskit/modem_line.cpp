@@ -47,9 +47,11 @@ ModemLine::Opened ModemLine::Open(const char* port) {
       CreateFileA(path, GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0, nullptr));
   if (!port_) {
     const DWORD code = GetLastError();
-    // Windows answers ERROR_ACCESS_DENIED for a port another program holds; a host that maps
-    // ports onto its own devices may say that the device is busy or shared.
-    if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_BUSY)
+    // Windows answers ERROR_ACCESS_DENIED for a port another program holds. Wine maps a host
+    // device that another process holds exclusively to a lock conflict; a host may also say that
+    // the device is busy or shared.
+    if (code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION || code == ERROR_BUSY ||
+        code == ERROR_LOCK_VIOLATION)
       return Opened::kInUse;
     if (code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND) return Opened::kNoSuchPort;
     return Opened::kFailed;

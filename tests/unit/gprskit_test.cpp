@@ -468,6 +468,10 @@ TEST_F(GprsKitTest, CheckSaysWhyAPortCannotBeChecked) {
   winsim::HoldSerialPort("COM4");
   EXPECT_EQ(Run({"check", "COM4"}), kExitFailed);
   EXPECT_EQ(console.errors.at(0), "COM4 is in use by another program");
+  // Wine's word for a port another process of the host holds.
+  winsim::FailCall("CreateFileA", 1, ERROR_LOCK_VIOLATION);
+  EXPECT_EQ(Run({"check", "COM4"}), kExitFailed);
+  EXPECT_EQ(console.errors.at(0), "COM4 is in use by another program");
 
   // A port that fails on the way is put back all the same, and so said when it cannot be.
   winsim::AddSerialPort("COM4", AnsweringModem());

@@ -390,6 +390,7 @@ BOOL WINAPI SetFileSecurityA(LPCSTR fileName, SECURITY_INFORMATION given,
 // Communications resources: COM ports, opened by their device path "\\\\.\\COMn".
 #define MAXDWORD 0xffffffffUL
 #define ERROR_BUSY 170L
+#define ERROR_LOCK_VIOLATION 33L
 #define NOPARITY 0
 #define ONESTOPBIT 0
 #define DTR_CONTROL_ENABLE 0x01
