@@ -57,6 +57,19 @@ printf '%s\n' "$entry" |
   grep -E '^(NegotiateMultilinkAlways|BindMsNetClient|PreviewUserPw|ShowDialingProgress|ShowMonitorIconInTaskBar|IpHeaderCompression|IpNameAssign|IpFrameSize|ms_msclient|ConnectBPS|HwFlowControl|Protocol|Compression)=' |
   sed 's/^/  /'
 
+# A modem of the host's own, on a pseudo-terminal that the prefix sees as COM4: one that takes any
+# +CGDCONT, as many do. The check asks it what the kit's modem would be asked, and the init string.
+step "GprsKit check asks a simulated modem on COM4 whether it takes the init string"
+python3 "$root/tests/wine/modem_simulator.py" --prefix "$prefix/wine" --port com4 --mode lenient \
+  >/dev/null &
+simulator=$!
+trap 'kill $simulator 2>/dev/null; wine cleanup >/dev/null 2>&1; rm -rf "$prefix"' EXIT
+for _ in $(seq 50); do [[ -L $prefix/wine/dosdevices/com4 ]] && break; sleep 0.1; done
+check=$(wine run -- "$root/build/$arch/kit/GprsKit.exe" check 2>&1 | tr -d '\r') || true
+printf '%s\n' "$check" | sed 's/^/  /'
+kill $simulator 2>/dev/null
+wait $simulator 2>/dev/null || true
+
 # The report: every value the set-up is for, as found, against what it must be.
 step "Report"
 failures=0
@@ -74,6 +87,7 @@ expect "hardware ID" "$(field 'hardware IDs')" "WWAN_GENERIC"
 expect "AttachedTo" "$(field AttachedTo)" "COM4"
 expect "FriendlyName" "$(field FriendlyName)" "GPRS Modem"
 expect "UserInit" "$(field UserInit)" 'E1;+CGDCONT="internet";+CGQREQ=1'
+expect "GprsKit check" "$(printf '%s\n' "$check" | tail -n 1)" "the modem accepts the init string"
 for setting in NegotiateMultilinkAlways=0 BindMsNetClient=0 PreviewUserPw=1 ShowDialingProgress=1 \
   ShowMonitorIconInTaskBar=1 IpHeaderCompression=0 IpNameAssign=1 ms_msclient=0 \
   ConnectBPS=115200 HwFlowControl=0 Protocol=0 Compression=0; do
