@@ -172,6 +172,15 @@ TEST_F(EntryMakerTest, AFailedPatchLeavesThePhonebookAsItWas) {
     SetUp();
   }
 
+  // A write that succeeds and moves nothing would never end: it fails the patch.
+  winsim::AddFile(kPhonebook, large);
+  winsim::MoveFewerBytes("WriteFile", 2, 0);
+  EXPECT_FALSE(RunEntrySetup());
+  EXPECT_NE(Phonebook().find(kOtherEntries), std::string::npos);
+  EXPECT_EQ(winsim::FilesIn(kPbkFolder), std::vector<std::string>{"rasphone.pbk"});
+  winsim::Reset();
+  SetUp();
+
   // Reads and writes that move less than asked are no failure: the copy is the same.
   std::string patched;
   for (const bool shortened : {false, true}) {
