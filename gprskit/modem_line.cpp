@@ -8,8 +8,7 @@ namespace {
 //   HKR,,DCB,1,1C,00,00,00,00,C2,01,00,15,20,00,00,00,00,0a,00,0a,00,08,00,00,11,13,00,...
 // 115200 bit/s, 8 data bits, no parity, one stop bit, DTR on, RTS/CTS flow control.
 DCB KitLine() {
-  DCB line;
-  std::memset(&line, 0, sizeof line);
+  DCB line = {};
   line.DCBlength = sizeof line;
   line.BaudRate = 115200;
   line.fBinary = TRUE;

@@ -117,7 +117,7 @@ BOOL ReadSerialPort(SerialPort& port, void* buffer, DWORD toRead, DWORD* read) {
     while (count < toRead && !port.toSend.empty() && Reached(port.toSend.front().at, clock)) {
       std::string& due = port.toSend.front().bytes;
       const size_t taken = std::min<size_t>(toRead - count, due.size());
-      std::memcpy(bytes + count, due.data(), taken);
+      due.copy(bytes + count, taken);
       count += static_cast<DWORD>(taken);
       due.erase(0, taken);
       if (due.empty()) port.toSend.pop_front();
