@@ -5,8 +5,8 @@ For each mutant the runner puts the one small fault into its file, builds the ho
 runs them under the sanitizers (and the plain build's kill test for EntryMaker's code), and puts
 the file back. A mutant is killed when a test fails (or hangs past the time
 limit), survives when every test passes, and does not compile when the build fails. The run ends
-with the score: killed out of those that compile, and how many survivors the list marks as
-equivalent, with its reason.
+with the score: killed out of those that compile, leaving out the survivors the list marks as
+equivalent, each with its reason.
 
 The copy lives in build/mutate, so the developer's tree and builds are never touched, and an
 interrupted run leaves nothing half-changed behind.
@@ -172,13 +172,14 @@ def main():
                                       mutant.replace.strip() or "(nothing)"), flush=True)
 
     compiled = killed + survived
-    score = 100.0 * killed / compiled if compiled else 0.0
+    counted = compiled - equivalent
     print("\n%d mutants in %.0f s: %d killed, %d survived (%d of them equivalent), %d do not "
           "compile" % (len(mutants), time.time() - started, killed, survived, equivalent, broken))
-    print("score: %d killed of %d that compile = %.1f %%" % (killed, compiled, score))
-    if compiled - equivalent:
-        print("without the equivalents: %d of %d = %.1f %%" % (
-            killed, compiled - equivalent, 100.0 * killed / (compiled - equivalent)))
+    # An equivalent mutant is the same program: no test could kill it, so it is not counted.
+    print("score: %d killed of %d that compile and are not equivalent = %.1f %%" % (
+        killed, counted, 100.0 * killed / counted if counted else 0.0))
+    print("(killed of all %d that compile: %.1f %%)" % (
+        compiled, 100.0 * killed / compiled if compiled else 0.0))
     for mutant in survivors:
         print("survivor without a reason: %s" % mutant.name())
     return 0

@@ -1,3 +1,4 @@
+#include <cstring>
 #include <string>
 
 #include "platform.h"
@@ -69,17 +70,18 @@ TEST_F(DeviceLookupTest, AFailedListReadEndsTheWholeSearch) {
   EXPECT_EQ(GetLastError(), DWORD{ERROR_INVALID_HANDLE});
   EXPECT_EQ(DriverValue(later, "UserInit"), winsim::Sz("old"));
 
-  winsim::FailCall("LocalAlloc", 0, ERROR_NOT_ENOUGH_MEMORY);
-  EXPECT_EQ(Update(), 0);
-  EXPECT_EQ(GetLastError(), DWORD{ERROR_NOT_ENOUGH_MEMORY});
-  EXPECT_EQ(std::string(g_szError).rfind("EnumDeviceInfo FAILURE: Not enough memory", 0), 0u);
-  EXPECT_EQ(DriverValue(later, "UserInit"), winsim::Sz("old"));
-
   // An allocation that fails without a code is still said to have run out of memory.
   winsim::FailCallWithoutCode("LocalAlloc", 1);
   EXPECT_EQ(Update(), 0);
   EXPECT_EQ(GetLastError(), DWORD{ERROR_NOT_ENOUGH_MEMORY});
   EXPECT_EQ(std::string(g_szError).rfind("EnumDeviceInfo FAILURE: Not enough memory", 0), 0u);
+  std::memset(g_szError, 0, sizeof g_szError);
+
+  winsim::FailCall("LocalAlloc", 0, ERROR_NOT_ENOUGH_MEMORY);
+  EXPECT_EQ(Update(), 0);
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_NOT_ENOUGH_MEMORY});
+  EXPECT_EQ(std::string(g_szError).rfind("EnumDeviceInfo FAILURE: Not enough memory", 0), 0u);
+  EXPECT_EQ(DriverValue(later, "UserInit"), winsim::Sz("old"));
 }
 
 // A list read is as long as the bytes the call filled, whatever size it reports beside them.
