@@ -256,6 +256,12 @@ TEST_F(GprsKitTest, StatusShowsEachModemAndTheEntry) {
                                       "  driver package: oem3.inf",
                                       std::string("Dial-up entry \"GPRS Connection\": in ") +
                                           kPhonebook + ", without the kit's settings: Protocol"}));
+  // An entry none of whose lines the kit sets is no entry with the kit's settings.
+  winsim::AddFile(kPhonebook, "[GPRS Connection]\r\nEncoding=1\r\n");
+  EXPECT_EQ(Run({"status"}), kExitDone);
+  EXPECT_EQ(console.lines.back(), std::string("Dial-up entry \"GPRS Connection\": in ") +
+                                      kPhonebook +
+                                      ", without the kit's settings: none of them is there");
   ASSERT_EQ(Run({"entry"}), kExitDone);
   Run({"status"});
   EXPECT_EQ(console.lines.back(), std::string("Dial-up entry \"GPRS Connection\": in ") +
