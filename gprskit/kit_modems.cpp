@@ -53,24 +53,16 @@ ValueRead ReadText(HKEY key, const char* name, char (&value)[kTextCapacity]) {
 void ReadValue(HKEY key, const char* name, char (&value)[kTextCapacity]) {
   const ValueRead read = ReadText(key, name, value);
   if (read == ValueRead::kText) return;
+  const struct {
+    ValueRead read;
+    const char* standIn;
+  } kStandIns[] = {{ValueRead::kNone, "(none)"},
+                   {ValueRead::kNoKey, "(no driver key)"},
+                   {ValueRead::kTooLong, "(longer than 259 characters)"},
+                   {ValueRead::kUnreadable, "(cannot be read)"}};
   const char* standIn = "(not a text)";
-  switch (read) {
-    case ValueRead::kNone:
-      standIn = "(none)";
-      break;
-    case ValueRead::kNoKey:
-      standIn = "(no driver key)";
-      break;
-    case ValueRead::kTooLong:
-      standIn = "(longer than 259 characters)";
-      break;
-    case ValueRead::kUnreadable:
-      standIn = "(cannot be read)";
-      break;
-    case ValueRead::kText:
-    case ValueRead::kNotText:
-      break;
-  }
+  for (const auto& each : kStandIns)
+    if (each.read == read) standIn = each.standIn;
   std::memcpy(value, standIn, std::strlen(standIn) + 1);
 }
 

@@ -136,23 +136,34 @@ BOOL WriteSerialPort(SerialPort& port, const void* buffer, DWORD toWrite, DWORD*
 
 }  // namespace winsim::detail
 
+namespace {
+
+// The open port a communications call names, or null with the last-error code set: the call's
+// fault, a handle that is no open port, or no structure to fill or to take.
+SerialPort* PortOf(const ApiCall& call, HANDLE file, const void* structure) {
+  constexpr SerialPort* kNone = nullptr;
+  if (call.fault()) return Fail(call.fault(), kNone);
+  SerialPort* port = FindSerialPort(file);
+  if (!port) return Fail(ERROR_INVALID_HANDLE, kNone);
+  if (!structure) return Fail(ERROR_INVALID_PARAMETER, kNone);
+  return port;
+}
+
+}  // namespace
+
 BOOL WINAPI GetCommState(HANDLE file, LPDCB state) {
   ApiCall call("GetCommState", {{"file", Handle(file)}});
-  if (call.fault()) return Fail(call.fault(), FALSE);
-  SerialPort* port = FindSerialPort(file);
-  if (!port) return Fail(ERROR_INVALID_HANDLE, FALSE);
-  if (!state) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  SerialPort* port = PortOf(call, file, state);
+  if (!port) return FALSE;
   *state = port->state;
   return TRUE;
 }
 
 BOOL WINAPI SetCommState(HANDLE file, LPDCB state) {
   ApiCall call("SetCommState", {{"file", Handle(file)}});
-  if (call.fault()) return Fail(call.fault(), FALSE);
-  SerialPort* port = FindSerialPort(file);
-  if (!port) return Fail(ERROR_INVALID_HANDLE, FALSE);
-  if (!state || state->ByteSize < 5 || state->ByteSize > 8)
-    return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  SerialPort* port = PortOf(call, file, state);
+  if (!port) return FALSE;
+  if (state->ByteSize < 5 || state->ByteSize > 8) return Fail(ERROR_INVALID_PARAMETER, FALSE);
   port->state = *state;
   port->statesSet.push_back(*state);
   return TRUE;
@@ -160,29 +171,24 @@ BOOL WINAPI SetCommState(HANDLE file, LPDCB state) {
 
 BOOL WINAPI GetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts) {
   ApiCall call("GetCommTimeouts", {{"file", Handle(file)}});
-  if (call.fault()) return Fail(call.fault(), FALSE);
-  SerialPort* port = FindSerialPort(file);
-  if (!port) return Fail(ERROR_INVALID_HANDLE, FALSE);
-  if (!timeouts) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  SerialPort* port = PortOf(call, file, timeouts);
+  if (!port) return FALSE;
   *timeouts = port->timeouts;
   return TRUE;
 }
 
 BOOL WINAPI SetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts) {
   ApiCall call("SetCommTimeouts", {{"file", Handle(file)}});
-  if (call.fault()) return Fail(call.fault(), FALSE);
-  SerialPort* port = FindSerialPort(file);
-  if (!port) return Fail(ERROR_INVALID_HANDLE, FALSE);
-  if (!timeouts) return Fail(ERROR_INVALID_PARAMETER, FALSE);
+  SerialPort* port = PortOf(call, file, timeouts);
+  if (!port) return FALSE;
   port->timeouts = *timeouts;
   return TRUE;
 }
 
 BOOL WINAPI PurgeComm(HANDLE file, DWORD flags) {
   ApiCall call("PurgeComm", {{"file", Handle(file)}, {"flags", Hex(flags)}});
-  if (call.fault()) return Fail(call.fault(), FALSE);
-  SerialPort* port = FindSerialPort(file);
-  if (!port) return Fail(ERROR_INVALID_HANDLE, FALSE);
+  SerialPort* port = PortOf(call, file, &flags);
+  if (!port) return FALSE;
   // What has come is dropped; what the modem has yet to send is still to come.
   if (flags & PURGE_RXCLEAR)
     while (!port->toSend.empty() && Reached(port->toSend.front().at, TheSerialPorts().clock))
