@@ -62,6 +62,6 @@ clean:
 	rm -rf build
 
 # Each mutant of tests/mutants.txt alone against the host unit tests, in a copy of the tree under
-# build/mutate; it ends with the score. Not part of `make test`: it takes most of an hour.
+# build/mutate; it ends with the score. Not part of `make test`: it takes about twenty minutes.
 mutate: deps
 	@scripts/mutate.py
