@@ -63,11 +63,11 @@ step "GprsKit check asks a simulated modem on COM4 whether it takes the init str
 python3 "$root/tests/wine/modem_simulator.py" --prefix "$prefix/wine" --port com4 --mode lenient \
   >/dev/null &
 simulator=$!
-trap 'kill $simulator 2>/dev/null; wine cleanup >/dev/null 2>&1; rm -rf "$prefix"' EXIT
+trap 'kill $simulator 2>/dev/null || true; wine cleanup >/dev/null 2>&1; rm -rf "$prefix"' EXIT
 for _ in $(seq 50); do [[ -L $prefix/wine/dosdevices/com4 ]] && break; sleep 0.1; done
 check=$(wine run -- "$root/build/$arch/kit/GprsKit.exe" check 2>&1 | tr -d '\r') || true
 printf '%s\n' "$check" | sed 's/^/  /'
-kill $simulator 2>/dev/null
+kill $simulator 2>/dev/null || true
 wait $simulator 2>/dev/null || true
 
 # The report: every value the set-up is for, as found, against what it must be.
