@@ -167,6 +167,13 @@ class CopyWriter {
     if (!Copying()) return true;
     while (!bytes.empty()) {
       if (filled_ == piece_ && !WritePending()) return false;
+      // A whole piece with nothing before it goes out from where it lies: a long line is then
+      // read and written without being copied in between.
+      if (filled_ == 0 && bytes.size() >= piece_) {
+        if (!WriteOut(bytes.data(), piece_)) return false;
+        bytes.remove_prefix(piece_);
+        continue;
+      }
       const size_t part = std::min(bytes.size(), piece_ - filled_);
       std::memcpy(pending_ + filled_, bytes.data(), part);
       filled_ += part;
@@ -196,16 +203,21 @@ class CopyWriter {
 
  private:
   bool WritePending() {
+    const bool written = WriteOut(pending_, filled_);
+    filled_ = 0;
+    return written;
+  }
+
+  // All of `size` bytes, in as many writes as the file takes; a write that moves nothing fails.
+  bool WriteOut(const char* bytes, size_t size) {
     size_t at = 0;
     bool written = true;
-    while (written && at < filled_) {
+    while (written && at < size) {
       DWORD wrote = 0;
-      written =
-          WriteFile(file_, pending_ + at, static_cast<DWORD>(filled_ - at), &wrote, nullptr) &&
-          wrote != 0;
+      written = WriteFile(file_, bytes + at, static_cast<DWORD>(size - at), &wrote, nullptr) &&
+                wrote != 0;
       at += wrote;
     }
-    filled_ = 0;
     return written;
   }
 
