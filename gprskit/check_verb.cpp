@@ -45,14 +45,12 @@ class FindKitModem : public KitModemVisitor {
     found = true;
     std::memcpy(this->attachedTo, attachedTo, sizeof attachedTo);
     initRead = ReadText(key, "UserInit", init);
-    ReadValue(key, "UserInit", initSaid);
     return false;
   }
   bool found = false;
   char attachedTo[kTextCapacity] = {};
   ValueRead initRead = ValueRead::kNone;
   char init[kTextCapacity] = {};
-  char initSaid[kTextCapacity] = {};  // the init string, or what stands in for it
 
  private:
   const char* port_;
@@ -225,9 +223,9 @@ int CheckVerb(const char* port, Console& console) {
     return kExitFailed;
   }
   if (modem.found && modem.initRead != ValueRead::kText && modem.initRead != ValueRead::kNone) {
-    console.Error(
-        Words({"The init string of the kit's modem on ", port, " is ", modem.initSaid, "."})
-            .Text());
+    console.Error(Words({"The init string of the kit's modem on ", port, " is ",
+                         StandIn(modem.initRead), "."})
+                      .Text());
     return kExitFailed;
   }
   console.Line(Words({"Checking the modem on ", port, "."}).Text());

@@ -49,10 +49,7 @@ ValueRead ReadText(HKEY key, const char* name, char (&value)[kTextCapacity]) {
   return read;
 }
 
-// A driver-key value as the status shows it: the text, or what stands in for it.
-void ReadValue(HKEY key, const char* name, char (&value)[kTextCapacity]) {
-  const ValueRead read = ReadText(key, name, value);
-  if (read == ValueRead::kText) return;
+const char* StandIn(ValueRead read) {
   const struct {
     ValueRead read;
     const char* standIn;
@@ -60,9 +57,16 @@ void ReadValue(HKEY key, const char* name, char (&value)[kTextCapacity]) {
                    {ValueRead::kNoKey, "(no driver key)"},
                    {ValueRead::kTooLong, "(longer than 259 characters)"},
                    {ValueRead::kUnreadable, "(cannot be read)"}};
-  const char* standIn = "(not a text)";
   for (const auto& each : kStandIns)
-    if (each.read == read) standIn = each.standIn;
+    if (each.read == read) return each.standIn;
+  return "(not a text)";
+}
+
+// A driver-key value as the status shows it: the text, or what stands in for it.
+void ReadValue(HKEY key, const char* name, char (&value)[kTextCapacity]) {
+  const ValueRead read = ReadText(key, name, value);
+  if (read == ValueRead::kText) return;
+  const char* standIn = StandIn(read);
   std::memcpy(value, standIn, std::strlen(standIn) + 1);
 }
 

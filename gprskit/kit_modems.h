@@ -21,6 +21,9 @@ enum class ValueRead { kText, kNone, kNoKey, kTooLong, kUnreadable, kNotText };
 // A driver-key value that is a text of at most 259 characters; `value` is empty otherwise.
 ValueRead ReadText(HKEY key, const char* name, char (&value)[kTextCapacity]);
 
+// What stands in for a value that was not read as a text: "(none)", "(no driver key)", ...
+const char* StandIn(ValueRead read);
+
 // A driver-key value as a text, or what stands in for one in parentheses: "(none)", "(no driver
 // key)", "(longer than 259 characters)", "(cannot be read)" or "(not a text)".
 void ReadValue(HKEY key, const char* name, char (&value)[kTextCapacity]);

@@ -75,7 +75,6 @@ inline FileState& TheFiles() {
 // Where a Windows path lies in the sandbox; relative paths start at the current directory.
 std::string HostPath(std::string_view windowsPath);
 bool ReadHostFile(const std::string& hostPath, std::string& contents);
-bool IsOpenOrHeld(const std::string& hostPath);
 // Whether an open asking for `access`, sharing `shareMode`, conflicts with the file's opens: a
 // second opener's access must be shared by every earlier one, and its share mode must cover
 // theirs. Another program's hold shares nothing.

@@ -65,7 +65,9 @@ DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entryName, LPRASENT
     return ERROR_INVALID_SIZE;
   if (!phonebook || !*phonebook || !entryName || !*entryName) return ERROR_CANNOT_OPEN_PHONEBOOK;
   const std::string host = HostPath(phonebook);
-  if (IsOpenOrHeld(host)) return ERROR_CANNOT_OPEN_PHONEBOOK;
+  // The service reads and writes the phonebook, and lets others read it meanwhile.
+  if (SharingRefuses(host, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ))
+    return ERROR_CANNOT_OPEN_PHONEBOOK;
 
   std::string text;
   ReadHostFile(host, text);

@@ -49,14 +49,6 @@ bool ReadHostFile(const std::string& hostPath, std::string& contents) {
   return true;
 }
 
-bool IsOpenOrHeld(const std::string& hostPath) {
-  const FileState& m = TheFiles();
-  if (m.heldFiles.count(hostPath)) return true;
-  for (const auto& [token, file] : m.files)
-    if (file.hostPath == hostPath) return true;
-  return false;
-}
-
 namespace {
 
 // What an access mask asks of the file, as the share modes name it: reading, writing, deleting.
