@@ -19,16 +19,24 @@ bool BuildInfPath(const char* directory, DWORD directoryLength, const char* infN
   return true;
 }
 
+bool InfBesideProgram(const char* infName, char (&infPath)[kTextCapacity]) {
+  std::memset(infPath, 0, sizeof infPath);
+  char program[kTextCapacity] = {};
+  const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
+  // A path that filled the buffer was cut: Windows 2000 then leaves out the NUL as well.
+  if (length == 0 || length >= sizeof program) return false;
+  const char* separator = std::strrchr(program, '\\');
+  if (!separator) return false;
+  return BuildInfPath(program, static_cast<DWORD>(separator - program), infName, infPath);
+}
+
 InstallOutcome RunInstall() {
   char hardwareId[kTextCapacity] = {};
   char infName[kTextCapacity] = {};
-  char directory[kTextCapacity] = {};
   char infPath[kTextCapacity] = {};
   LoadProgramString(IDS_HARDWARE_ID, hardwareId);
-  const DWORD directoryLength = GetCurrentDirectoryA(sizeof directory, directory);
   LoadProgramString(IDS_INF_NAME, infName);
-  if (!BuildInfPath(directory, directoryLength, infName, infPath))
-    return InstallOutcome::kFolderUnusable;
+  if (!InfBesideProgram(infName, infPath)) return InstallOutcome::kFolderUnusable;
   switch (MdmInstallModem(infPath, g_szPort, hardwareId)) {
     case kInstallDone:
       return InstallOutcome::kInstalled;

@@ -10,13 +10,19 @@ enum class InstallOutcome {
   kFolderUnusable,  // the kit's folder could not be used, so nothing was tried
 };
 
-// The INF's full path: `directory` (the length GetCurrentDirectoryA reported for it), a
-// separator and `infName`. False when the directory could not be read or the path would not fit
-// in 259 characters; the separator is added even after a drive's root.
+// The INF's full path: `directory` (the length a platform call reported for it), a separator and
+// `infName`. False when the directory could not be read or the path would not fit in 259
+// characters; the separator is added even after a drive's root.
 bool BuildInfPath(const char* directory, DWORD directoryLength, const char* infName,
                   char (&path)[kTextCapacity]);
 
-// Installs the modem from the INF in the current directory on g_szPort.
+// The INF `infName` beside this program's own file. Never the current directory: the program runs
+// with an administrator's rights, and whoever starts it chooses that folder, one a standard user
+// can write among them, and the INF's sections say what the system installs and copies. False
+// when the program's path cannot be read or the INF's would not fit.
+bool InfBesideProgram(const char* infName, char (&infPath)[kTextCapacity]);
+
+// Installs the modem from the INF beside the program on g_szPort.
 InstallOutcome RunInstall();
 
 // The message for `outcome`, if there is one: its text, and the message box style. A failure

@@ -74,7 +74,7 @@ class PortWizardInstallTest : public SimTest {
                         {IDS_INF_NAME, "wwandev.inf"},
                         {IDS_RESTART_NEEDED, "restart text"},
                         {IDS_FOLDER_UNUSABLE, "folder text"}});
-    winsim::SetCurrentDirectory(std::string("C:\\Kit"));
+    winsim::SetModulePath("C:\\Kit\\PortWizard.exe");
     winsim::AddFile("C:\\Kit\\wwandev.inf",
                     "[Version]\nClass=Modem\nClassGUID={4D36E96D-E325-11CE-BFC1-08002BE10318}\n");
     winsim::AddComPort("COM3");
@@ -91,7 +91,10 @@ class PortWizardInstallTest : public SimTest {
   }
 };
 
-TEST_F(PortWizardInstallTest, InstallsFromTheCurrentDirectoryOnThePickedPort) {
+TEST_F(PortWizardInstallTest, InstallsFromItsOwnFolderOnThePickedPort) {
+  // Started from a folder the user chose, which holds an INF of the user's own.
+  winsim::SetCurrentDirectory(std::string("C:\\Users\\Public\\Downloads"));
+  winsim::AddFile("C:\\Users\\Public\\Downloads\\wwandev.inf", "[Version]\nClass=Modem\n");
   char list[kTextCapacity];
   ASSERT_TRUE(ReadPortList(list));
   EXPECT_STREQ(list, "COM3,COM1,");
@@ -104,23 +107,27 @@ TEST_F(PortWizardInstallTest, InstallsFromTheCurrentDirectoryOnThePickedPort) {
   const winsim::Device& modem = *winsim::Devices().back();
   EXPECT_EQ(modem.driverKey->at("AttachedTo"), winsim::Sz("COM3"));
   for (const auto& call : winsim::CallsTo("LoadStringA")) EXPECT_EQ(call.Number("bufferMax"), 260u);
-  EXPECT_EQ(winsim::CallsTo("GetCurrentDirectoryA")[0].Number("bufferLength"), 260u);
+  EXPECT_EQ(winsim::CallsTo("GetModuleFileNameA")[0].Number("size"), 260u);
+  EXPECT_TRUE(winsim::CallsTo("GetCurrentDirectoryA").empty());
 
   winsim::Newdev().rebootRequired = true;
   EXPECT_EQ(RunInstall(), InstallOutcome::kRestartNeeded);
 }
 
 TEST_F(PortWizardInstallTest, AnUnusableFolderInstallsNothing) {
-  winsim::SetCurrentDirectory(std::nullopt);
+  winsim::FailCall("GetModuleFileNameA", 1, ERROR_ACCESS_DENIED);
   EXPECT_EQ(RunInstall(), InstallOutcome::kFolderUnusable);
-  winsim::SetCurrentDirectory("C:\\" + std::string(250, 'k'));
+  // A folder that leaves no room for the INF's name, and a path cut at the buffer's end.
+  winsim::SetModulePath("C:\\" + std::string(250, 'k') + "\\P.exe");
+  EXPECT_EQ(RunInstall(), InstallOutcome::kFolderUnusable);
+  winsim::SetModulePath("C:\\" + std::string(300, 'k') + "\\PortWizard.exe");
   EXPECT_EQ(RunInstall(), InstallOutcome::kFolderUnusable);
   EXPECT_TRUE(winsim::CallsTo("FindFirstFileA").empty());
   EXPECT_TRUE(winsim::CallsTo("SetupDiGetClassDevsA").empty());
 }
 
 TEST_F(PortWizardInstallTest, AMissingInfFailsWithTheLibrarysText) {
-  winsim::SetCurrentDirectory(std::string("D:\\Elsewhere"));
+  winsim::SetModulePath("D:\\Elsewhere\\PortWizard.exe");
   EXPECT_EQ(RunInstall(), InstallOutcome::kFailed);
   UINT style = 0xffff;
   EXPECT_EQ(Message(InstallOutcome::kFailed, style),
@@ -128,7 +135,7 @@ TEST_F(PortWizardInstallTest, AMissingInfFailsWithTheLibrarysText) {
   EXPECT_EQ(style, UINT{MB_OK});
 
   // With no port in the list, the port dialog's "OK" leaves the port empty: refused alike.
-  winsim::SetCurrentDirectory(std::string("C:\\Kit"));
+  winsim::SetModulePath("C:\\Kit\\PortWizard.exe");
   g_szPort[0] = '\0';
   EXPECT_EQ(RunInstall(), InstallOutcome::kFailed);
   EXPECT_EQ(Message(InstallOutcome::kFailed, style),

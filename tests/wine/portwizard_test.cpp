@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <utility>
@@ -23,11 +25,26 @@ using robot::DluRect;
 constexpr char kProgram[] = "PortWizard.exe";
 constexpr char kVersionKey[] = "Software\\Microsoft\\Windows NT\\CurrentVersion";
 
+// The kit's own INF with another name for the modem, as someone could leave it in a folder they
+// start PortWizard from.
+bool PlantInf(const std::string& folder) {
+  std::ifstream kit(KitFolder() + "\\wwandev.inf", std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(kit)), std::istreambuf_iterator<char>());
+  const std::string name = "GprsModem=\"GPRS Modem\"";
+  const size_t at = text.find(name);
+  if (at == std::string::npos) return false;
+  text.replace(at, name.size(), "GprsModem=\"Planted Modem\"");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  std::ofstream(folder + "\\wwandev.inf", std::ios::binary | std::ios::trunc) << text;
+  return true;
+}
+
 class PortWizardPages : public KitProgramTest {
  protected:
   PortWizardPages() : KitProgramTest(kProgram) {}
-  HWND Start(const char* caption = "GPRS Modem", const std::string& folder = KitFolder()) {
-    return KitProgramTest::Start(caption, folder);
+  HWND Start(const char* caption = "GPRS Modem", const std::string& folder = KitFolder(),
+             const std::string& programFolder = KitFolder()) {
+    return KitProgramTest::Start(caption, folder, programFolder);
   }
 };
 
@@ -98,7 +115,10 @@ TEST_F(PortWizardPages, EveryWayOfLeavingThePageInstallsNothing) {
 TEST_F(PortWizardPages, ThePickedPortGetsTheModem) {
   // COM3 made after COM1 and COM4: a sorted list would show it second.
   ASSERT_EQ(MakePresentDevice(kPortsClassGuid, "Ports", "COM3", nullptr, 0), nullptr);
-  HWND page = Start();
+  // Started from a folder that holds an INF of someone else's: the modem comes from the kit's.
+  const std::string planted = BesideProgram("planted-inf");
+  ASSERT_TRUE(PlantInf(planted));
+  HWND page = Start("GPRS Modem", planted);
   ASSERT_NE(page, nullptr);
   robot::Click(GetDlgItem(page, IDOK));
   HWND ports = robot::WaitForWindow(process_.id(), "COM Port Select");
@@ -173,8 +193,14 @@ TEST_F(PortWizardPages, ThePortListScrollsOnceItOverflows) {
 }
 
 TEST_F(PortWizardPages, WithoutTheInfTheLibrarysTextIsShown) {
-  // Started from another folder: the INF is looked for in the current directory.
-  HWND page = Start("GPRS Modem", "C:\\windows");
+  // A copy of the program and its library in a folder without the INF, started from the kit's
+  // folder, which has one: the INF is looked for beside the program alone.
+  const std::string bare = BesideProgram("kit-without-inf");
+  CreateDirectoryA(bare.c_str(), nullptr);
+  for (const char* file : {kProgram, "InfInstall.dll"})
+    ASSERT_TRUE(CopyFileA((KitFolder() + "\\" + file).c_str(), (bare + "\\" + file).c_str(), FALSE))
+        << file;
+  HWND page = Start("GPRS Modem", KitFolder(), bare);
   ASSERT_NE(page, nullptr);
   robot::Click(GetDlgItem(page, IDOK));
   HWND ports = robot::WaitForWindow(process_.id(), "COM Port Select");

@@ -57,8 +57,9 @@ void KitProgramTest::TearDown() {
   RemoveModems(kModemHardwareId);
 }
 
-HWND KitProgramTest::Start(const char* caption, const std::string& folder) {
-  process_ = robot::Process::Start(KitFolder() + "\\" + program_, "", folder);
+HWND KitProgramTest::Start(const char* caption, const std::string& folder,
+                           const std::string& programFolder) {
+  process_ = robot::Process::Start(programFolder + "\\" + program_, "", folder);
   EXPECT_TRUE(process_.started()) << "error " << process_.startError();
   HWND window = robot::WaitForWindow(process_.id(), caption);
   EXPECT_NE(window, nullptr) << "no window \"" << caption << "\" came up";

@@ -55,8 +55,9 @@ class KitProgramTest : public ::testing::Test {
   void SetUp() override;
   void TearDown() override;
 
-  // Starts the program in `folder` and waits for its window `caption`.
-  HWND Start(const char* caption, const std::string& folder = KitFolder());
+  // Starts the program of `programFolder` in `folder` and waits for its window `caption`.
+  HWND Start(const char* caption, const std::string& folder = KitFolder(),
+             const std::string& programFolder = KitFolder());
   // The program ends on its own: nothing is left waiting for the user.
   void ExpectEndsQuietly();
 
