@@ -22,7 +22,7 @@ constexpr const char* kUsage[] = {
 };
 
 void Usage(Console& console, bool asked) {
-  for (const char* line : kUsage) asked ? console.Line(line) : console.Error(line);
+  for (const char* line : kUsage) asked ? console.Line(line) : console.Aside(line);
 }
 
 }  // namespace

@@ -36,16 +36,19 @@ void PortsToSay(const char* list, char (&text)[kTextCapacity]) {
   if (length == 0) std::memcpy(text, "none", sizeof "none");
 }
 
-// The kit's INF beside this program's own file, wherever the process was started from: the
-// current directory may be any folder, one a standard user can write among them.
-bool InfBesideProgram(char (&infPath)[kTextCapacity]) {
-  char program[kTextCapacity] = {};
-  const DWORD length = GetModuleFileNameA(nullptr, program, sizeof program);
-  // A path that filled the buffer was cut: Windows 2000 then leaves out the NUL as well.
-  if (length == 0 || length >= sizeof program) return false;
-  const char* separator = std::strrchr(program, '\\');
-  if (!separator) return false;
-  return BuildInfPath(program, static_cast<DWORD>(separator - program), kInfName, infPath);
+// The most an APN may have, as 3GPP TS 23.003 counts it.
+constexpr size_t kApnMost = 100;
+
+// An APN as TS 23.003 writes it: labels of letters, digits and hyphens between dots, and the
+// underscore some operators' APNs carry. A script or a deployment console hands the tool what it
+// was given, and the APN goes into the modem's init string between quotes: a quote or a ';'
+// there would add commands of its own that the modem runs before every connection.
+bool IsPlainApn(std::string_view apn) {
+  for (const char c : apn) {
+    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+    if (!letter && !(c >= '0' && c <= '9') && c != '-' && c != '.' && c != '_') return false;
+  }
+  return true;
 }
 
 void LibraryFailure(Console& console, const char* fallback) {
@@ -69,7 +72,7 @@ int InstallVerb(const char* port, Console& console) {
     return kExitFailed;
   }
   char infPath[kTextCapacity] = {};
-  if (!InfBesideProgram(infPath)) {
+  if (!InfBesideProgram(kInfName, infPath)) {
     console.Error(
         "The folder of GprsKit.exe cannot be used: its path is too long or cannot be read; "
         "nothing was changed.");
@@ -92,6 +95,19 @@ int InstallVerb(const char* port, Console& console) {
 }
 
 int ApnVerb(const char* apn, Console& console) {
+  const size_t length = strnlen(apn, kApnMost + 1);
+  if (length > kApnMost) {
+    console.Error(
+        "The APN is refused: the APN may hold at most 100 characters; nothing was "
+        "changed.");
+    return kExitUsage;
+  }
+  if (!IsPlainApn(std::string_view(apn, length))) {
+    console.Error(
+        "The APN is refused: the APN may hold only letters, digits, '-', '.' and '_'; "
+        "nothing was changed.");
+    return kExitUsage;
+  }
   std::memset(g_szError, 0, sizeof g_szError);
   switch (WriteApnInit(kModemHardwareId, kApnInitTemplate, apn)) {
     case ApnWrite::kWritten: {
@@ -100,15 +116,12 @@ int ApnVerb(const char* apn, Console& console) {
       console.Line(Words({"The modem's init string is now ", initString}).Text());
       return kExitDone;
     }
-    case ApnWrite::kTooLong:
-      console.Error(
-          "The APN is too long: the init string made of it would pass 259 characters; nothing "
-          "was changed.");
-      return kExitFailed;
     case ApnWrite::kNoModem:
       console.Error("No GPRS modem (hardware ID " KIT_MODEM_HARDWARE_ID
                     ") is present: install it first with \"GprsKit install COMn\".");
       return kExitFailed;
+    // An APN of at most 100 characters always fits the template's 259.
+    case ApnWrite::kTooLong:
     case ApnWrite::kSearchFailed:
     case ApnWrite::kNotWritten:
       break;

@@ -18,6 +18,9 @@ class Console {
   virtual ~Console() = default;
   virtual void Line(const char* text) = 0;
   virtual void Error(const char* text) = 0;
+  // A line on the error stream that says no outcome of its own: the usage after the reason a
+  // command line is wrong, which stays the reason a log keeps.
+  virtual void Aside(const char* text) { Error(text); }
 };
 
 // The whole command line after the program's name.

@@ -124,10 +124,20 @@ TEST_F(GprsKitTest, ApnWritesTheInitStringOrSaysWhyNot) {
   EXPECT_EQ(Run({"apn", "internet"}), kExitFailed);
   EXPECT_EQ(console.errors.at(0), "GetClassDevs(All Present Devices) FAILURE: Access is denied.");
   ASSERT_EQ(Run({"install", "COM4"}), kExitDone);
-  EXPECT_EQ(Run({"apn", std::string(236, 'a').c_str()}), kExitFailed);
-  EXPECT_EQ(console.errors.at(0).rfind("The APN is too long", 0), 0u);
+  // An APN as TS 23.003 writes it, at most 100 characters, or the empty one; anything else,
+  // from a script, could end the init string's quotes and add a command of its own.
+  for (const char* refused :
+       {"internet\";+CFUN=0;\"", "web.op/x", "int\xe9rnet", "a b", "a\\b", "a`b", "a\tb"}) {
+    EXPECT_EQ(Run({"apn", refused}), kExitUsage) << refused;
+    EXPECT_EQ(console.errors.at(0),
+              "The APN is refused: the APN may hold only letters, digits, '-', '.' and '_'; "
+              "nothing was changed.");
+  }
+  EXPECT_EQ(Run({"apn", std::string(101, 'a').c_str()}), kExitUsage);
+  EXPECT_EQ(console.errors.at(0).rfind("The APN is refused: the APN may hold at most 100", 0), 0u);
   EXPECT_EQ(Modems()[0]->driverKey->count("UserInit"), 0u);
-  EXPECT_EQ(Run({"apn", std::string(235, 'a').c_str()}), kExitDone);
+  EXPECT_EQ(Run({"apn", ""}), kExitDone);
+  EXPECT_EQ(Run({"apn", ("Az09-._" + std::string(93, 'a')).c_str()}), kExitDone);
   EXPECT_EQ(Run({"apn", "internet"}), kExitDone);
   EXPECT_EQ(console.lines,
             std::vector<std::string>{

@@ -127,6 +127,11 @@ TEST_F(GprsKitTool, AnAbsentPortChangesNothing) {
   const Outcome apn = GprsKit("apn internet");
   EXPECT_EQ(apn.exitCode, 1u);
   EXPECT_EQ(apn.err.rfind("No GPRS modem", 0), 0u) << apn.err;
+  // An APN that would end the init string's quotes is refused before anything is looked at.
+  const Outcome breakout = GprsKit("apn \"internet\\\";+CFUN=0;\\\"\"");
+  EXPECT_EQ(breakout.exitCode, 2u);
+  EXPECT_EQ(breakout.err.rfind("The APN is refused: the APN may hold only letters", 0), 0u)
+      << breakout.err;
 }
 
 TEST_F(GprsKitTool, AWrongCommandLineExitsWithTwo) {
@@ -137,6 +142,17 @@ TEST_F(GprsKitTool, AWrongCommandLineExitsWithTwo) {
     EXPECT_NE(wrong.err.find("Usage: GprsKit <verb> [argument]\r\n"), std::string::npos)
         << arguments;
   }
+  // The log keeps the reason, not the usage's last line.
+  const std::string log = BesideProgram("wrong-command.log");
+  DeleteFileA(log.c_str());
+  EXPECT_EQ(GprsKit("frobnicate /log:\"" + log + "\"").exitCode, 2u);
+  EXPECT_EQ(Contents(log), "2 frobnicate: \"frobnicate\" is not a verb of GprsKit.\r\n");
+  // A log that cannot be written is said, and the verb's outcome stays as it was.
+  const Outcome unlogged = GprsKit("status /log:C:\\no-such-folder\\kit.log");
+  EXPECT_EQ(unlogged.exitCode, 0u);
+  EXPECT_EQ(unlogged.err.rfind("The log \"C:\\no-such-folder\\kit.log\" could not be written: ", 0),
+            0u)
+      << unlogged.err;
   const Outcome help = GprsKit("/?");
   EXPECT_EQ(help.exitCode, 0u);
   EXPECT_NE(help.out.find("Usage: GprsKit <verb> [argument]\r\n"), std::string::npos);
