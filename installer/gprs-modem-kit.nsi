@@ -70,6 +70,7 @@ VIAddVersionKey "LegalCopyright" "GPRS Modem Kit developers"
 !define EXIT_RESTART 3010
 !define EXIT_FAILED 1603
 
+DirText "The kit's programs run with an administrator's rights, so the kit goes into a folder under Program Files, which only administrators can write."
 Page directory SkipUnlessHonoured
 Page instfiles
 UninstPage uninstConfirm
@@ -237,6 +238,125 @@ FunctionEnd
   FileClose $9
 !macroend
 
+; The value of the option $R1 ("/APN=" and the like, letters in any case) on the command line
+; $R0: between quotes when it starts with one, else up to the next blank. Sets the error flag when
+; the option is not there. GetOptions would end the value at any "/" in it, so that
+; "/APN=web.op/x" would pass for "web.op".
+Function WholeOption
+  Exch $R1
+  Exch
+  Exch $R0
+  Push $R2
+  Push $R3
+  Push $R4
+  Push $R5
+  StrLen $R2 $R1
+  StrCpy $R3 0
+  ${Do}
+    StrCpy $R4 $R0 $R2 $R3
+    ${If} $R4 == ""
+      ; Not there.
+      StrCpy $R0 ""
+      SetErrors
+      ${ExitDo}
+    ${EndIf}
+    StrCpy $R5 ""
+    ${If} $R3 > 0
+      IntOp $R5 $R3 - 1
+      StrCpy $R5 $R0 1 $R5
+    ${EndIf}
+    ; Only where an option starts: at the line's start or after a blank.
+    ${If} $R5 == " "
+      StrCpy $R5 ""
+    ${EndIf}
+    ${If} $R4 == $R1
+    ${AndIf} $R5 == ""
+      IntOp $R3 $R3 + $R2
+      StrCpy $R0 $R0 "" $R3
+      StrCpy $R5 " "
+      StrCpy $R4 $R0 1
+      ${If} $R4 == '"'
+        StrCpy $R0 $R0 "" 1
+        StrCpy $R5 '"'
+      ${EndIf}
+      StrCpy $R3 0
+      ${Do}
+        StrCpy $R4 $R0 1 $R3
+        ${If} $R4 == ""
+        ${OrIf} $R4 == $R5
+          ${ExitDo}
+        ${EndIf}
+        IntOp $R3 $R3 + 1
+      ${Loop}
+      StrCpy $R0 $R0 $R3
+      ClearErrors
+      ${ExitDo}
+    ${EndIf}
+    IntOp $R3 $R3 + 1
+  ${Loop}
+  Pop $R5
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  ; Under the two arguments lie the caller's $R0, then its $R1.
+  Exch
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; Whether the text $R0 holds only characters of $R1, each compared as it is: 1 or 0.
+Function OnlyOf
+  Exch $R1
+  Exch
+  Exch $R0
+  Push $R2
+  Push $R3
+  Push $R4
+  Push $R5
+  StrCpy $R2 0
+  StrCpy $R5 1
+  ${Do}
+    StrCpy $R3 $R0 1 $R2
+    ${If} $R3 == ""
+      ${ExitDo}
+    ${EndIf}
+    StrCpy $R4 0
+    ${Do}
+      StrCpy $R5 $R1 1 $R4
+      ${If} $R5 == ""
+        ${ExitDo}
+      ${EndIf}
+      ${If} $R5 S== $R3
+        ${ExitDo}
+      ${EndIf}
+      IntOp $R4 $R4 + 1
+    ${Loop}
+    ${If} $R5 == ""
+      StrCpy $R5 0
+      ${ExitDo}
+    ${EndIf}
+    StrCpy $R5 1
+    IntOp $R2 $R2 + 1
+  ${Loop}
+  StrCpy $R0 $R5
+  Pop $R5
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  ; Under the two arguments lie the caller's $R0, then its $R1.
+  Exch
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; Ends the set-up before it changes anything, with the reason and the code every deployment tool
+; reads as a failure.
+!macro RefuseSetup text
+  MessageBox MB_OK|MB_ICONSTOP "${text}" /SD IDOK
+  SetErrorLevel ${EXIT_FAILED}
+  Quit
+!macroend
+
 Var X64Kit
 Var Admin
 Var ElevatedCopy
@@ -257,16 +377,36 @@ Function .onInit
   !insertmacro HasAdminRights $Admin
   !insertmacro RefuseWithoutRights
   StrCpy $Outcome 0
+  ; The port and the APN come from a script or a deployment console, and go into GprsKit's
+  ; command line and the modem's init string, so each is taken whole and only in its own form.
   ${GetParameters} $0
-  ClearErrors
-  ${GetOptions} $0 "/PORT=" $Port
-  ${If} ${Errors}
-    StrCpy $Port ""
+  Push $0
+  Push "/PORT="
+  Call WholeOption
+  Pop $Port
+  Push $Port
+  Push "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"
+  Call OnlyOf
+  Pop $1
+  ${If} $1 == 0
+    !insertmacro RefuseSetup "The port may hold only letters and digits, as COM4 does: nothing was changed."
   ${EndIf}
-  ClearErrors
-  ${GetOptions} $0 "/APN=" $Apn
-  ${If} ${Errors}
-    StrCpy $Apn ""
+  ; An APN as 3GPP TS 23.003 writes it, plus the underscore some operators' APNs carry; the
+  ; empty APN stands.
+  Push $0
+  Push "/APN="
+  Call WholeOption
+  Pop $Apn
+  StrLen $1 $Apn
+  ${If} $1 > 100
+    !insertmacro RefuseSetup "The APN is refused: the APN may hold at most 100 characters; nothing was changed."
+  ${EndIf}
+  Push $Apn
+  Push "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._"
+  Call OnlyOf
+  Pop $1
+  ${If} $1 == 0
+    !insertmacro RefuseSetup "The APN is refused: the APN may hold only letters, digits, '-', '.' and '_'; nothing was changed."
   ${EndIf}
   ; The elevated copy runs the kit's programs with an administrator's rights, so the folder must be
   ; one only administrators can write: the Program Files of the kit's own kind, which comes from
@@ -277,6 +417,16 @@ Function .onInit
   ${OrIf} $ElevatedCopy == 1
     StrCpy $UnusedFolder $INSTDIR
     StrCpy $INSTDIR ""
+  ${ElseIf} $INSTDIR == ""
+    ; The engine leaves a /D= folder it takes for no valid path (one with "..", say) unset: the
+    ; folder asked for is not the one the kit would go into.
+    Push $CMDLINE
+    Push " /D="
+    Call Holds
+    Pop $1
+    ${If} $1 == 1
+      !insertmacro RefuseSetup "The folder given with /D= is not a valid path: nothing was changed."
+    ${EndIf}
   ${EndIf}
   ${If} $INSTDIR == ""
     ${If} $X64Kit == 1
@@ -284,6 +434,105 @@ Function .onInit
     ${Else}
       StrCpy $INSTDIR "$PROGRAMFILES\${FOLDER_NAME}"
     ${EndIf}
+  ${EndIf}
+  Push $INSTDIR
+  Call IsUnderProgramFiles
+  Pop $1
+  ${If} $1 == 0
+    !insertmacro RefuseSetup "The kit must go into a folder under Program Files, which only administrators can write, as its programs run with an administrator's rights; $INSTDIR is not one. Nothing was changed."
+  ${EndIf}
+FunctionEnd
+
+; Whether the folder $R0 lies below the Program Files of either kind, by its name as given: 1 or
+; 0. Every folder there takes the protection Program Files has, which lets only administrators
+; and the system add or change a file; a new folder elsewhere, such as one under C:\, lets every
+; signed-in user add files, and whoever can write the kit's folder can replace the library that
+; the kit's elevated programs load. "." and ".." are refused, and "/" too, which Windows reads as
+; a separator.
+Function IsUnderProgramFiles
+  Exch $R0
+  Push $R1
+  Push $R2
+  Push $R3
+  StrCpy $R1 0
+  ${If} $R0 != ""
+    StrLen $R2 "$PROGRAMFILES\"
+    StrCpy $R2 $R0 $R2
+    ${If} $R2 == "$PROGRAMFILES\"
+      StrCpy $R1 1
+    ${EndIf}
+    StrLen $R2 "$PROGRAMFILES64\"
+    StrCpy $R2 $R0 $R2
+    ${If} $R2 == "$PROGRAMFILES64\"
+      StrCpy $R1 1
+    ${EndIf}
+  ${EndIf}
+  ${If} $R1 == 1
+    ${ForEach} $R2 0 2 + 1
+      ${Select} $R2
+        ${Case} 0
+          Push "$R0\"
+          Push "\.\"
+        ${Case} 1
+          Push "$R0\"
+          Push "\..\"
+        ${CaseElse}
+          Push $R0
+          Push "/"
+      ${EndSelect}
+      Call Holds
+      Pop $R3
+      ${If} $R3 == 1
+        StrCpy $R1 0
+        ${Break}
+      ${EndIf}
+    ${Next}
+  ${EndIf}
+  StrCpy $R0 $R1
+  Pop $R3
+  Pop $R2
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; Whether the text $R0 holds the text $R1: 1 or 0.
+Function Holds
+  Exch $R1
+  Exch
+  Exch $R0
+  Push $R2
+  Push $R3
+  Push $R4
+  StrLen $R2 $R1
+  StrCpy $R3 0
+  ${Do}
+    StrCpy $R4 $R0 $R2 $R3
+    ${If} $R4 == ""
+      StrCpy $R0 0
+      ${ExitDo}
+    ${EndIf}
+    ${If} $R4 == $R1
+      StrCpy $R0 1
+      ${ExitDo}
+    ${EndIf}
+    IntOp $R3 $R3 + 1
+  ${Loop}
+  Pop $R4
+  Pop $R3
+  Pop $R2
+  ; Under the two arguments lie the caller's $R0, then its $R1.
+  Exch
+  Pop $R1
+  Exch $R0
+FunctionEnd
+
+; The folder page lets an administrator choose only a folder the kit may go into.
+Function .onVerifyInstDir
+  Push $INSTDIR
+  Call IsUnderProgramFiles
+  Pop $0
+  ${If} $0 == 0
+    Abort
   ${EndIf}
 FunctionEnd
 
@@ -448,10 +697,10 @@ Function PlaceKitElevated
   ${If} ${Silent}
     StrCpy $0 "/S $0"
     ${If} $Port != ""
-      StrCpy $0 '$0 /PORT=$Port'
+      StrCpy $0 '$0 /PORT="$Port"'
     ${EndIf}
     ${If} $Apn != ""
-      StrCpy $0 '$0 /APN=$Apn'
+      StrCpy $0 '$0 /APN="$Apn"'
     ${EndIf}
   ${EndIf}
   ; No /D=: the copy takes the folder from the machine's settings, as this process did.

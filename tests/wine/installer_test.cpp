@@ -42,12 +42,15 @@ std::string Environment(const char* name) {
   return length > 0 && length < sizeof value ? value : "";
 }
 
-// Where an installer puts a kit: the Program Files of the kit's own kind.
-std::string InstallFolder(bool x64Kit) {
+// The Program Files of the kit's own kind.
+std::string ProgramFiles(bool x64Kit) {
   const std::string programW6432 = Environment("ProgramW6432");
-  const std::string programFiles =
-      x64Kit && !programW6432.empty() ? programW6432 : Environment("ProgramFiles");
-  return programFiles + "\\GPRS Modem Kit";
+  return x64Kit && !programW6432.empty() ? programW6432 : Environment("ProgramFiles");
+}
+
+// Where an installer puts a kit.
+std::string InstallFolder(bool x64Kit) {
+  return ProgramFiles(x64Kit) + "\\GPRS Modem Kit";
 }
 
 // The machine a Windows program is built for, from its PE header; 0 when it cannot be read.
@@ -217,6 +220,21 @@ bool InstallAndUninstall(const std::string& installer, bool x64Kit,
   return true;
 }
 
+// The entry for every user goes into the system's phonebook. Wine's remote-access service takes
+// an entry without writing one, so the phonebook holds it as Windows writes it. Its path, or ""
+// when it could not be made.
+std::string SeedSystemPhonebook() {
+  char common[MAX_PATH] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, common))) return "";
+  std::string pbk = common;
+  for (const char* part : {"\\Microsoft", "\\Network", "\\Connections", "\\Pbk"}) {
+    pbk += part;
+    CreateDirectoryA(pbk.c_str(), nullptr);
+  }
+  pbk += "\\rasphone.pbk";
+  return CopyFileA(BesideProgram("rasphone-seed.pbk").c_str(), pbk.c_str(), FALSE) ? pbk : "";
+}
+
 // The shortcut is read through the shell's own link object.
 class Installer : public ::testing::Test {
  protected:
@@ -225,10 +243,53 @@ class Installer : public ::testing::Test {
 };
 
 // Started with an administrator's rights, as by a deployment tool, the installer keeps the folder
-// it is given.
+// it is given under Program Files.
 TEST_F(Installer, PlacesThisBuildsKitAndTakesItAwayAgain) {
   EXPECT_TRUE(InstallAndUninstall(KIT_INSTALLER, sizeof(void*) == 8,
-                                  Environment("USERPROFILE") + "\\Deployed kit"));
+                                  ProgramFiles(sizeof(void*) == 8) + "\\Deployed kit"));
+}
+
+// What a script or a deployment console passes is taken only in its own form, and anything else
+// ends the set-up before it changes anything: a folder other users could write, a port or an APN
+// that would carry more than itself. Each through the installer a deployment tool runs, and the
+// APN also through its elevated copy.
+TEST_F(Installer, RefusesAFolderPortOrApnBeforeItChangesAnything) {
+  RemoveModems(kModemHardwareId);
+  const bool x64Kit = sizeof(void*) == 8;
+  const std::string path = InstallerPath(KIT_INSTALLER);
+  const std::string folder = InstallFolder(x64Kit);
+  const std::string elsewhere = Environment("USERPROFILE") + "\\Deployed kit";
+  const std::string tooLong(101, 'a');
+  for (const std::string& arguments :
+       {"/S /D=" + elsewhere, "/S /D=" + ProgramFiles(x64Kit) + "\\..\\Kit",
+        "/S /D=" + ProgramFiles(x64Kit) + "/../Kit", std::string("/S /PORT=COM4\" /log:x")}) {
+    EXPECT_EQ(RunToEnd(path, arguments), kFailed) << arguments;
+    EXPECT_FALSE(Exists(elsewhere));
+    ExpectNoKit(folder);
+  }
+  for (const std::string& apn : {std::string("\"a b\""), std::string("web.op/x"),
+                                 std::string("internet\";+CFUN=0;\""), tooLong}) {
+    EXPECT_EQ(RunToEnd(InstallerPath(KIT_STANDARD_USER_INSTALLER), "/S /PORT=COM4 /APN=" + apn),
+              kFailed)
+        << apn;
+    EXPECT_EQ(RunToEnd(path, "/S /ELEVATED /PORT=COM4 /APN=" + apn), kFailed) << apn;
+    ExpectNoKit(folder);
+  }
+  EXPECT_TRUE(FindModems(kModemHardwareId).empty());
+  // The longest APN an APN may be stands, and reaches the modem whole through the elevated copy.
+  const std::string pbk = SeedSystemPhonebook();
+  ASSERT_FALSE(pbk.empty());
+  const std::string longest = "Az09-._" + std::string(93, 'a');
+  EXPECT_EQ(RunToEnd(InstallerPath(KIT_STANDARD_USER_INSTALLER), "/S /PORT=COM4 /APN=" + longest),
+            0);
+  const auto modems = FindModems(kModemHardwareId);
+  ASSERT_EQ(modems.size(), 1u);
+  EXPECT_EQ(modems[0].userInit, "E1;+CGDCONT=\"" + longest + "\";+CGQREQ=1");
+  EXPECT_EQ(RunToEnd(folder + "\\Uninstall.exe", "/S _?=" + folder), 0);
+  DeleteFileA((folder + "\\Uninstall.exe").c_str());
+  RemoveDirectoryA(folder.c_str());
+  RemoveModems(kModemHardwareId);
+  DeleteFileA(pbk.c_str());
 }
 
 // Where the user's own rights do not reach, the installer hands the machine-wide part to an
@@ -258,17 +319,8 @@ TEST_F(Installer, AnElevatedCopyWithoutTheRightsChangesNothing) {
 // the log.
 TEST_F(Installer, AnUnattendedInstallSetsUpTheModemAndTheUninstallRemovesIt) {
   RemoveModems(kModemHardwareId);
-  // The entry for every user goes into the system's phonebook. Wine's remote-access service
-  // takes an entry without writing one, so the phonebook holds it as Windows writes it.
-  char common[MAX_PATH] = {};
-  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, common)));
-  std::string pbk = common;
-  for (const char* part : {"\\Microsoft", "\\Network", "\\Connections", "\\Pbk"}) {
-    pbk += part;
-    CreateDirectoryA(pbk.c_str(), nullptr);
-  }
-  pbk += "\\rasphone.pbk";
-  ASSERT_TRUE(CopyFileA(BesideProgram("rasphone-seed.pbk").c_str(), pbk.c_str(), FALSE));
+  const std::string pbk = SeedSystemPhonebook();
+  ASSERT_FALSE(pbk.empty());
   const std::string path = InstallerPath(KIT_INSTALLER);
   const std::string folder = InstallFolder(sizeof(void*) == 8);
   EXPECT_EQ(RunToEnd(path, "/S /PORT=COM4 /APN=internet"), 0);
