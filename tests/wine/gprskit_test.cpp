@@ -3,6 +3,7 @@
 // command line's errors.
 
 #include <gtest/gtest.h>
+#include <shlobj.h>
 
 #include <string>
 
@@ -132,6 +133,39 @@ TEST_F(GprsKitTool, AnAbsentPortChangesNothing) {
   EXPECT_EQ(breakout.exitCode, 2u);
   EXPECT_EQ(breakout.err.rfind("The APN is refused: the APN may hold only letters", 0), 0u)
       << breakout.err;
+}
+
+// The system's phonebook lies in a folder other users may write to. Whatever they put there under
+// the names of the kit's copy, backup or lock is never taken for the kit's own: a folder under
+// one of them fails the run, which then changes nothing.
+TEST_F(GprsKitTool, AFolderLeftBesideTheSystemsPhonebookChangesNothing) {
+  char common[MAX_PATH] = {};
+  ASSERT_TRUE(SUCCEEDED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, common)));
+  std::string folder = common;
+  for (const char* part : {"\\Microsoft", "\\Network", "\\Connections", "\\Pbk"}) {
+    folder += part;
+    CreateDirectoryA(folder.c_str(), nullptr);
+  }
+  const std::string pbk = folder + "\\rasphone.pbk";
+  const std::string planted = folder + "\\rasphone.new";
+  ASSERT_TRUE(CopyFileA(BesideProgram("rasphone-seed.pbk").c_str(), pbk.c_str(), FALSE));
+  ASSERT_TRUE(CreateDirectoryA(planted.c_str(), nullptr));
+  const std::string before = Contents(pbk);
+  const Outcome refused = GprsKit("entry /allusers");
+  EXPECT_EQ(refused.exitCode, 1u);
+  EXPECT_EQ(refused.err.rfind("The phonebook's folder is in use by another run, or holds a name "
+                              "the kit may not replace, beside " +
+                                  pbk + "; nothing was changed.",
+                              0),
+            0u)
+      << refused.err;
+  EXPECT_EQ(Contents(pbk), before);
+  EXPECT_EQ(GetFileAttributesA(planted.c_str()), DWORD{FILE_ATTRIBUTE_DIRECTORY});
+  ASSERT_TRUE(RemoveDirectoryA(planted.c_str()));
+  const Outcome made = GprsKit("entry /allusers");
+  EXPECT_EQ(made.exitCode, 0u) << made.err;
+  EXPECT_NE(Contents(pbk).find("\r\nConnectBPS=115200\r\n"), std::string::npos);
+  DeleteFileA(pbk.c_str());
 }
 
 TEST_F(GprsKitTool, AWrongCommandLineExitsWithTwo) {
