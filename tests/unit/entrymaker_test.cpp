@@ -319,19 +319,20 @@ TEST_F(EntryMakerTest, TheNextRunReclaimsWhatAStoppedRunLeft) {
   const std::string shared = std::string(kShared) + "\\rasphone.pbk";
   const EntryNames names = {"GPRS Connection", "GPRS Modem"};
   for (const std::string extension : {"old", "new", "lck"})
-    for (const int kind : {0, 1, 2}) {  // a file, a link, a folder
+    for (const int kind : {0, 1, 2, 3}) {  // a file, a link, a folder, a link to a folder
       SCOPED_TRACE("another user's ." + extension + " of kind " + std::to_string(kind));
       winsim::Reset();
       SetUp();
-      winsim::AddFile("C:\\precious.txt", "precious");
+      winsim::AddFile("C:\\precious\\precious.txt", "precious");
       const std::string side = std::string(kShared) + "\\rasphone." + extension;
       if (kind == 0) winsim::AddFile(side, "someone else's");
-      if (kind == 1) winsim::AddLink(side, "C:\\precious.txt");
+      if (kind == 1) winsim::AddLink(side, "C:\\precious\\precious.txt");
       if (kind == 2) winsim::AddFolder(side);
+      if (kind == 3) winsim::AddLink(side, "C:\\precious");
       winsim::GiveFileOwner(side, "S-1-5-21-1-2-3-1002");
       EXPECT_EQ(SetUpEntry(names, ::Phonebook::kAllUsers),
                 kind == 2 ? EntrySetup::kNotReclaimed : EntrySetup::kDone);
-      EXPECT_EQ(winsim::FileContents("C:\\precious.txt"), "precious");
+      EXPECT_EQ(winsim::FileContents("C:\\precious\\precious.txt"), "precious");
       EXPECT_EQ(winsim::FilesIn(kShared),
                 std::vector<std::string>{kind == 2 ? "rasphone." + extension : "rasphone.pbk"});
       if (kind != 2) {
@@ -355,7 +356,8 @@ TEST_F(EntryMakerTest, TheNextRunReclaimsWhatAStoppedRunLeft) {
                  {::Phonebook::kUser, winsim::kAdministratorsSid, winsim::kUserSid, true},
                  {::Phonebook::kUser, winsim::kUserSid, winsim::kAdministratorsSid, true}};
   for (const auto& b : backups) {
-    SCOPED_TRACE(std::string(b.owner) + "'s backup, token owner " + b.tokenOwner);
+    SCOPED_TRACE(std::string(b.owner) + "'s backup, token owner " + b.tokenOwner +
+                 (b.whose == ::Phonebook::kUser ? ", the user's" : ", all users'"));
     winsim::Reset();
     SetUp();
     const std::string book = b.whose == ::Phonebook::kUser ? kPhonebook : shared;

@@ -238,8 +238,10 @@ BOOL WINAPI DeleteFileA(LPCSTR fileName) {
   ApiCall call("DeleteFileA", {{"fileName", Text(fileName)}});
   if (call.fault()) return Fail(call.fault(), FALSE);
   const std::string host = HostPath(fileName);
-  // A link goes, never what it points to; a folder is not a file to delete.
+  // A link goes, never what it points to; a folder is not a file to delete, nor is a link to one,
+  // which RemoveDirectoryA removes.
   if (IsLink(host)) {
+    if (std::filesystem::is_directory(host)) return Fail(ERROR_ACCESS_DENIED, FALSE);
     if (NameIsHeld(host)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
     ForgetIdentity(host, true);
     std::filesystem::remove(host);
