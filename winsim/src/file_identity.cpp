@@ -1,6 +1,7 @@
 // What the file system keeps of a file besides its bytes: its attributes, its creation time and
 // its security descriptor, read by name or by handle. The read-only attribute is enforced by the
 // file services in files.cpp, also when the tests run as a user the host would let write anything.
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
@@ -171,7 +172,7 @@ DWORD WINAPI GetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE objectType,
   const size_t daclAt = part(DACL_SECURITY_INFORMATION, identity.dacl);
   char* block = static_cast<char*>(Allocate(text.size(), false));
   if (!block) return ERROR_NOT_ENOUGH_MEMORY;
-  std::memcpy(block, text.data(), text.size());
+  std::copy(text.begin(), text.end(), block);  // its parts' NULs and all
   const auto at = [&](size_t offset) {
     return offset == std::string::npos ? nullptr : block + offset;
   };

@@ -106,11 +106,10 @@ BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY authority, BYTE s
 
 PVOID WINAPI FreeSid(PSID sid) {
   ApiCall call("FreeSid", {{"sid", Handle(sid)}});
-  SecurityState& m = TheSecurity();
-  if (m.sids.erase(sid) == 0) return Fail(ERROR_INVALID_PARAMETER, sid);
-  std::free(sid);
-  // A failure injected here happens after the SID is gone, as CloseHandle's does.
+  // A failing call frees nothing: the SID stays counted as not released.
   if (call.fault()) return Fail(call.fault(), sid);
+  if (TheSecurity().sids.erase(sid) == 0) return Fail(ERROR_INVALID_PARAMETER, sid);
+  std::free(sid);
   return nullptr;
 }
 
