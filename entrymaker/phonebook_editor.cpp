@@ -41,7 +41,7 @@ PhonebookEditor::PhonebookEditor() {
 }
 
 PhonebookEditor::PhonebookEditor(const EntryNames& names, Phonebook phonebook)
-    : phonebook_(phonebook) {
+    : phonebook_(phonebook), replace_(phonebook) {
   CopyName(names.entry, entryName_);
   CopyName(names.device, deviceName_);
 }

@@ -11,10 +11,6 @@ struct EntryNames {
   const char* device;
 };
 
-// Whose phonebook the entry goes into: the user's own, or the system's, in the all-users
-// profile, whose entries every user of the PC has.
-enum class Phonebook { kUser, kAllUsers };
-
 class PhonebookEditor {
  public:
   // With the names of the program's string table.

@@ -2,7 +2,13 @@
 
 #include <cstring>
 
+#ifdef _WIN32
+#include <aclapi.h>
+#endif
+
 namespace {
+
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 constexpr SECURITY_INFORMATION kOwnerAndAccess =
     OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
@@ -29,16 +35,25 @@ bool IsMissing(const char* path) {
          GetLastError() == ERROR_FILE_NOT_FOUND;
 }
 
-// The names beside the file are the run's own: a folder or a link under one of them was put there
-// by someone else, and a link would lead the lock's delete, the copy or the backup's move to
-// whatever it points to. A name that cannot be looked at is left to the step that uses it.
-bool HoldsFolderOrLink(const char* path) {
-  const DWORD attributes = GetFileAttributesA(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES ||
-      !(attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)))
-    return false;
-  SetLastError(ERROR_ACCESS_DENIED);
-  return true;
+// One part of the process's token, in a block of its own; none when it cannot be read.
+LocalMemory TokenPart(HANDLE token, TOKEN_INFORMATION_CLASS part) {
+  DWORD needed = 0;
+  if (GetTokenInformation(token, part, nullptr, 0, &needed) ||
+      GetLastError() != ERROR_INSUFFICIENT_BUFFER || needed == 0)
+    return LocalMemory();
+  LocalMemory block(LocalAlloc(LMEM_FIXED, needed));
+  if (!block || !GetTokenInformation(token, part, block.get(), needed, &needed))
+    return LocalMemory();
+  return block;
+}
+
+// A SID of the system's own authority, S-1-5-first[-second]: made by hand, as Windows 2000 has no
+// call that names the well-known ones.
+Sid NtSid(BYTE count, DWORD first, DWORD second = 0) {
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID sid = nullptr;
+  if (!AllocateAndInitializeSid(&nt, count, first, second, 0, 0, 0, 0, 0, 0, &sid)) return Sid();
+  return Sid(sid);
 }
 
 // Gone, or never there.
@@ -56,9 +71,67 @@ bool SafeReplace::Aim(const char* path) {
          NameBeside(path_, "lck", lockPath_);
 }
 
+bool SafeReplace::LearnWhomToTrust() {
+  if (trusted_.system) return true;  // the last part learnt: all are known
+  HANDLE opened = nullptr;
+  if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &opened)) return false;
+  const AccessToken token(opened);
+  return (trusted_.tokenOwner = TokenPart(token.get(), TokenOwner)) &&
+         (trusted_.tokenUser = TokenPart(token.get(), TokenUser)) &&
+         (trusted_.administrators =
+              NtSid(2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS)) &&
+         (trusted_.system = NtSid(1, SECURITY_LOCAL_SYSTEM_RID));
+}
+
+bool SafeReplace::Trusts(PSID owner) const {
+  const PSID own = static_cast<const TOKEN_OWNER*>(trusted_.tokenOwner.get())->Owner;
+  const PSID user = static_cast<const TOKEN_USER*>(trusted_.tokenUser.get())->User.Sid;
+  const PSID besides = whose_ == Phonebook::kAllUsers ? trusted_.system.get() : user;
+  return EqualSid(owner, own) || EqualSid(owner, trusted_.administrators.get()) ||
+         EqualSid(owner, besides);
+}
+
+bool SafeReplace::Vet(const char* path, File& held) {
+  const DWORD attributes = GetFileAttributesA(path);
+  // Nothing there; or a name that cannot be looked at, which is left to the step that uses it.
+  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  // The name itself, a link as the link: its owner is whoever put it there, whoever owns what it
+  // points to.
+  held.Reset(CreateFileA(path, READ_CONTROL, kShareAll, nullptr, OPEN_EXISTING,
+                         FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+  if (!held) return false;
+  PSID owner = nullptr;
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  const DWORD error = GetSecurityInfo(held.get(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION,
+                                      &owner, nullptr, nullptr, nullptr, &descriptor);
+  const LocalMemory kept(descriptor);
+  if (error != ERROR_SUCCESS) {
+    SetLastError(error);
+    return false;
+  }
+  // Learnt only once there is a name to judge: most runs find none.
+  if (!LearnWhomToTrust()) return false;
+  const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  const bool folder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+  if (Trusts(owner)) {
+    // A run leaves only files here. A link, even one of the user's own, would lead the lock's
+    // delete, the copy or the backup's move to whatever it points to.
+    if (!link && !folder) return true;
+  } else if (link || !folder) {
+    // Whatever someone else left is never the run's to put back: it goes, a link as itself. Not
+    // held any more, so that its name goes at once.
+    held.Reset();
+    return (link && folder ? RemoveDirectoryA(path) : DeleteFileA(path)) != FALSE;
+  }
+  SetLastError(ERROR_ACCESS_DENIED);
+  return false;
+}
+
 bool SafeReplace::HoldTheFolder() {
   if (lock_) return true;
-  if (HoldsFolderOrLink(lockPath_)) return false;
+  File vetted;  // a stale lock the run trusts, opened again as the lock
+  if (!Vet(lockPath_, vetted)) return false;
+  vetted.Reset();
   // Opened without sharing, so that a second run cannot open it while this one lives, and deleted
   // when its last handle closes, which the system does for a run that is killed too. A link put
   // there after the look is opened as itself, so that only the link goes with the lock.
@@ -70,10 +143,15 @@ bool SafeReplace::HoldTheFolder() {
 
 bool SafeReplace::Reclaim() {
   if (!HoldTheFolder()) return GetLastError() == ERROR_PATH_NOT_FOUND;  // no folder: nothing left
-  if (HoldsFolderOrLink(copyPath_) || HoldsFolderOrLink(backupPath_)) return false;
+  File copy;
+  File backup;
+  if (!Vet(copyPath_, copy) || !Vet(backupPath_, backup)) return false;
   // A swap cut short by a power loss, between its two renames, leaves the file under the backup's
-  // name only. It must be put back before anyone sees no file and makes a new one.
-  if (!PutBackupBack()) return false;
+  // name only. It must be put back before anyone sees no file and makes a new one: only the
+  // backup vetted and still held, whose name no one but who may delete it can take over.
+  if (backup && !PutBackupBack()) return false;
+  copy.Reset();
+  backup.Reset();
   // Under the lock, any copy or backup is a stopped run's, never a running one's. The copy is
   // made only where no file is, and the swap needs the backup's name free.
   return Delete(copyPath_) && Delete(backupPath_);

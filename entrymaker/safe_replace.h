@@ -6,8 +6,16 @@
 #include "platform.h"
 #include "unique_handle.h"
 
+// Whose phonebook the entry goes into: the user's own, or the system's, in the all-users
+// profile, whose entries every user of the PC has. Its folder says who may have left a name
+// beside it: in the user's profile only the user and administrators may write, in the all-users
+// one any user may make a file.
+enum class Phonebook { kUser, kAllUsers };
+
 class SafeReplace {
  public:
+  explicit SafeReplace(Phonebook whose = Phonebook::kUser) : whose_(whose) {}
+
   // The file to replace, and the names beside it that differ in the extension: the copy's
   // ".new", the backup's ".old" and the lock's ".lck". False when there is no file or they would
   // not fit.
@@ -15,7 +23,9 @@ class SafeReplace {
 
   // Claims the file's folder for this run, and puts right what a run that was stopped part way
   // left there: the file from its backup when the backup is all there is, and no stale copy or
-  // backup otherwise. True when the folder is this run's, or does not exist yet.
+  // backup otherwise. What someone the run does not trust left under the names beside the file
+  // is set aside first: a file or a link deleted, a folder refused. True when the folder is this
+  // run's, or does not exist yet.
   bool Reclaim();
 
   // Opens the file for reading, alone, and makes its copy, empty, for writing; false, with
@@ -42,9 +52,25 @@ class SafeReplace {
     LocalMemory security;
   };
 
+  // Whom the run trusts to have left a name beside the file: its token's default owner, which
+  // its own files get; and Administrators, with the user in the user's profile or the system
+  // in the all-users one.
+  struct Trusted {
+    LocalMemory tokenOwner;  // TOKEN_OWNER
+    LocalMemory tokenUser;   // TOKEN_USER
+    Sid administrators;
+    Sid system;
+  };
+
   // Holds the folder's lock, which keeps every other run away from the copy and the backup until
   // this one ends. The system removes it when the run ends, however it ends.
   bool HoldTheFolder();
+  bool LearnWhomToTrust();
+  bool Trusts(PSID owner) const;
+  // Leaves under `path` nothing but a file the run trusts, which `held` then holds, or nothing;
+  // false, with nothing changed, for a folder or a link the run trusts, for any folder, and when
+  // the name's owner cannot be read.
+  bool Vet(const char* path, File& held);
   bool ReadIdentity();
   // Puts the copy in the file's place, keeping the file when that fails.
   bool Swap();
@@ -52,6 +78,8 @@ class SafeReplace {
   // failed.
   bool PutBackupBack();
 
+  Phonebook whose_;
+  Trusted trusted_;
   char path_[kTextCapacity] = {};
   char copyPath_[kTextCapacity] = {};
   char backupPath_[kTextCapacity] = {};

@@ -79,6 +79,19 @@ struct FileTraits {
   static void Close(Handle handle) { CloseHandle(handle); }
 };
 
+// OpenProcessToken gives no invalid value of its own: a token not opened stays null.
+struct AccessTokenTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { CloseHandle(handle); }
+};
+
+struct SidTraits {
+  using Handle = PSID;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { FreeSid(handle); }
+};
+
 struct LocalMemoryTraits {
   using Handle = HLOCAL;
   static Handle Invalid() { return nullptr; }
@@ -92,3 +105,5 @@ using FindHandle = UniqueHandle<FindHandleTraits>;
 using Module = UniqueHandle<ModuleTraits>;
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;
 using File = UniqueHandle<FileTraits>;
+using AccessToken = UniqueHandle<AccessTokenTraits>;
+using Sid = UniqueHandle<SidTraits>;

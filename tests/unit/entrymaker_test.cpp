@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -262,7 +263,8 @@ TEST_F(EntryMakerTest, ThePatchedPhonebookKeepsItsIdentity) {
 }
 
 // What a run that was stopped part way leaves beside the phonebook is put right by the next run;
-// a run that is still at work keeps its copy.
+// a run that is still at work keeps its copy; what someone the run does not trust left there is
+// set aside and never becomes the phonebook.
 TEST_F(EntryMakerTest, TheNextRunReclaimsWhatAStoppedRunLeft) {
   const std::string copy = std::string(kPbkFolder) + "\\rasphone.new";
   const std::string backup = std::string(kPbkFolder) + "\\rasphone.old";
@@ -309,6 +311,86 @@ TEST_F(EntryMakerTest, TheNextRunReclaimsWhatAStoppedRunLeft) {
   EXPECT_FALSE(RunEntrySetup());
   EXPECT_EQ(winsim::FileContents(copy), "another run's copy");
   EXPECT_EQ(Phonebook(), patched);
+
+  // In the all-users folder any user may make files. Another user's file or link under a name
+  // beside the missing phonebook goes (never what the link points to) and never becomes the
+  // phonebook; another user's folder fails the run, which then changes nothing.
+  constexpr char kShared[] = "C:\\ProgramData\\Microsoft\\Network\\Connections\\Pbk";
+  const std::string shared = std::string(kShared) + "\\rasphone.pbk";
+  const EntryNames names = {"GPRS Connection", "GPRS Modem"};
+  for (const std::string extension : {"old", "new", "lck"})
+    for (const int kind : {0, 1, 2, 3}) {  // a file, a link, a folder, a link to a folder
+      SCOPED_TRACE("another user's ." + extension + " of kind " + std::to_string(kind));
+      winsim::Reset();
+      SetUp();
+      winsim::AddFile("C:\\precious\\precious.txt", "precious");
+      const std::string side = std::string(kShared) + "\\rasphone." + extension;
+      if (kind == 0) winsim::AddFile(side, "someone else's");
+      if (kind == 1) winsim::AddLink(side, "C:\\precious\\precious.txt");
+      if (kind == 2) winsim::AddFolder(side);
+      if (kind == 3) winsim::AddLink(side, "C:\\precious");
+      winsim::GiveFileOwner(side, "S-1-5-21-1-2-3-1002");
+      EXPECT_EQ(SetUpEntry(names, ::Phonebook::kAllUsers),
+                kind == 2 ? EntrySetup::kNotReclaimed : EntrySetup::kDone);
+      EXPECT_EQ(winsim::FileContents("C:\\precious\\precious.txt"), "precious");
+      EXPECT_EQ(winsim::FilesIn(kShared),
+                std::vector<std::string>{kind == 2 ? "rasphone." + extension : "rasphone.pbk"});
+      if (kind != 2) {
+        EXPECT_EQ(winsim::FileContents(shared)->find("someone"), std::string::npos);
+      }
+    }
+
+  // A backup only those who may write the phonebook could have left is put back, anyone else's
+  // deleted. The system writes only the all-users folder; a run whose token gives its files to
+  // Administrators still trusts its own user in the user's profile, and only there.
+  const struct {
+    ::Phonebook whose;
+    const char* owner;
+    const char* tokenOwner;
+    bool putBack;
+  } backups[] = {{::Phonebook::kAllUsers, winsim::kAdministratorsSid, winsim::kUserSid, true},
+                 {::Phonebook::kAllUsers, winsim::kSystemSid, winsim::kUserSid, true},
+                 {::Phonebook::kAllUsers, winsim::kUserSid, winsim::kUserSid, true},
+                 {::Phonebook::kAllUsers, winsim::kUserSid, winsim::kAdministratorsSid, false},
+                 {::Phonebook::kUser, winsim::kSystemSid, winsim::kUserSid, false},
+                 {::Phonebook::kUser, winsim::kAdministratorsSid, winsim::kUserSid, true},
+                 {::Phonebook::kUser, winsim::kUserSid, winsim::kAdministratorsSid, true}};
+  for (const auto& b : backups) {
+    SCOPED_TRACE(std::string(b.owner) + "'s backup, token owner " + b.tokenOwner +
+                 (b.whose == ::Phonebook::kUser ? ", the user's" : ", all users'"));
+    winsim::Reset();
+    SetUp();
+    const std::string book = b.whose == ::Phonebook::kUser ? kPhonebook : shared;
+    const std::string old = book.substr(0, book.size() - 3) + "old";
+    ASSERT_TRUE(DeleteFileA(kPhonebook));
+    winsim::AddFile(old, "[Kept]\r\n");
+    winsim::GiveFileOwner(old, b.owner);
+    winsim::SetTokenOwner(b.tokenOwner);
+    EXPECT_EQ(SetUpEntry(names, b.whose), EntrySetup::kDone);
+    EXPECT_EQ(winsim::FileContents(book)->rfind("[Kept]\r\n", 0) == 0, b.putBack);
+    EXPECT_FALSE(winsim::FileExists(old));
+  }
+
+  // An owner that cannot be read is neither trusted nor set aside: the run fails, and the stale
+  // copy and the backup that alone holds the phonebook stay.
+  for (const auto& [op, nth] :
+       std::vector<std::pair<const char*, int>>{{"GetSecurityInfo", 2},
+                                                {"CreateFileA", 2},
+                                                {"OpenProcessToken", 1},
+                                                {"GetTokenInformation", 2},
+                                                {"AllocateAndInitializeSid", 1}}) {
+    SCOPED_TRACE(op);
+    winsim::Reset();
+    SetUp();
+    ASSERT_TRUE(MoveFileExA(kPhonebook, backup.c_str(), 0));
+    winsim::AddFile(copy, "half a copy");
+    winsim::FailCall(op, nth, ERROR_ACCESS_DENIED);
+    EXPECT_FALSE(RunEntrySetup());
+    std::vector<std::string> left = winsim::FilesIn(kPbkFolder);
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"rasphone.new", "rasphone.old"}));
+    EXPECT_EQ(winsim::FileContents(copy), "half a copy");
+  }
 }
 
 // The names beside the phonebook are the run's own. A link under one would lead the lock's

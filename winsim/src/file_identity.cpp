@@ -1,10 +1,12 @@
 // What the file system keeps of a file besides its bytes: its attributes, its creation time and
-// its security descriptor. The read-only attribute is enforced by the file services in files.cpp,
-// also when the tests run as a user the host would let write anything.
+// its security descriptor, read by name or by handle. The read-only attribute is enforced by the
+// file services in files.cpp, also when the tests run as a user the host would let write anything.
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
 
 #include "files.h"
+#include "process.h"
 
 using namespace winsim;
 using namespace winsim::detail;
@@ -123,6 +125,63 @@ BOOL WINAPI GetFileSecurityA(LPCSTR fileName, SECURITY_INFORMATION requested,
   if (!descriptor || length < *lengthNeeded) return Fail(ERROR_INSUFFICIENT_BUFFER, FALSE);
   std::memcpy(descriptor, text.c_str(), text.size() + 1);
   return TRUE;
+}
+
+// The descriptor is its text, as GetFileSecurityA gives it, and behind its NUL each part asked for
+// on its own, with its NUL, for the pointers into it; all in one block that LocalFree frees.
+DWORD WINAPI GetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE objectType,
+                             SECURITY_INFORMATION securityInfo, PSID* owner, PSID* group,
+                             PACL* dacl, PACL* sacl, PSECURITY_DESCRIPTOR* securityDescriptor) {
+  ApiCall call("GetSecurityInfo", {{"handle", Handle(handle)},
+                                   {"objectType", Dec(objectType)},
+                                   {"securityInfo", Hex(securityInfo)},
+                                   {"owner", Given(owner)},
+                                   {"group", Given(group)},
+                                   {"dacl", Given(dacl)},
+                                   {"sacl", Given(sacl)},
+                                   {"securityDescriptor", Given(securityDescriptor)}});
+  if (call.fault()) return call.fault();
+  if (objectType != SE_FILE_OBJECT) return ERROR_INVALID_PARAMETER;
+  const auto open = TheFiles().files.find(Token(handle));
+  if (open == TheFiles().files.end()) return ERROR_INVALID_HANDLE;
+  // The simulation keeps no system access list, which only a handle opened for it may read.
+  constexpr DWORD kParts =
+      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION;
+  if (securityInfo & ~kParts) return ERROR_ACCESS_DENIED;
+  // The generic rights each take in the right to read the descriptor.
+  constexpr DWORD kGenericAll = 0x10000000UL;
+  if (!(open->second.access & (READ_CONTROL | GENERIC_READ | GENERIC_WRITE | kGenericAll)))
+    return ERROR_ACCESS_DENIED;
+  if ((owner || group || dacl || sacl) && !securityDescriptor) return ERROR_INVALID_PARAMETER;
+  if (!securityDescriptor) return ERROR_SUCCESS;
+  // A link opened as itself has its own owner, whatever it points to.
+  const FileIdentity& identity = IdentityOf(open->second.hostPath, open->second.link);
+  std::string text;
+  if (securityInfo & OWNER_SECURITY_INFORMATION) text += "O:" + identity.owner + "\n";
+  if (securityInfo & GROUP_SECURITY_INFORMATION) text += "G:" + identity.group + "\n";
+  if (securityInfo & DACL_SECURITY_INFORMATION) text += "D:" + identity.dacl + "\n";
+  text += '\0';
+  const auto part = [&](SECURITY_INFORMATION kind, const std::string& value) {
+    if (!(securityInfo & kind)) return std::string::npos;
+    const size_t at = text.size();
+    text += value + '\0';
+    return at;
+  };
+  const size_t ownerAt = part(OWNER_SECURITY_INFORMATION, identity.owner);
+  const size_t groupAt = part(GROUP_SECURITY_INFORMATION, identity.group);
+  const size_t daclAt = part(DACL_SECURITY_INFORMATION, identity.dacl);
+  char* block = static_cast<char*>(Allocate(text.size(), false));
+  if (!block) return ERROR_NOT_ENOUGH_MEMORY;
+  std::copy(text.begin(), text.end(), block);  // its parts' NULs and all
+  const auto at = [&](size_t offset) {
+    return offset == std::string::npos ? nullptr : block + offset;
+  };
+  if (owner) *owner = at(ownerAt);
+  if (group) *group = at(groupAt);
+  if (dacl) *dacl = reinterpret_cast<PACL>(at(daclAt));
+  if (sacl) *sacl = nullptr;
+  *securityDescriptor = block;
+  return ERROR_SUCCESS;
 }
 
 BOOL WINAPI SetFileSecurityA(LPCSTR fileName, SECURITY_INFORMATION given,

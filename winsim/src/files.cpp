@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "files.h"
+#include "security.h"
 #include "serial.h"
 
 using namespace winsim;
@@ -95,6 +96,9 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
       return Fail(ERROR_SHARING_VIOLATION, INVALID_HANDLE_VALUE);
   }
   const bool exists = std::filesystem::exists(host);
+  // A folder opens only for the backup semantics that say the caller means a folder.
+  if (std::filesystem::is_directory(host) && !(flags & FILE_FLAG_BACKUP_SEMANTICS))
+    return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
   // Windows refuses to write to, empty or delete a read-only file, whoever asks.
   if (exists && IsReadOnly(host) &&
       ((access & (GENERIC_WRITE | DELETE)) || disposition == CREATE_ALWAYS ||
@@ -132,6 +136,8 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
     IdentityOf(host).attributes =
         (flags & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_READONLY)) |
         FILE_ATTRIBUTE_ARCHIVE;
+    // Its owner is the one the process's token gives what it makes.
+    IdentityOf(host).owner = TheSecurity().tokenOwner;
   }
   const uintptr_t token = NewHandle();
   TheFiles().files[token] =
@@ -186,6 +192,7 @@ BOOL WINAPI CloseHandle(HANDLE object) {
     port->openAs = 0;
     return call.fault() ? Fail(call.fault(), FALSE) : TRUE;
   }
+  if (CloseToken(object)) return call.fault() ? Fail(call.fault(), FALSE) : TRUE;
   FileState& m = TheFiles();
   auto found = m.files.find(Token(object));
   if (found == m.files.end()) return Fail(ERROR_INVALID_HANDLE, FALSE);
@@ -195,9 +202,10 @@ BOOL WINAPI CloseHandle(HANDLE object) {
   // A failure injected here happens after the handle is gone, as a close that fails on Windows
   // still ends the handle; a file to be deleted on close then stays.
   if (call.fault()) return Fail(call.fault(), FALSE);
-  if (closed.deleteOnClose && closed.link)
+  if (closed.deleteOnClose && closed.link) {
+    ForgetIdentity(closed.hostPath, true);
     std::filesystem::remove(closed.hostPath);
-  else if (closed.deleteOnClose)
+  } else if (closed.deleteOnClose)
     RemoveFile(closed.hostPath);
   return TRUE;
 }
@@ -230,9 +238,12 @@ BOOL WINAPI DeleteFileA(LPCSTR fileName) {
   ApiCall call("DeleteFileA", {{"fileName", Text(fileName)}});
   if (call.fault()) return Fail(call.fault(), FALSE);
   const std::string host = HostPath(fileName);
-  // A link goes, never what it points to; a folder is not a file to delete.
+  // A link goes, never what it points to; a folder is not a file to delete, nor is a link to one,
+  // which RemoveDirectoryA removes.
   if (IsLink(host)) {
+    if (std::filesystem::is_directory(host)) return Fail(ERROR_ACCESS_DENIED, FALSE);
     if (NameIsHeld(host)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
+    ForgetIdentity(host, true);
     std::filesystem::remove(host);
     return TRUE;
   }
@@ -241,6 +252,24 @@ BOOL WINAPI DeleteFileA(LPCSTR fileName) {
   if (NameIsHeld(host)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
   if (IsReadOnly(host)) return Fail(ERROR_ACCESS_DENIED, FALSE);
   RemoveFile(host);
+  return TRUE;
+}
+
+BOOL WINAPI RemoveDirectoryA(LPCSTR pathName) {
+  ApiCall call("RemoveDirectoryA", {{"pathName", Text(pathName)}});
+  if (call.fault()) return Fail(call.fault(), FALSE);
+  if (!pathName) return Fail(ERROR_PATH_NOT_FOUND, FALSE);
+  const std::string host = HostPath(pathName);
+  // A link to a folder goes as itself, whatever the folder holds, as a junction does.
+  const bool link = IsLink(host);
+  if (!std::filesystem::is_directory(host)) {
+    if (link || std::filesystem::exists(host)) return Fail(ERROR_DIRECTORY, FALSE);
+    return Fail(FolderExists(host) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND, FALSE);
+  }
+  if (!link && !std::filesystem::is_empty(host)) return Fail(ERROR_DIR_NOT_EMPTY, FALSE);
+  if (NameIsHeld(host)) return Fail(ERROR_SHARING_VIOLATION, FALSE);
+  ForgetIdentity(host, true);
+  std::filesystem::remove(host);
   return TRUE;
 }
 

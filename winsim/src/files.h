@@ -81,11 +81,12 @@ bool ReadHostFile(const std::string& hostPath, std::string& contents);
 bool SharingRefuses(const std::string& hostPath, DWORD access, DWORD shareMode);
 // Whether the file's name cannot change hands: it is held, or open without FILE_SHARE_DELETE.
 bool NameIsHeld(const std::string& hostPath);
-uint64_t InodeOf(const std::string& hostPath);
+// The file a name leads to, or with `linkItself` the name itself: a link's own, not its target's.
+uint64_t InodeOf(const std::string& hostPath, bool linkItself = false);
 // The identity of the file at `hostPath`, made when first asked for; the file must exist.
-FileIdentity& IdentityOf(const std::string& hostPath);
+FileIdentity& IdentityOf(const std::string& hostPath, bool linkItself = false);
 // Drops what was kept of a file that is gone, or is about to be made anew.
-void ForgetIdentity(const std::string& hostPath);
+void ForgetIdentity(const std::string& hostPath, bool linkItself = false);
 
 // Whether the power is cut, for a file service call `op` that has just begun.
 bool PowerIsCut(std::string_view op);

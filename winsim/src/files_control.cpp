@@ -32,13 +32,16 @@ void ReplaceCarriesOnlyTheData(bool only) {
 }
 
 void AddFolder(std::string_view path) {
-  std::filesystem::create_directories(HostPath(path));
+  const std::string host = HostPath(path);
+  std::filesystem::create_directories(host);
+  ForgetIdentity(host, true);
 }
 
 void AddLink(std::string_view path, std::string_view target) {
   const std::filesystem::path host = HostPath(path);
   std::filesystem::create_directories(host.parent_path());
   std::filesystem::create_symlink(HostPath(target), host);
+  ForgetIdentity(host.string(), true);
 }
 
 bool FileExists(std::string_view path) {
@@ -60,7 +63,7 @@ std::vector<std::string> FilesIn(std::string_view folder) {
 }
 
 void GiveFileOwner(std::string_view path, std::string_view sid) {
-  IdentityOf(HostPath(path)).owner = std::string(sid);
+  IdentityOf(HostPath(path), true).owner = std::string(sid);
 }
 
 void HoldFileOpen(std::string_view path) {

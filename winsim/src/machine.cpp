@@ -5,6 +5,7 @@
 #include "process.h"
 #include "ras.h"
 #include "registry.h"
+#include "security.h"
 #include "serial.h"
 
 namespace winsim {
@@ -19,6 +20,7 @@ void Reset() {
   TheRas().Reset();
   TheNewdev().Reset();
   TheSerialPorts().Reset();
+  TheSecurity().Reset();
   TheCore().Reset();
   LastError() = 0;
 }
@@ -26,7 +28,7 @@ void Reset() {
 int OpenHandles() {
   return static_cast<int>(TheDevices().OpenHandles() + TheRegistry().OpenHandles() +
                           TheFiles().OpenHandles() + TheProcess().OpenHandles() +
-                          TheSerialPorts().OpenHandles());
+                          TheSerialPorts().OpenHandles() + TheSecurity().OpenHandles());
 }
 
 }  // namespace winsim

@@ -29,7 +29,9 @@ const std::set<std::string_view, std::less<>> kFileServices = {"CreateFileA",
                                                                "GetFileInformationByHandle",
                                                                "SetFileTime",
                                                                "GetFileSecurityA",
-                                                               "SetFileSecurityA"};
+                                                               "SetFileSecurityA",
+                                                               "GetSecurityInfo",
+                                                               "RemoveDirectoryA"};
 
 PowerWatch& Watch() {
   return TheFiles().power;

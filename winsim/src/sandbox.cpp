@@ -83,22 +83,24 @@ bool NameIsHeld(const std::string& hostPath) {
   return false;
 }
 
-uint64_t InodeOf(const std::string& hostPath) {
+uint64_t InodeOf(const std::string& hostPath, bool linkItself) {
   struct stat status = {};
-  return ::stat(hostPath.c_str(), &status) == 0 ? static_cast<uint64_t>(status.st_ino) : 0;
+  const int result =
+      linkItself ? ::lstat(hostPath.c_str(), &status) : ::stat(hostPath.c_str(), &status);
+  return result == 0 ? static_cast<uint64_t>(status.st_ino) : 0;
 }
 
-FileIdentity& IdentityOf(const std::string& hostPath) {
+FileIdentity& IdentityOf(const std::string& hostPath, bool linkItself) {
   FileState& m = TheFiles();
-  auto [found, made] = m.identities.try_emplace(InodeOf(hostPath));
+  auto [found, made] = m.identities.try_emplace(InodeOf(hostPath, linkItself));
   if (made) found->second.created = ++m.fileClock;
   return found->second;
 }
 
-void ForgetIdentity(const std::string& hostPath) {
+void ForgetIdentity(const std::string& hostPath, bool linkItself) {
   // Under a power watch no inode is given twice, and a file taken away may come back.
   if (TheFiles().power.on) return;
-  if (const uint64_t inode = InodeOf(hostPath)) TheFiles().identities.erase(inode);
+  if (const uint64_t inode = InodeOf(hostPath, linkItself)) TheFiles().identities.erase(inode);
 }
 
 }  // namespace winsim::detail

@@ -12,5 +12,6 @@
 #include "winsim/control/process.h"
 #include "winsim/control/ras.h"
 #include "winsim/control/registry.h"
+#include "winsim/control/security.h"
 #include "winsim/control/serial.h"
 #include "winsim/control/values.h"

@@ -53,6 +53,7 @@ struct OVERLAPPED;
 typedef OVERLAPPED* LPOVERLAPPED;
 typedef PVOID PSECURITY_DESCRIPTOR;
 typedef DWORD SECURITY_INFORMATION;
+typedef HANDLE* PHANDLE;
 #define HKEY_CURRENT_USER ((HKEY)(ULONG_PTR)((LONG)0x80000001))
 typedef intptr_t(WINAPI* FARPROC)();
 
@@ -229,6 +230,9 @@ typedef DWORD(CALLBACK* PSP_DETSIG_CMPPROC)(HDEVINFO, PSP_DEVINFO_DATA, PSP_DEVI
 #define ERROR_NOT_READY 21L
 #define ERROR_INVALID_OWNER 1307L
 #define ERROR_INVALID_SECURITY_DESCR 1338L
+#define ERROR_INVALID_SID 1337L
+#define ERROR_DIRECTORY 267L
+#define ERROR_DIR_NOT_EMPTY 145L
 #define ERROR_UNABLE_TO_REMOVE_REPLACED 1175L
 #define ERROR_UNABLE_TO_MOVE_REPLACEMENT 1176L
 #define ERROR_UNABLE_TO_MOVE_REPLACEMENT_2 1177L
@@ -275,11 +279,41 @@ typedef DWORD(CALLBACK* PSP_DETSIG_CMPPROC)(HDEVINFO, PSP_DEVINFO_DATA, PSP_DEVI
 #define INVALID_FILE_ATTRIBUTES ((DWORD)-1)
 #define FILE_FLAG_DELETE_ON_CLOSE 0x04000000
 #define FILE_FLAG_OPEN_REPARSE_POINT 0x00200000
+#define FILE_FLAG_BACKUP_SEMANTICS 0x02000000
+#define READ_CONTROL 0x00020000L
 #define OWNER_SECURITY_INFORMATION 0x00000001
 #define GROUP_SECURITY_INFORMATION 0x00000002
 #define DACL_SECURITY_INFORMATION 0x00000004
 #define MOVEFILE_REPLACE_EXISTING 0x00000001
 #define MOVEFILE_WRITE_THROUGH 0x00000008
+
+// Security: access tokens, security identifiers and the descriptors of objects opened by handle.
+// The simulation's SIDs, access lists and descriptors are texts (see winsim/control/files.h).
+typedef PVOID PSID;
+struct ACL;
+typedef ACL* PACL;
+struct SID_IDENTIFIER_AUTHORITY {
+  BYTE Value[6];
+};
+typedef SID_IDENTIFIER_AUTHORITY* PSID_IDENTIFIER_AUTHORITY;
+#define SECURITY_NT_AUTHORITY \
+  { 0, 0, 0, 0, 0, 5 }
+#define SECURITY_LOCAL_SYSTEM_RID 0x00000012L
+#define SECURITY_BUILTIN_DOMAIN_RID 0x00000020L
+#define DOMAIN_ALIAS_RID_ADMINS 0x00000220L
+struct SID_AND_ATTRIBUTES {
+  PSID Sid;
+  DWORD Attributes;
+};
+struct TOKEN_USER {
+  SID_AND_ATTRIBUTES User;
+};
+struct TOKEN_OWNER {
+  PSID Owner;
+};
+enum TOKEN_INFORMATION_CLASS { TokenUser = 1, TokenGroups, TokenPrivileges, TokenOwner };
+#define TOKEN_QUERY 0x0008
+enum SE_OBJECT_TYPE { SE_UNKNOWN_OBJECT_TYPE = 0, SE_FILE_OBJECT };
 
 // Message boxes.
 #define MB_OK 0x00000000L
@@ -386,6 +420,22 @@ BOOL WINAPI GetFileSecurityA(LPCSTR fileName, SECURITY_INFORMATION requested,
                              PSECURITY_DESCRIPTOR descriptor, DWORD length, LPDWORD lengthNeeded);
 BOOL WINAPI SetFileSecurityA(LPCSTR fileName, SECURITY_INFORMATION given,
                              PSECURITY_DESCRIPTOR descriptor);
+BOOL WINAPI RemoveDirectoryA(LPCSTR pathName);
+// Returns its code, as the registry's calls do, and leaves the last-error code alone.
+DWORD WINAPI GetSecurityInfo(HANDLE handle, SE_OBJECT_TYPE objectType,
+                             SECURITY_INFORMATION securityInfo, PSID* owner, PSID* group,
+                             PACL* dacl, PACL* sacl, PSECURITY_DESCRIPTOR* securityDescriptor);
+
+// Access tokens and security identifiers.
+BOOL WINAPI OpenProcessToken(HANDLE processHandle, DWORD desiredAccess, PHANDLE tokenHandle);
+BOOL WINAPI GetTokenInformation(HANDLE tokenHandle, TOKEN_INFORMATION_CLASS informationClass,
+                                LPVOID information, DWORD informationLength, PDWORD returnLength);
+BOOL WINAPI AllocateAndInitializeSid(PSID_IDENTIFIER_AUTHORITY authority, BYTE subAuthorityCount,
+                                     DWORD subAuthority0, DWORD subAuthority1, DWORD subAuthority2,
+                                     DWORD subAuthority3, DWORD subAuthority4, DWORD subAuthority5,
+                                     DWORD subAuthority6, DWORD subAuthority7, PSID* sid);
+PVOID WINAPI FreeSid(PSID sid);
+BOOL WINAPI EqualSid(PSID sid1, PSID sid2);
 
 // Communications resources: COM ports, opened by their device path "\\\\.\\COMn".
 #define MAXDWORD 0xffffffffUL

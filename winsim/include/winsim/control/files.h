@@ -25,13 +25,16 @@ void ReplaceCarriesOnlyTheData(bool only);
 void HoldFileOpen(std::string_view path);
 // A file's security descriptor, as GetFileSecurityA gives it and SetFileSecurityA takes it, is
 // text: a line "O:<sid>", "G:<sid>" or "D:<access list>" for each part asked for or given, then a
-// NUL. The user may give a file no owner but the user's own sid. A new file has the user as owner,
-// the user's group, and the access list a file in the user's profile inherits.
+// NUL. The user may give a file no owner but the user's own sid. A new file has the owner the
+// process's token gives (the user, unless SetTokenOwner says otherwise), the user's group, and
+// the access list a file in the user's profile inherits; a file a test puts in place has the user
+// as owner.
 inline constexpr char kUserSid[] = "S-1-5-21-1-2-3-1001";
 inline constexpr char kUserGroupSid[] = "S-1-5-21-1-2-3-513";
 inline constexpr char kDefaultDacl[] =
     "(A;ID;FA;;;S-1-5-21-1-2-3-1001)(A;ID;FA;;;SY)(A;ID;FA;;;BA)";
-// Makes `sid` the file's owner, as an administrator may.
+// Makes `sid` the owner of the file, folder or link at `path` (a link's own, not its target's),
+// as an administrator may.
 void GiveFileOwner(std::string_view path, std::string_view sid);
 
 }  // namespace winsim
