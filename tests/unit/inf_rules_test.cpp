@@ -117,6 +117,12 @@ TEST(InfRules, VersionNamesTheModemClassAndADatedVersion) {
   EXPECT_TRUE(Holds(Values("Version", "Signature"), "$Windows NT$"));
   EXPECT_TRUE(Holds(Values("Version", "Class"), "Modem"));
   EXPECT_TRUE(Holds(Values("Version", "ClassGUID"), "{4D36E96D-E325-11CE-BFC1-08002BE10318}"));
+  // The catalog the build makes and signs, and the kit places beside the INF: without it 64-bit
+  // Windows 8 and later stage no package. One undecorated name serves every platform, as the
+  // package installs the same file everywhere.
+  EXPECT_EQ(Values("Version", "CatalogFile"), std::vector<std::string>{"wwandev.cat"});
+  for (const Line& line : Section("Version"))
+    EXPECT_NE(Lower(line.key).rfind("catalogfile.", 0), 0u) << line.key;
   // mm/dd/yyyy ("-" may part them too), then an optional w.x.y.z of numbers below 65535.
   const std::vector<std::string> ver = Values("Version", "DriverVer");
   ASSERT_TRUE(ver.size() == 1 || ver.size() == 2) << ver.size();
