@@ -105,6 +105,8 @@ UninstPage instfiles
   File "${FOLDER}/EntryMaker.exe"
   File "${FOLDER}/GprsKit.exe"
   File "${FOLDER}/wwandev.inf"
+  File "${FOLDER}/wwandev.cat"
+  File "${FOLDER}/wwandev.cer"
 !macroend
 
 ; Whether this process holds an administrator's rights: on Windows Vista and later only when it
@@ -621,7 +623,7 @@ Function PlaceKit
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\PortWizard.exe,0"
   ; In KB, from the files' own sizes: FileFunc's GetSize would bring in a plug-in.
   StrCpy $0 0
-  ${ForEach} $1 0 6 + 1
+  ${ForEach} $1 0 8 + 1
     ${Select} $1
       ${Case} 0
         StrCpy $2 "InfInstall.dll"
@@ -635,6 +637,10 @@ Function PlaceKit
         StrCpy $2 "GprsKit.exe"
       ${Case} 5
         StrCpy $2 "wwandev.inf"
+      ${Case} 6
+        StrCpy $2 "wwandev.cat"
+      ${Case} 7
+        StrCpy $2 "wwandev.cer"
       ${CaseElse}
         StrCpy $2 "Uninstall.exe"
     ${EndSelect}
@@ -770,6 +776,8 @@ Section "Uninstall"
   Delete "$INSTDIR\InitWriter.exe"
   Delete "$INSTDIR\EntryMaker.exe"
   Delete "$INSTDIR\wwandev.inf"
+  Delete "$INSTDIR\wwandev.cat"
+  Delete "$INSTDIR\wwandev.cer"
   Delete "$INSTDIR\Uninstall.exe"
   RMDir "$INSTDIR"
   SetShellVarContext all

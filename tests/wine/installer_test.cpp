@@ -18,7 +18,8 @@ namespace {
 constexpr char kUninstallKey[] =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\GprsModemKit";
 const char* const kFiles[] = {"InfInstall.dll", "PortWizard.exe", "InitWriter.exe",
-                              "EntryMaker.exe", "GprsKit.exe",    "wwandev.inf"};
+                              "EntryMaker.exe", "GprsKit.exe",    "wwandev.inf",
+                              "wwandev.cat",    "wwandev.cer"};
 // What a failed set-up or removal ends with, as Windows Installer's own do.
 constexpr int kFailed = 1603;
 
