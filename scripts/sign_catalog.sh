@@ -32,10 +32,13 @@ if [[ -z "$key" ]]; then
   secret=$(mktemp -d "${TMPDIR:-/tmp}/kit-signing.XXXXXXXX")
   chmod 0700 "$secret"
   key=$secret/key.pem cert=$secret/cert.pem
-  # A leaf that signs code and nothing else, for a month, itself signed with SHA-1, as Windows
-  # 2000 and XP before SP3 verify no other hash in a certificate. The subject names the kit and
-  # the build; a common name holds at most 64 characters.
-  if ! log=$(openssl req -x509 -newkey rsa:2048 -noenc -sha1 -days 30 -keyout "$key" -out "$cert" \
+  # A leaf that signs code and nothing else, itself signed with SHA-1, as Windows 2000 and XP
+  # before SP3 verify no other hash in a certificate. Its key is gone before the build ends, so
+  # its validity widens nothing it could sign; but Windows checks an untimestamped signature
+  # against that validity whenever the package is staged, so a kit must stay installable for as
+  # long as it is handed out: five years. The subject names the kit and the build; a common name
+  # holds at most 64 characters.
+  if ! log=$(openssl req -x509 -newkey rsa:2048 -noenc -sha1 -days 1826 -keyout "$key" -out "$cert" \
       -subj "/O=GPRS Modem Kit/OU=Driver package/CN=GPRS Modem Kit $build $(date -u +%Y%m%dT%H%M%SZ)" \
       -addext "basicConstraints=critical,CA:FALSE" \
       -addext "keyUsage=critical,digitalSignature" \
