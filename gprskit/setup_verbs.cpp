@@ -88,9 +88,12 @@ int InstallVerb(const char* port, Console& console) {
                           "; Windows must be restarted before it is used."})
                        .Text());
       return kExitRestart;
-    default:
+    default: {
+      const DWORD code = GetLastError();  // the library keeps its failure's code
       LibraryFailure(console, "The GPRS modem could not be installed.");
+      if (IsSignatureRefusal(code)) console.Error(KIT_PACKAGE_NOT_TRUSTED);
       return kExitFailed;
+    }
   }
 }
 

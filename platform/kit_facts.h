@@ -15,6 +15,13 @@
 // The modem's init string around the APN, which stands in for the one "%s".
 #define KIT_APN_INIT_TEMPLATE "E1;+CGDCONT=\042%s\042;+CGQREQ=1"
 
+// What the user is told when Windows refuses the kit's driver package for its signature, beside the
+// library's text: the cause, and the fix.
+#define KIT_PACKAGE_NOT_TRUSTED                                                            \
+  "Windows refused the kit's driver package: wwandev.cat is missing, or not signed by a "  \
+  "publisher this PC trusts. Keep wwandev.cat beside wwandev.inf, add wwandev.cer to the " \
+  "machine's Trusted Root and Trusted Publishers stores, and install again."
+
 // The dial-up entry the kit makes in the user's phonebook, and the device it dials through.
 #define KIT_ENTRY_NAME "GPRS Connection"
 #define KIT_ENTRY_DEVICE_NAME "GPRS Modem"
@@ -34,6 +41,8 @@ inline constexpr char kEntryDeviceName[] = KIT_ENTRY_DEVICE_NAME;
 
 // Every text the kit exchanges lives in a buffer of this many bytes: 259 characters and the NUL.
 inline constexpr int kTextCapacity = 260;
+// A program's string table entry is read into one such buffer.
+static_assert(sizeof KIT_PACKAGE_NOT_TRUSTED <= kTextCapacity, "a string-table text must fit");
 
 // The Ports device class, {4D36E978-E325-11CE-BFC1-08002BE10318}, whose devices are the COM ports.
 inline constexpr GUID kPortsClassGuid = {

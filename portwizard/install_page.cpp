@@ -16,7 +16,7 @@ void InstallPage::OnOK() {
   if (installChoice_ == 0) {
     PortSelectDialog portDialog;
     if (portDialog.DoModal() == IDOK) {
-      char text[kTextCapacity];
+      char text[kMessageCapacity];
       UINT style = MB_OK;
       if (OutcomeMessage(RunInstall(), text, style)) ShowMessage(Window(), text, style);
     }

@@ -106,6 +106,11 @@ TEST_F(GprsKitTest, AnInstallThatFailsSaysWhyOnTheErrorStream) {
   ASSERT_EQ(console.errors.size(), 1u);
   EXPECT_EQ(console.errors[0], "CreateDeviceInfo FAILURE: Access is denied.");
   EXPECT_TRUE(console.lines.empty());
+  // A package Windows refuses for its signature: the cause and the fix follow the library's text.
+  winsim::FailCall("UpdateDriverForPlugAndPlayDevicesA", 1, 0x800B0109);  // CERT_E_UNTRUSTEDROOT
+  EXPECT_EQ(Run({"install", "COM4"}), kExitFailed);
+  ASSERT_EQ(console.errors.size(), 2u);
+  EXPECT_EQ(console.errors[1], KIT_PACKAGE_NOT_TRUSTED);
 
   // A path to the tool that fills the whole buffer was cut, and is no folder to take an INF from.
   winsim::SetModulePath("D:\\" + std::string(300, 't') + "\\GprsKit.exe");

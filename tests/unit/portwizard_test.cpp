@@ -73,7 +73,8 @@ class PortWizardInstallTest : public SimTest {
                         {IDS_INSTALL_FAILED, "Failed to create GPRS dial-up network entry"},
                         {IDS_INF_NAME, "wwandev.inf"},
                         {IDS_RESTART_NEEDED, "restart text"},
-                        {IDS_FOLDER_UNUSABLE, "folder text"}});
+                        {IDS_FOLDER_UNUSABLE, "folder text"},
+                        {IDS_PACKAGE_NOT_TRUSTED, "trust text"}});
     winsim::SetModulePath("C:\\Kit\\PortWizard.exe");
     winsim::AddFile("C:\\Kit\\wwandev.inf",
                     "[Version]\nClass=Modem\nClassGUID={4D36E96D-E325-11CE-BFC1-08002BE10318}\n");
@@ -86,7 +87,7 @@ class PortWizardInstallTest : public SimTest {
     SimTest::TearDown();
   }
   std::string Message(InstallOutcome outcome, UINT& style) {
-    char text[kTextCapacity];
+    char text[kMessageCapacity];
     return OutcomeMessage(outcome, text, style) ? text : "(none)";
   }
 };
@@ -156,6 +157,18 @@ TEST_F(PortWizardInstallTest, EachOutcomeSaysWhatTheUserNeeds) {
   EXPECT_STREQ(g_szError, "Failed to create GPRS dial-up network entry");
   std::strcpy(g_szError, "Register Device 1\n FAILURE: (0xe000020b)\n");
   EXPECT_EQ(Message(InstallOutcome::kFailed, style), "Register Device 1\n FAILURE: (0xe000020b)\n");
+  // Windows' refusal of the package's signature says what to do, and keeps the library's whole
+  // text beside it; any other failure only the library's.
+  for (const DWORD code : {0xE000022Fu, 0xE0000247u, 0x800B0100u, 0x800B0109u, 0x80096010u}) {
+    winsim::FailCall("UpdateDriverForPlugAndPlayDevicesA", 1, code);
+    EXPECT_EQ(RunInstall(), InstallOutcome::kNotTrusted) << std::hex << code;
+  }
+  winsim::FailCall("UpdateDriverForPlugAndPlayDevicesA", 1, 0xE0000241u);  // a trusted publisher
+  EXPECT_EQ(RunInstall(), InstallOutcome::kFailed);
+  const std::string library(259, 'x');
+  std::memcpy(g_szError, library.c_str(), library.size() + 1);
+  EXPECT_EQ(Message(InstallOutcome::kNotTrusted, style), "trust text\n" + library);
+  EXPECT_EQ(style, UINT{MB_OK});
 }
 
 TEST_F(PortWizardInstallTest, TheVersionIsAskedOfTheRunningSystem) {
