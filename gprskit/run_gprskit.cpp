@@ -8,6 +8,7 @@ constexpr const char* kUsage[] = {
     "Usage: GprsKit <verb> [argument]",
     "  install COMn   installs the modem on the COM port COMn, from the INF beside GprsKit.exe",
     "  apn TEXT       writes the modem's init string for the access point name TEXT",
+    "  apn TEXT /standard  the same in TS 27.007's form, for a modem that refuses the kit's",
     // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one line around the entry's name
     "  entry          makes the dial-up entry \"" KIT_ENTRY_NAME "\" for the user who runs it",
     "  entry /allusers  makes it in the system's phonebook, for every user of the PC",
@@ -25,6 +26,11 @@ void Usage(Console& console, bool asked) {
   for (const char* line : kUsage) asked ? console.Line(line) : console.Aside(line);
 }
 
+// The one option a verb takes after its arguments, or null.
+const char* Option(std::string_view verb) {
+  return verb == "entry" ? "/allusers" : verb == "apn" ? "/standard" : nullptr;
+}
+
 }  // namespace
 
 int RunGprsKit(int argc, const char* const* argv, Console& console) {
@@ -40,21 +46,26 @@ int RunGprsKit(int argc, const char* const* argv, Console& console) {
     int arguments;
     bool oneMore;  // may take one argument more
   } verbs[] = {{"/?", 0, false},      {"-?", 0, false},     {"help", 0, false},
-               {"install", 1, false}, {"apn", 1, false},    {"entry", 0, true},
+               {"install", 1, false}, {"apn", 1, true},     {"entry", 0, true},
                {"remove", 0, false},  {"status", 0, false}, {"check", 0, true}};
   const char* known = nullptr;
   for (const auto& entry : verbs) {
     if (!SameNoCase(verb, entry.name)) continue;
     known = entry.name;
-    // The entry's one option says whose phonebook it goes into; the check's names a port.
-    const bool fits = entry.arguments == arguments || (entry.oneMore && arguments == 1);
-    const bool allUsersOnly = std::string_view(entry.name) == "entry" && arguments == 1 &&
-                              !SameNoCase(argv[1], "/allusers");
-    if (!fits || allUsersOnly) {
-      const char* takes = entry.oneMore && arguments > 1 ? "one argument at most"
-                          : entry.arguments              ? "one argument"
-                                                         : "no argument";
-      console.Error(Words({"\"", entry.name, "\" takes ", takes, "."}).Text());
+    // The entry's one option says whose phonebook it goes into, the APN's which form it is
+    // written in; the check's names a port.
+    const bool fits =
+        entry.arguments == arguments || (entry.oneMore && arguments == entry.arguments + 1);
+    const char* option = Option(entry.name);
+    const bool wrongOption =
+        fits && option && arguments > entry.arguments && !SameNoCase(argv[arguments], option);
+    if (!fits || wrongOption) {
+      const std::string_view takes = wrongOption                      ? "no option but "
+                                     : entry.oneMore && arguments > 1 ? "one argument at most"
+                                     : entry.arguments                ? "one argument"
+                                                                      : "no argument";
+      console.Error(
+          Words({"\"", entry.name, "\" takes ", takes, wrongOption ? option : "", "."}).Text());
       Usage(console, false);
       return kExitUsage;
     }
@@ -66,7 +77,7 @@ int RunGprsKit(int argc, const char* const* argv, Console& console) {
   }
   const std::string_view name = known;
   if (name == "install") return InstallVerb(argv[1], console);
-  if (name == "apn") return ApnVerb(argv[1], console);
+  if (name == "apn") return ApnVerb(argv[1], arguments == 2, console);
   if (name == "entry")
     return EntryVerb(arguments ? Phonebook::kAllUsers : Phonebook::kUser, console);
   if (name == "remove") return RemoveVerb(console);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "InfInstall.h"
+#include "apn_forms.h"
 #include "apn_init.h"
 #include "install_run.h"
 #include "phonebook_editor.h"
@@ -34,21 +35,6 @@ void PortsToSay(const char* list, char (&text)[kTextCapacity]) {
   }
   text[length] = '\0';
   if (length == 0) std::memcpy(text, "none", sizeof "none");
-}
-
-// The most an APN may have, as 3GPP TS 23.003 counts it.
-constexpr size_t kApnMost = 100;
-
-// An APN as TS 23.003 writes it: labels of letters, digits and hyphens between dots, and the
-// underscore some operators' APNs carry. A script or a deployment console hands the tool what it
-// was given, and the APN goes into the modem's init string between quotes: a quote or a ';'
-// there would add commands of its own that the modem runs before every connection.
-bool IsPlainApn(std::string_view apn) {
-  for (const char c : apn) {
-    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-    if (!letter && !(c >= '0' && c <= '9') && c != '-' && c != '.' && c != '_') return false;
-  }
-  return true;
 }
 
 void LibraryFailure(Console& console, const char* fallback) {
@@ -97,7 +83,7 @@ int InstallVerb(const char* port, Console& console) {
   }
 }
 
-int ApnVerb(const char* apn, Console& console) {
+int ApnVerb(const char* apn, bool standard, Console& console) {
   const size_t length = strnlen(apn, kApnMost + 1);
   if (length > kApnMost) {
     console.Error(
@@ -111,11 +97,12 @@ int ApnVerb(const char* apn, Console& console) {
         "nothing was changed.");
     return kExitUsage;
   }
+  const char* format = standard ? kApnStandardTemplate : kApnInitTemplate;
   std::memset(g_szError, 0, sizeof g_szError);
-  switch (WriteApnInit(kModemHardwareId, kApnInitTemplate, apn)) {
+  switch (WriteApnInit(kModemHardwareId, format, apn)) {
     case ApnWrite::kWritten: {
       char initString[kTextCapacity];
-      BuildApnInitString(kApnInitTemplate, apn, initString);
+      BuildApnInitString(format, apn, initString);
       console.Line(Words({"The modem's init string is now ", initString}).Text());
       return kExitDone;
     }
@@ -123,7 +110,7 @@ int ApnVerb(const char* apn, Console& console) {
       console.Error("No GPRS modem (hardware ID " KIT_MODEM_HARDWARE_ID
                     ") is present: install it first with \"GprsKit install COMn\".");
       return kExitFailed;
-    // An APN of at most 100 characters always fits the template's 259.
+    // An APN of at most 100 characters always fits either template's 259.
     case ApnWrite::kTooLong:
     case ApnWrite::kSearchFailed:
     case ApnWrite::kNotWritten:

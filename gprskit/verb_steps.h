@@ -10,7 +10,9 @@
 
 // `GprsKit install COMn`, `GprsKit apn TEXT`, `GprsKit entry` and `GprsKit status`.
 int InstallVerb(const char* port, Console& console);
-int ApnVerb(const char* apn, Console& console);
+// `standard`: the init string in TS 27.007's form (kApnStandardTemplate), for a modem that
+// refuses the kit's own.
+int ApnVerb(const char* apn, bool standard, Console& console);
 int EntryVerb(Phonebook whose, Console& console);
 int StatusVerb(Console& console);
 // `GprsKit check [COMn]`; `port` is null when none was named.

@@ -57,6 +57,8 @@ TEST_F(GprsKitTest, AWrongCommandLineGetsTheUsageOnTheErrorStream) {
                                                        {"remove", "x"},
                                                        {"/?", "x"},
                                                        {"check", "COM4", "x"},
+                                                       {"apn", "internet", "standard"},
+                                                       {"apn", "internet", "/standard", "x"},
                                                        {"/h"}};
   for (const auto& args : wrong) {
     EXPECT_EQ(Run(args), kExitUsage) << (args.empty() ? "(none)" : args[0]);
@@ -149,6 +151,17 @@ TEST_F(GprsKitTest, ApnWritesTheInitStringOrSaysWhyNot) {
                 "The modem's init string is now E1;+CGDCONT=\"internet\";+CGQREQ=1"});
   EXPECT_EQ(Modems()[0]->driverKey->at("UserInit"),
             winsim::Sz("E1;+CGDCONT=\"internet\";+CGQREQ=1"));
+  // TS 27.007's form, by the same rule for the APN, and the option only after it.
+  EXPECT_EQ(Run({"apn", "a\";+CFUN=0;\"", "/standard"}), kExitUsage);
+  EXPECT_EQ(Run({"apn", "/standard", "internet"}), kExitUsage);
+  EXPECT_EQ(console.errors.at(0), "\"apn\" takes no option but /standard.");
+  EXPECT_EQ(Modems()[0]->driverKey->at("UserInit"),
+            winsim::Sz("E1;+CGDCONT=\"internet\";+CGQREQ=1"));
+  EXPECT_EQ(Run({"apn", "internet", "/Standard"}), kExitDone);
+  EXPECT_EQ(Modems()[0]->driverKey->at("UserInit"),
+            winsim::Sz("E1;+CGDCONT=1,\"IP\",\"internet\";+CGQREQ=1"));
+  EXPECT_EQ(console.lines.at(0),
+            "The modem's init string is now E1;+CGDCONT=1,\"IP\",\"internet\";+CGQREQ=1");
   winsim::FailCall("RegSetValueExA", 1, ERROR_ACCESS_DENIED);
   EXPECT_EQ(Run({"apn", "other"}), kExitFailed);
   EXPECT_EQ(console.errors.at(0).rfind("RegSetValueEx", 0), 0u) << console.errors.at(0);
