@@ -4,8 +4,12 @@
 // time, and nothing is written anywhere.
 #include <cstring>
 
+#include "apn_forms.h"
+#include "apn_init.h"
+#include "check_answers.h"
 #include "kit_modems.h"
 #include "modem_line.h"
+#include "result_codes.h"
 #include "verb_steps.h"
 
 namespace {
@@ -56,71 +60,43 @@ class FindKitModem : public KitModemVisitor {
   const char* port_;
 };
 
-// "+CSQ: <rssi>,<ber>" in dBm, by TS 27.007's table; the answer as it came when it is none.
-void SaySignal(const char* answer, char (&said)[kTextCapacity]) {
-  unsigned rssi = 0;
-  size_t digits = 0;
-  for (; answer[digits] >= '0' && answer[digits] <= '9' && digits < 3; ++digits)
-    rssi = rssi * 10 + static_cast<unsigned>(answer[digits] - '0');
-  const char end = answer[digits];
-  if (digits == 0 || (end != ',' && end != '\0') || (rssi > 31 && rssi != 99)) {
-    OneLine(answer, "(nothing)", said);
-    return;
-  }
-  char dbm[11];
-  Decimal(113 - 2 * (rssi > 31 ? 0 : rssi), dbm);
-  const char* more = rssi == 0 ? " dBm or less" : rssi == 31 ? " dBm or more" : " dBm";
-  OneLine(rssi == 99 ? "unknown" : Words({"-", dbm, more}).Text(), "", said);
-}
-
-// "+CREG: <n>,<stat>" and "+CGREG: <n>,<stat>": whether the modem is registered, and where.
-void SayRegistration(const char* answer, char (&said)[kTextCapacity]) {
-  const char* comma = std::strchr(answer, ',');
-  const char* states[] = {"not registered, not searching",
-                          "registered, home network",
-                          "not registered, searching",
-                          "registration denied",
-                          "unknown",
-                          "registered, roaming"};
-  const char* text = answer;
-  if (comma && comma[1] >= '0' && comma[1] <= '5' && (comma[2] == '\0' || comma[2] == ','))
-    text = states[comma[1] - '0'];
-  OneLine(text, "(nothing)", said);
-}
-
 struct Question {
   const char* label;
   const char* command;
+  InformationText information;
   void (*say)(const char* answer, char (&said)[kTextCapacity]);
 };
 
 constexpr Question kQuestions[] = {
-    {"identity", "ATI", nullptr},
-    {"manufacturer", "AT+CGMI", nullptr},
-    {"model", "AT+CGMM", nullptr},
-    {"revision", "AT+CGMR", nullptr},
-    {"SIM", "AT+CPIN?", nullptr},
-    {"signal", "AT+CSQ", SaySignal},
-    {"network", "AT+CREG?", SayRegistration},
-    {"packet network", "AT+CGREG?", SayRegistration},
+    {"identity", "ATI", InformationText::kPlain, nullptr},
+    {"manufacturer", "AT+CGMI", InformationText::kPlain, nullptr},
+    {"model", "AT+CGMM", InformationText::kPlain, nullptr},
+    {"revision", "AT+CGMR", InformationText::kPlain, nullptr},
+    {"SIM", "AT+CPIN?", InformationText::kPrefixed, nullptr},
+    {"signal", "AT+CSQ", InformationText::kPrefixed, SaySignal},
+    {"network", "AT+CREG?", InformationText::kPrefixed, SayRegistration},
+    {"packet network", "AT+CGREG?", InformationText::kPrefixed, SayRegistration},
 };
+constexpr const Question& kSimQuestion = kQuestions[4];
 
 // What came back, in a few words.
 void SayAnswer(ModemLine::Asked asked, const ModemAnswer& answer, const Question& question,
                char (&said)[kTextCapacity]) {
+  const char* information = answer.Information();
   const char* text = "no final result code in time";
   if (asked == ModemLine::Asked::kNotTaken) {
     text = "the port did not take the command (does the modem's flow control hold it back?)";
+  } else if (asked == ModemLine::Asked::kTimedOut && information[0]) {
+    return OneLine(Words({information, "; no final result code in time"}).Text(), "", said);
   } else if (asked == ModemLine::Asked::kAnswered) {
     switch (answer.end()) {
       case AnswerEnd::kOk:
-        if (question.say && answer.Information()[0])
-          return question.say(answer.Information(), said);
-        text = answer.Information()[0] ? answer.Information() : "OK";
+        if (question.say && information[0]) return question.say(information, said);
+        if (!information[0]) return SayFinalCode(answer.FinalCode(), said);
+        text = information;
         break;
       case AnswerEnd::kRefused:
-        text = answer.FinalCode();
-        break;
+        return SayFinalCode(answer.FinalCode(), said);
       case AnswerEnd::kLineTooLong:
         text = "an answer line of 256 bytes or more";
         break;
@@ -153,7 +129,7 @@ class Check {
       return false;
     }
     if (kCheckMs - spent < limitMs) limitMs = kCheckMs - spent;
-    ModemAnswer answer(question.command);
+    ModemAnswer answer(question.command, question.information, numeric);
     asked = line_.Ask(question.command, limitMs, answer);
     if (asked == ModemLine::Asked::kPortFailed) {
       char reason[kTextCapacity];
@@ -163,7 +139,16 @@ class Check {
     }
     end = answer.end();
     SayAnswer(asked, answer, question, said);
-    console_.Line(Words({question.label, " (", question.command, "): ", said}).Text());
+    // A modem in V.250's numeric mode says so in its first answer; every later one is read so.
+    const bool numericNow = Answered() && IsNumericCode(answer.FinalCode());
+    const char* note = numericNow && !numeric
+                           ? ", in numeric mode (V0); the modem driver's own init string sets V1"
+                           : "";
+    numeric = numeric || numericNow;
+    if (&question == &kSimQuestion)
+      sim = ReadSimState(asked == ModemLine::Asked::kAnswered ? end : AnswerEnd::kNone,
+                         answer.Information(), answer.FinalCode());
+    console_.Line(Words({question.label, " (", question.command, "): ", said, note}).Text());
     return true;
   }
 
@@ -173,16 +158,34 @@ class Check {
            (end == AnswerEnd::kOk || end == AnswerEnd::kRefused);
   }
   bool Accepted() const { return asked == ModemLine::Asked::kAnswered && end == AnswerEnd::kOk; }
+  bool Refused() const {
+    return asked == ModemLine::Asked::kAnswered && end == AnswerEnd::kRefused;
+  }
 
   ModemLine::Asked asked = ModemLine::Asked::kTimedOut;
   AnswerEnd end = AnswerEnd::kNone;
   char said[kTextCapacity] = {};
+  bool numeric = false;
+  SimState sim = SimState::kUnknown;
 
  private:
   ModemLine& line_;
   Console& console_;
   const DWORD start_;
 };
+
+// The kit's init string in TS 27.007's form, with the APN of `init`, and the command that sends
+// it; false when `init` is not the kit's template around an APN the console tool would write.
+bool StandardForm(const char* init, char (&apn)[kApnMost + 1], char (&command)[kTextCapacity + 2]) {
+  std::string_view found;
+  if (!ApnInInit(kApnInitTemplate, init, found) || !IsPlainApn(found)) return false;
+  std::memcpy(apn, found.data(), found.size());
+  apn[found.size()] = '\0';
+  char standard[kTextCapacity];
+  if (!BuildApnInitString(kApnStandardTemplate, apn, standard)) return false;
+  std::memcpy(command + 2, standard, std::strlen(standard) + 1);
+  return true;
+}
 
 // Why the port could not be opened, in the user's words.
 int OpenFailure(ModemLine::Opened opened, const char* port, Console& console) {
@@ -236,7 +239,7 @@ int CheckVerb(const char* port, Console& console) {
   Check check(line, console);
 
   // A modem that has just been powered may miss the first command.
-  const Question first = {"modem", "AT", nullptr};
+  const Question first = {"modem", "AT", InformationText::kNone, nullptr};
   bool answers = false;
   for (int i = 0; i < kFirstTries && !answers; ++i) {
     if (!check.Ask(first, kFirstAnswerMs)) return kExitFailed;
@@ -253,9 +256,24 @@ int CheckVerb(const char* port, Console& console) {
   // The string the modem driver sends before every connection, as the modem gets it.
   char command[kTextCapacity + 2] = "AT";
   const bool init = modem.found && modem.initRead == ValueRead::kText && modem.init[0] != '\0';
+  bool initAccepted = false;
+  char initSaid[kTextCapacity] = {};
+  // A modem that refuses the kit's template may take TS 27.007's form of it, with the same APN:
+  // it is asked once, so that the last line can name the fix.
+  char apn[kApnMost + 1] = {};
+  char standard[kTextCapacity + 2] = "AT";
+  bool standardTaken = false;
   if (init) {
     std::memcpy(command + 2, modem.init, std::strlen(modem.init) + 1);
-    if (!check.Ask({"init string", command, nullptr}, kAnswerMs)) return kExitFailed;
+    if (!check.Ask({"init string", command, InformationText::kNone, nullptr}, kAnswerMs))
+      return kExitFailed;
+    initAccepted = check.Accepted();
+    std::memcpy(initSaid, check.said, sizeof initSaid);
+    if (check.Refused() && StandardForm(modem.init, apn, standard)) {
+      if (!check.Ask({"standard form", standard, InformationText::kNone, nullptr}, kAnswerMs))
+        return kExitFailed;
+      standardTaken = check.Accepted();
+    }
   }
   if (!line.Close()) {
     char reason[kTextCapacity];
@@ -264,16 +282,24 @@ int CheckVerb(const char* port, Console& console) {
         Words({"The former settings of ", port, " could not be put back: ", reason}).Text());
     return kExitFailed;
   }
+  // Readiness decides the exit code: the modem answers, its SIM is ready and the init string is
+  // taken. The registration does not: a modem may still be searching.
+  if (init && !initAccepted) {
+    const char* fix = standardTaken ? "; it takes TS 27.007's form, which \"GprsKit apn " : "";
+    console.Error(Words({"the modem refuses the init string: ", command, " answered ", initSaid,
+                         fix, standardTaken ? apn : "", standardTaken ? " /standard\" writes" : ""})
+                      .Text());
+  }
+  if (check.sim != SimState::kReady) {
+    console.Error(SimVerdict(check.sim));
+    return kExitFailed;
+  }
+  if (init && !initAccepted) return kExitFailed;
   if (!init) {
     console.Line(
         Words({"the modem answers; no init string of the kit is installed for ", port}).Text());
     return kExitDone;
   }
-  if (check.Accepted()) {
-    console.Line("the modem accepts the init string");
-    return kExitDone;
-  }
-  console.Error(
-      Words({"the modem refuses the init string: ", command, " answered ", check.said}).Text());
-  return kExitFailed;
+  console.Line("the modem accepts the init string");
+  return kExitDone;
 }

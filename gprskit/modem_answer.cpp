@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "result_codes.h"
 #include "verb_steps.h"
 
 namespace {
@@ -14,6 +15,10 @@ bool IsNameCharacter(char c) {
   return IsDigit(c) || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
 }
 
+bool IsText(char c) {
+  return (c >= ' ' && c <= '~') || c == '\t';
+}
+
 // The first `count` characters of `text`, or all of it. Built by hand, as substr() would bring in
 // the exception run time the kit's programs are built without.
 std::string_view Head(std::string_view text, size_t count) {
@@ -22,6 +27,12 @@ std::string_view Head(std::string_view text, size_t count) {
 
 bool StartsWith(std::string_view text, std::string_view start) {
   return text.size() >= start.size() && SameNoCase(Head(text, start.size()), start);
+}
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
 }
 
 // "+CREG" of "+CREG: 0,1"; empty when the line does not start with an extended name and a colon.
@@ -33,17 +44,31 @@ std::string_view PrefixOf(std::string_view line) {
   return Head(line, end);
 }
 
-// A registration state as the read command answers it: "<n>,<stat>[,...]", the second field a
-// bare number. The unsolicited code of the same name gives "<stat>[,<lac>,<ci>...]" instead: one
-// field, or a quoted area code second.
+// A field of one to three digits, blanks around it aside: "1", "001".
+bool IsShortNumber(std::string_view field) {
+  field = Trimmed(field);
+  if (field.empty() || field.size() > 3) return false;
+  for (const char c : field)
+    if (!IsDigit(c)) return false;
+  return true;
+}
+
+// A registration state as the read command answers it: "<n>,<stat>", or with the area and the
+// cell after them, "<n>,<stat>,<lac>,<ci>[,...]": two fields, or four and more, the first two
+// short numbers. The unsolicited code of the same name gives "<stat>", or
+// "<stat>,<lac>,<ci>[,<AcT>]": one field, three, or an area code second, quoted or bare in hex.
 bool IsRegistrationAnswer(std::string_view fields) {
-  const size_t comma = fields.find(',');
-  if (comma == std::string_view::npos || comma == 0) return false;
-  for (size_t i = 0; i < comma; ++i)
-    if (!IsDigit(fields[i]) && fields[i] != ' ') return false;
-  size_t at = comma + 1;
-  while (at < fields.size() && fields[at] == ' ') ++at;
-  return at < fields.size() && IsDigit(fields[at]);
+  std::string_view field[2];
+  size_t count = 0;
+  for (size_t start = 0;; ++count) {
+    const size_t comma = fields.find(',', start);
+    const size_t end = comma == std::string_view::npos ? fields.size() : comma;
+    if (count < 2) field[count] = std::string_view(fields.data() + start, end - start);
+    if (comma == std::string_view::npos) break;
+    start = comma + 1;
+  }
+  ++count;
+  return (count == 2 || count >= 4) && IsShortNumber(field[0]) && IsShortNumber(field[1]);
 }
 
 std::string_view AfterPrefix(std::string_view line, std::string_view prefix) {
@@ -66,7 +91,11 @@ bool NamesAnIdentity(std::string_view line) {
 
 }  // namespace
 
-ModemAnswer::ModemAnswer(std::string_view command) : command_(command) {
+ModemAnswer::ModemAnswer(std::string_view command, InformationText information, bool numericCodes)
+    : command_(command),
+      kind_(information),
+      // A command without information text has no bare digit that a numeric code could be.
+      numeric_(numericCodes || information == InformationText::kNone) {
   const size_t plus = command.find('+');
   if (plus == std::string_view::npos) return;
   size_t end = plus + 1;
@@ -75,50 +104,77 @@ ModemAnswer::ModemAnswer(std::string_view command) : command_(command) {
 }
 
 bool ModemAnswer::Take(const char* bytes, size_t size) {
-  for (size_t i = 0; i < size && end_ == AnswerEnd::kNone; ++i) {
+  for (size_t i = 0; i < size && !drained_; ++i) {
     const char c = bytes[i];
-    if (++taken_ > kMostBytes) {
-      end_ = AnswerEnd::kTooMuch;
-    } else if (c == '\r' || c == '\n') {
-      EndLine();
-    } else if ((c < ' ' && c != '\t') || c > '~') {
-      end_ = AnswerEnd::kNotText;
-    } else if (length_ + 1 >= kLineCapacity) {
-      end_ = AnswerEnd::kLineTooLong;
+    if (end_ == AnswerEnd::kNone) {
+      if (++taken_ > kMostBytes) {
+        end_ = AnswerEnd::kTooMuch;  // and this byte is the first of the rest
+      } else if (c == '\r' || c == '\n') {
+        EndLine();
+        continue;
+      } else if (!IsText(c)) {
+        end_ = AnswerEnd::kNotText;
+        lineSpoilt_ = true;
+        continue;
+      } else if (length_ + 1 >= kLineCapacity) {
+        end_ = AnswerEnd::kLineTooLong;
+        lineSpoilt_ = true;
+        continue;
+      } else {
+        line_[length_++] = c;
+        continue;
+      }
+    }
+    // The rest of an answer that was cut: the modem is still sending it, and it ends where its
+    // final result code does. A line too long or not text there cannot be one.
+    if (c == '\r' || c == '\n') {
+      if (!lineSpoilt_) EndLine();
+      length_ = 0;
+      lineSpoilt_ = false;
+    } else if (!IsText(c) || length_ + 1 >= kLineCapacity) {
+      lineSpoilt_ = true;
     } else {
       line_[length_++] = c;
     }
   }
-  return end_ == AnswerEnd::kNone;
+  return !drained_;
 }
 
 void ModemAnswer::EndLine() {
-  std::string_view line(line_, length_);
+  const std::string_view line = Trimmed(std::string_view(line_, length_));
   length_ = 0;
-  while (!line.empty() && (line.front() == ' ' || line.front() == '\t')) line.remove_prefix(1);
-  while (!line.empty() && (line.back() == ' ' || line.back() == '\t')) line.remove_suffix(1);
   if (line.empty()) return;
-  // The modem sends the command back first while its echo is on.
-  const bool echo = !anyLine_ && line == command_;
-  anyLine_ = true;
-  if (echo) return;
-  // Result codes are sent in capitals, as V.250 and TS 27.007 write them.
-  if (line == "OK" || line == "ERROR" || line == "NO CARRIER" ||
-      Head(line, sizeof "+CME ERROR:" - 1) == "+CME ERROR:") {
-    std::memcpy(final_, line.data(), line.size());
-    final_[line.size()] = '\0';
-    end_ = line == "OK" ? AnswerEnd::kOk : AnswerEnd::kRefused;
+  const ResultCode code = ReadResultCode(line, numeric_);
+  if (end_ != AnswerEnd::kNone) {
+    drained_ = code == ResultCode::kOk || code == ResultCode::kFinal;
     return;
   }
-  if (!IsUnsolicited(line)) Keep(line);
+  // The modem sends the command back while its echo is on, before any answer of its own; an
+  // unsolicited code may come first.
+  if (!echoed_ && informationLength_ == 0 && line == command_) {
+    echoed_ = true;
+    return;
+  }
+  if (code == ResultCode::kOk || code == ResultCode::kFinal) {
+    std::memcpy(final_, line.data(), line.size());
+    final_[line.size()] = '\0';
+    end_ = code == ResultCode::kOk ? AnswerEnd::kOk : AnswerEnd::kRefused;
+    drained_ = true;
+    return;
+  }
+  if (code != ResultCode::kRing && !IsUnsolicited(line)) Keep(line);
 }
 
 bool ModemAnswer::IsUnsolicited(std::string_view line) const {
-  if (line == "RING") return true;
+  // Every line of an answer without information text is one, and so is every vendor's code with
+  // a caret ("^RSSI:17", "^BOOT:..."): the kit sends no command of that kind.
+  if (kind_ == InformationText::kNone || line[0] == '^') return true;
   const std::string_view prefix = PrefixOf(line);
-  if (prefix.empty()) return false;
   // Another command's name: a code the modem sends on its own, such as "+CREG: 1" or "+CRING:".
-  if (!SameNoCase(prefix, ownPrefix_)) return true;
+  if (!prefix.empty() && !SameNoCase(prefix, ownPrefix_)) return true;
+  if (kind_ == InformationText::kPlain) return false;
+  // A command that names its answer: a line without the name is none of it ("Call Ready").
+  if (prefix.empty()) return true;
   if (SameNoCase(prefix, "+CREG") || SameNoCase(prefix, "+CGREG"))
     return !IsRegistrationAnswer(AfterPrefix(line, prefix));
   return false;

@@ -25,10 +25,16 @@ DCB KitLine() {
   return line;
 }
 
-// A read gives what has come as soon as anything has, and waits a tenth of a second at most when
-// nothing has: the answer's own time limit is counted by the caller. A write that the modem's
-// flow control holds back gives up after a second, rather than waiting for ever.
-constexpr COMMTIMEOUTS kTimeouts = {MAXDWORD, MAXDWORD, 100, 0, 1000};
+// A read gives what has come at once, even nothing; an empty read is followed by a pause of a
+// millisecond, and the answer's own time limit is counted by the caller. Windows documents a read
+// with {MAXDWORD, MAXDWORD, n} as returning as soon as a byte arrives, but Wine waits all n
+// milliseconds in every read, which made each answer cost a tenth of a second. A write that the
+// modem's flow control holds back gives up after a second, rather than waiting for ever.
+constexpr COMMTIMEOUTS kTimeouts = {MAXDWORD, 0, 0, 0, 1000};
+
+// How long the rest of a cut answer may pause before its end is taken as come: a modem sends an
+// answer's bytes back to back, at line speed.
+constexpr DWORD kQuietMs = 200;
 
 }  // namespace
 
@@ -86,13 +92,20 @@ ModemLine::Asked ModemLine::Ask(std::string_view command, DWORD limitMs, ModemAn
   if (!WriteFile(port_.get(), sent, size, &written, nullptr)) return Asked::kPortFailed;
   if (written != size) return Asked::kNotTaken;
   const DWORD start = GetTickCount();
+  DWORD lastByte = start;
   for (;;) {
     char bytes[64];
     DWORD read = 0;
     if (!ReadFile(port_.get(), bytes, sizeof bytes, &read, nullptr)) return Asked::kPortFailed;
-    if (!answer.Take(bytes, read)) return Asked::kAnswered;
+    if (read > 0 && !answer.Take(bytes, read)) return Asked::kAnswered;
     // Unsigned, so that the count goes on through the tick counter's wrap after 49.7 days.
-    if (GetTickCount() - start >= limitMs) return Asked::kTimedOut;
+    const DWORD now = GetTickCount();
+    if (read > 0) lastByte = now;
+    // A cut answer has ended; what is still coming of it is drained until it pauses.
+    const bool cut = answer.end() != AnswerEnd::kNone;
+    if (cut && now - lastByte >= kQuietMs) return Asked::kAnswered;
+    if (now - start >= limitMs) return cut ? Asked::kAnswered : Asked::kTimedOut;
+    if (read == 0) Sleep(1);
   }
 }
 

@@ -22,8 +22,10 @@ class ModemLine {
   Opened Open(const char* port);
 
   // Sends `command` and its CR, then reads until the answer ends or `limitMs` have passed; the
-  // answer holds what came. kNotTaken: the port did not take the whole command in time, as when
-  // the modem's flow control holds it back. kPortFailed leaves the platform's code.
+  // answer holds what came. An answer that was cut is read on, within the same time, until the
+  // rest of it has come, so that the next command's answer starts clean. kNotTaken: the port did
+  // not take the whole command in time, as when the modem's flow control holds it back. kPortFailed
+  // leaves the platform's code.
   Asked Ask(std::string_view command, DWORD limitMs, ModemAnswer& answer);
 
   // Puts the port's former settings back and closes it; false, with the platform's code, when the

@@ -321,20 +321,22 @@ TEST_F(GprsKitTest, StatusShowsEachModemAndTheEntry) {
 }
 
 // A modem that answers every question of the check as TS 27.007 lays the answers out, with the
-// echo, unsolicited codes and pauses a real one sends among them; its ATI gives its IMEI.
+// echo, unsolicited codes and pauses a real one sends among them; its ATI gives its IMEI. The
+// vendor's codes are those of widespread USB modems, as garronej/at-messages-parser's tests
+// (src/test) hold them: ^BOOT, ^MODE, ^RSSI, and +CREG: 2,00,0 unsolicited.
 winsim::ScriptedModem AnsweringModem() {
   winsim::ScriptedModem modem;
   modem.answers = {
-      {"AT", {{"\r\nOK\r\n"}}},
+      {"AT", {{"\r\n^BOOT:20952548,0,0,0,72\r\n\r\nOK\r\n"}}},
       {"ATI",
        {{"\r\nSimTel GPRS-1\r\nIMEI: see label\r\n35693803564380\r\nSN "
          "1234567890123\r\n\r\nOK\r\n"}}},
       {"AT+CGMI", {{"\r\nSim"}, {"Tel\r\n", 300}, {"\r\nOK\r\n", 1500}}},
-      {"AT+CGMM", {{"\r\n+CGMM: GPRS-1\r\n\r\nOK\r\n"}}},
+      {"AT+CGMM", {{"\r\n+CGMM: GPRS-1\r\n\r\n^MODE:5,4\r\n\r\nOK\r\n"}}},
       {"AT+CGMR", {{"\r\nRING\r\n"}, {"\r\n \t1.0.7\r\n\r\n  OK\r\n", 40}}},
       {"AT+CPIN?", {{"\r\n+CPIN: READY\r\n\r\nOK\r\n"}}},
-      {"AT+CSQ", {{"\r\n+CMTI: \"SM\",3\r\n\r\n+CSQ: 20,99\r\n\r\nOK\r\n"}}},
-      {"AT+CREG?", {{"\r\n+CREG: 1\r\n"}, {"\r\n+CREG: 0,1\r\n\r\nOK\r\n"}}},
+      {"AT+CSQ", {{"\r\n+CMTI: \"SM\",3\r\n\r\n^RSSI:17\r\n\r\n+CSQ: 20,99\r\n\r\nOK\r\n"}}},
+      {"AT+CREG?", {{"\r\n+CREG: 1\r\n"}, {"\r\n+CREG: 2,00,0\r\n\r\n+CREG: 0,1\r\n\r\nOK\r\n"}}},
       {"AT+CGREG?", {{"\r\n+CGREG: 0,5\r\n\r\n+CREG: 1,\"00C3\",\"1A2B\"\r\n\r\nOK\r\n"}}},
       {"ATE1;+CGDCONT=\"internet\";+CGQREQ=1", {{"\r\nOK\r\n"}}}};
   return modem;
@@ -394,18 +396,111 @@ TEST_F(GprsKitTest, CheckAsksTheModemOnItsPortAndPutsThePortBack) {
   for (const winsim::Call& open : winsim::CallsTo("CreateFileA"))
     EXPECT_EQ(open.Text("fileName"), "\\\\.\\COM4");
 
-  // The signal by TS 27.007's table, and an answer outside it as it came.
-  for (const auto& [csq, said] :
-       std::vector<std::pair<std::string, std::string>>{{"0,0", "-113 dBm or less"},
-                                                        {"31,0", "-51 dBm or more"},
-                                                        {"99,99", "unknown"},
-                                                        {"40,0", "40,0"}}) {
+  // Answers as real modems give them, from the public test data of projects that parse them.
+  const struct {
+    const char* command;
+    std::string answer;
+    size_t line;
+    std::string said;
+    bool echo = true;
+  } answers[] = {
+      // The signal by TS 27.007's table, and an answer outside it as it came.
+      {"AT+CSQ", "\r\n+CSQ: 0,0\r\n\r\nOK\r\n", 7, "signal (AT+CSQ): -113 dBm or less"},
+      {"AT+CSQ", "\r\n+CSQ: 31,0\r\n\r\nOK\r\n", 7, "signal (AT+CSQ): -51 dBm or more"},
+      {"AT+CSQ", "\r\n+CSQ: 99,99\r\n\r\nOK\r\n", 7, "signal (AT+CSQ): unknown"},
+      {"AT+CSQ", "\r\n+CSQ: 40,0\r\n\r\nOK\r\n", 7, "signal (AT+CSQ): 40,0"},
+      // An unsolicited code before the echo, which the modem sends itself (echo stays on).
+      {"AT+CSQ", "\r\n+CREG: 5\r\nAT+CSQ\r\r\n+CSQ: 17,99\r\n\r\nOK\r\n", 7,
+       "signal (AT+CSQ): -79 dBm", false},
+      {"AT+CGMI", "\r\n+CREG: 5\r\nAT+CGMI\r\r\nSimTel\r\n\r\nOK\r\n", 3,
+       "manufacturer (AT+CGMI): SimTel", false},
+      // SIMCom's SIM800 Series AT Command Manual V1.09, its unsolicited codes: a line without
+      // the command's name is none of its answer.
+      {"AT+CSQ", "\r\nCall Ready\r\n\r\n+CSQ: 20,99\r\n\r\nSMS Ready\r\n\r\nOK\r\n", 7,
+       "signal (AT+CSQ): -73 dBm"},
+      // Every state of TS 27.007 §7.2, and one past them as it came.
+      {"AT+CREG?", "\r\n+CREG: 0,6\r\n\r\nOK\r\n", 8,
+       "network (AT+CREG?): registered for \"SMS only\", home network"},
+      {"AT+CREG?", "\r\n+CREG: 0,11\r\n\r\nOK\r\n", 8,
+       "network (AT+CREG?): attached for access to RLOS"},
+      {"AT+CREG?", "\r\n+CREG: 0,12\r\n\r\nOK\r\n", 8, "network (AT+CREG?): 0,12"},
+      // linux-mobile-broadband/ModemManager, src/tests/test-modem-helpers.c: Iridium's answer
+      // without a blank and with leading zeros; Sierra Mercury's unsolicited code, its area bare
+      // in hex, before Huawei E160G's answer with the same.
+      {"AT+CREG?", "\r\n+CREG:002,001,\"18d8\",\"ffff\"\r\n\r\nOK\r\n", 8,
+       "network (AT+CREG?): registered, home network"},
+      {"AT+CREG?", "\r\n+CREG: 1,84CD,00D30156\r\n\r\n+CREG: 2,0,00,0\r\n\r\nOK\r\n", 8,
+       "network (AT+CREG?): not registered, not searching"},
+      {"AT+CGREG?", "\r\n+CGREG: 1,84CD,00D30156\r\n\r\n+CGREG: 2,1,8BE3,2BAF\r\n\r\nOK\r\n", 9,
+       "packet network (AT+CGREG?): registered, home network"},
+      // faucamp/python-gsmmodem, test/fakemodems.py: Huawei K3715's ^CEND, a Wavecom's name
+      // after a blank, and a Nokia N79's revision in five lines.
+      {"AT+CGMI", "\r\n^CEND:1,5,29,16\r\n WAVECOM MODEM\r\n\r\nOK\r\n", 3,
+       "manufacturer (AT+CGMI): WAVECOM MODEM"},
+      {"AT+CGMR", "\r\nV ICPR72_08w44.1\r\n24-11-08\r\nRM-348\r\n(c) Nokia\r\n11.049\r\n\r\nOK\r\n",
+       5, "revision (AT+CGMR): V ICPR72_08w44.1; 24-11-08; RM-348; (c) Nokia; 11.049"},
+  };
+  for (const auto& each : answers) {
     winsim::ScriptedModem modem = AnsweringModem();
-    modem.answers["AT+CSQ"] = {{"\r\n+CSQ: " + csq + "\r\n\r\nOK\r\n"}};
+    modem.echo = each.echo;
+    modem.answers[each.command] = {{each.answer}};
     winsim::AddSerialPort("COM4", modem);
-    EXPECT_EQ(Run({"check"}), kExitDone);
-    EXPECT_EQ(console.lines.at(7), "signal (AT+CSQ): " + said);
+    EXPECT_EQ(Run({"check"}), kExitDone) << each.answer;
+    EXPECT_EQ(console.lines.at(each.line), each.said);
+    EXPECT_EQ(console.lines.back(), "the modem accepts the init string") << each.answer;
   }
+
+  // The SIM decides the exit code as the init string does, whose line still shows.
+  const struct {
+    std::string answer;
+    std::string said;
+    const char* lastLine;  // null: the SIM is ready
+  } sims[] = {
+      // faucamp/python-gsmmodem, test/fakemodems.py: a locked SIM, and a Wavecom that sends no
+      // final result code after the SIM's state.
+      {"\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n", "SIM PIN",
+       "the SIM asks for its PIN: no dial works until it is given, or until its request is "
+       "switched off with the SIM in a phone"},
+      {"\r\n+CPIN: READY\r\n", "READY; no final result code in time", nullptr},
+      {"\r\n+CPIN: SIM PUK\r\n\r\nOK\r\n", "SIM PUK",
+       "the SIM asks for its PUK, as its PIN was refused too often: no dial works until it is "
+       "unblocked with the PUK from the operator"},
+      {"\r\n+CME ERROR: 10\r\n", "+CME ERROR: 10 (SIM not inserted)",
+       "the modem has no SIM: no dial works without one"},
+      {"\r\n+CME ERROR: SIM not inserted\r\n", "+CME ERROR: SIM not inserted",
+       "the modem has no SIM: no dial works without one"},
+      // The same manual's state for a SIM that is missing.
+      {"\r\n+CPIN: NOT INSERTED\r\n\r\nOK\r\n", "NOT INSERTED",
+       "the modem has no SIM: no dial works without one"},
+      {"\r\n+CME ERROR: 13\r\n", "+CME ERROR: 13 (SIM failure)",
+       "the SIM is not ready (see its line above): no dial works until it is"},
+      {"\r\n+CPIN: SIM PIN2\r\n\r\nOK\r\n", "SIM PIN2", nullptr},
+  };
+  for (const auto& each : sims) {
+    winsim::ScriptedModem modem = AnsweringModem();
+    modem.answers["AT+CPIN?"] = {{each.answer}};
+    winsim::AddSerialPort("COM4", modem);
+    EXPECT_EQ(Run({"check"}), each.lastLine ? kExitFailed : kExitDone) << each.answer;
+    EXPECT_EQ(console.lines.at(6), "SIM (AT+CPIN?): " + each.said);
+    EXPECT_EQ(console.lines.at(10), "init string (ATE1;+CGDCONT=\"internet\";+CGQREQ=1): OK");
+    EXPECT_EQ(console.errors,
+              each.lastLine ? std::vector<std::string>{each.lastLine} : std::vector<std::string>{});
+  }
+
+  // A modem in V.250's numeric mode (V0): its result codes as digits, each ended by a CR.
+  winsim::ScriptedModem numeric;
+  numeric.answers = {{"AT", {{"0\r"}}},
+                     {"ATI", {{"SimTel GPRS-1\r\n0\r"}}},
+                     {"AT+CPIN?", {{"+CPIN: READY\r\n0\r"}}},
+                     {"ATE1;+CGDCONT=\"internet\";+CGQREQ=1", {{"0\r"}}}};
+  numeric.otherwise = {{"4\r"}};
+  winsim::AddSerialPort("COM4", numeric);
+  EXPECT_EQ(Run({"check"}), kExitDone);
+  EXPECT_EQ(console.lines.at(1),
+            "modem (AT): 0 (OK), in numeric mode (V0); the modem driver's own init string sets V1");
+  EXPECT_EQ(console.lines.at(2), "identity (ATI): SimTel GPRS-1");
+  EXPECT_EQ(console.lines.at(3), "manufacturer (AT+CGMI): 4 (ERROR)");
+  EXPECT_EQ(console.lines.at(10), "init string (ATE1;+CGDCONT=\"internet\";+CGQREQ=1): 0 (OK)");
 
   // Named, a port is checked before any install; no init string is sent where no modem of the
   // kit is attached.
@@ -420,13 +515,24 @@ TEST_F(GprsKitTest, CheckEndsWithinItsBoundsWhateverTheModemSends) {
   ASSERT_EQ(Run({"install", "COM4"}), kExitDone);
   ASSERT_EQ(Run({"apn", "internet"}), kExitDone);
   const std::string init = "ATE1;+CGDCONT=\"internet\";+CGQREQ=1";
+  const std::string standard = "ATE1;+CGDCONT=1,\"IP\",\"internet\";+CGQREQ=1";
   const struct {
     const char* what;
     std::vector<winsim::ModemPart> toInit;  // the answer to the init string
     const char* lastLine;
+    bool refused = false;  // with a final result code: TS 27.007's form is asked too
   } cases[] = {
-      {"a strict modem", {{"\r\nERROR\r\n"}}, "answered ERROR"},
-      {"a code", {{"\r\n+CME ERROR: 4\r\n"}}, "answered +CME ERROR: 4"},
+      {"a strict modem", {{"\r\nERROR\r\n"}}, "answered ERROR", true},
+      {"a code",
+       {{"\r\n+CME ERROR: 4\r\n"}},
+       "answered +CME ERROR: 4 (operation not supported)",
+       true},
+      {"a verbose code",
+       {{"\r\n+CME ERROR: operation not allowed\r\n"}},
+       "answered +CME ERROR: operation not allowed",
+       true},
+      // faucamp/python-gsmmodem, test/fakemodems.py: Huawei E1752's own refusal.
+      {"a vendor's code", {{"\r\nCOMMAND NOT SUPPORT\r\n"}}, "answered COMMAND NOT SUPPORT", true},
       {"no final code", {{"\r\n" + init + "\r\n"}}, "answered no final result code in time"},
       {"a final code too late", {{"\r\nOK\r\n", 5200}}, "answered no final result code in time"},
       {"a line too long",
@@ -450,8 +556,48 @@ TEST_F(GprsKitTest, CheckEndsWithinItsBoundsWhateverTheModemSends) {
     EXPECT_EQ(console.errors, std::vector<std::string>{"the modem refuses the init string: " +
                                                        init + " " + each.lastLine})
         << each.what;
-    EXPECT_EQ(console.lines.size(), 11u) << each.what;
+    EXPECT_EQ(console.lines.size(), each.refused ? 12u : 11u) << each.what;
+    EXPECT_EQ(console.lines.back(),
+              each.refused ? "standard form (" + standard + "): ERROR" : console.lines.at(10));
   }
+  // A modem that follows TS 27.007 to the letter takes its form: the last line names the fix,
+  // and once it is written the check finds it taken.
+  winsim::ScriptedModem strict = AnsweringModem();
+  strict.answers[init] = {{"\r\nERROR\r\n"}};
+  strict.answers[standard] = {{"\r\nOK\r\n"}};
+  winsim::AddSerialPort("COM4", strict);
+  EXPECT_EQ(Run({"check"}), kExitFailed);
+  EXPECT_EQ(console.errors, std::vector<std::string>{
+                                "the modem refuses the init string: " + init +
+                                " answered ERROR; it takes TS 27.007's form, which \"GprsKit apn "
+                                "internet /standard\" writes"});
+  // An init string the kit's template did not make names no APN to offer the form with.
+  winsim::Values& key =
+      *const_cast<winsim::Device*>(winsim::FindDevice(Modems()[0]->id))->driverKey;
+  key["UserInit"] = winsim::Sz("E1;+CGDCONT=\"internet\";+CGQREQ=3");
+  winsim::AddSerialPort("COM4", strict);
+  EXPECT_EQ(Run({"check"}), kExitFailed);
+  EXPECT_EQ(console.lines.size(), 11u);
+  ASSERT_EQ(Run({"apn", "internet", "/standard"}), kExitDone);
+  winsim::AddSerialPort("COM4", strict);
+  EXPECT_EQ(Run({"check"}), kExitDone);
+  EXPECT_EQ(console.lines.back(), "the modem accepts the init string");
+  EXPECT_EQ(winsim::SerialPortNow("COM4").heard.find(init), std::string::npos);
+  ASSERT_EQ(Run({"apn", "internet"}), kExitDone);
+
+  // A line too long that is still coming at line speed when it is cut: its rest and its final
+  // code are drained, and the next answer is the next command's own.
+  winsim::ScriptedModem longLine = AnsweringModem();
+  // 115200 bit/s carry about 58 bytes in 5 ms.
+  longLine.answers["AT+CGMM"] = {{"\r\n" + std::string(200, 'm')}};
+  for (int part = 0; part < 4; ++part)
+    longLine.answers["AT+CGMM"].push_back({std::string(58, 'm'), 5});
+  longLine.answers["AT+CGMM"].push_back({"\r\n\r\nOK\r\n", 5});
+  winsim::AddSerialPort("COM4", longLine);
+  EXPECT_EQ(Run({"check"}), kExitDone);
+  EXPECT_EQ(console.lines.at(4), "model (AT+CGMM): an answer line of 256 bytes or more");
+  EXPECT_EQ(console.lines.at(5), "revision (AT+CGMR): 1.0.7");
+
   // Lenient at last: the same command is taken, after a pause within the answer's time and a
   // line as long as a line may be. A line that repeats the command is no echo once another came.
   winsim::ScriptedModem lenient = AnsweringModem();

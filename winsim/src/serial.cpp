@@ -1,7 +1,7 @@
 // COM ports, as the platform's communications functions present them, with a scripted modem at
-// the far end of each. Only the way of reading the kit uses is modelled: a read that gives what
-// has come, or waits for the first byte up to a set time; any other makes the test stop, as a
-// read the simulation cannot time would otherwise pass for one that can.
+// the far end of each. Only the ways of reading a program may use here are modelled: a read that
+// gives what has come at once, or waits for the first byte up to a set time; any other makes the
+// test stop, as a read the simulation cannot time would otherwise pass for one that can.
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -199,4 +199,9 @@ BOOL WINAPI PurgeComm(HANDLE file, DWORD flags) {
 DWORD WINAPI GetTickCount() {
   ApiCall call("GetTickCount", {});
   return TheSerialPorts().clock;
+}
+
+void WINAPI Sleep(DWORD milliseconds) {
+  ApiCall call("Sleep", {{"milliseconds", Dec(milliseconds)}});
+  TheSerialPorts().clock += milliseconds;
 }

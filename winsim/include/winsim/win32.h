@@ -494,6 +494,8 @@ BOOL WINAPI SetCommTimeouts(HANDLE file, LPCOMMTIMEOUTS timeouts);
 BOOL WINAPI PurgeComm(HANDLE file, DWORD flags);
 // Milliseconds on the machine's clock, which wraps after 49.7 days.
 DWORD WINAPI GetTickCount();
+// Waits `milliseconds`: the machine's clock moves on by as much.
+void WINAPI Sleep(DWORD milliseconds);
 
 // Remote access.
 DWORD WINAPI RasSetEntryPropertiesA(LPCSTR phonebook, LPCSTR entryName, LPRASENTRYA entry,

@@ -1,7 +1,7 @@
 // COM ports and the modems at their far end. A port is opened by its device path "\\.\COMn"; its
-// modem answers each command line it is sent by a script. Time passes only while a read waits:
-// the clock GetTickCount reads moves on by what the wait took, so a test of time limits runs at
-// once and always alike.
+// modem answers each command line it is sent by a script. Time passes only while a read or Sleep
+// waits: the clock GetTickCount reads moves on by what the wait took, so a test of time limits runs
+// at once and always alike.
 #pragma once
 
 #include <map>
