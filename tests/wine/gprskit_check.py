@@ -1,7 +1,9 @@
 #!/usr/bin/env python3
 """`GprsKit check`, the real GprsKit.exe from the kit's folder under Wine, against the simulated
 modem on COM5: a modem that follows TS 27.007 to the letter, a lenient one, a silent port and a
-port another process holds, each checked with the port named and through the installed modem's.
+port another process holds, each checked with the port named and through the installed modem's;
+then modems that answer as widespread ones do (vendor codes, a code before the echo, a long line,
+numeric result codes) and SIMs that are locked or missing, with the port named.
 
   gprskit_check.py --kit DIR --port-device EXE --prefix DIR --server WINESERVER -- RUNNER...
 
@@ -25,6 +27,7 @@ from modem_simulator import IDLE_SPEED, IMEI, ModemSimulator  # noqa: E402
 SKIP = 77
 PORT = "COM5"
 USER_INIT = 'E1;+CGDCONT="internet";+CGQREQ=1'
+STANDARD_INIT = 'E1;+CGDCONT=1,"IP","internet";+CGQREQ=1'
 QUESTIONS = ["ATI", "AT+CGMI", "AT+CGMM", "AT+CGMR", "AT+CPIN?", "AT+CSQ", "AT+CREG?", "AT+CGREG?"]
 # The verb's whole check is bounded at 30 s; Wine's start comes on top.
 CHECK_BOUND = 40
@@ -111,13 +114,14 @@ def last_line(text):
     return lines[-1] if lines else ""
 
 
-def check(prefix, modem, arguments, expected_code, verdict, commands):
+def check(prefix, modem, arguments, expected_code, verdict, commands, lines=()):
     """One run of the verb: its exit code, its last line, what it asked the modem and what it
     left on the line. `verdict` tells the last line; `commands` the command lines expected after
-    the first AT, None when the modem must have heard only AT, [] when nothing."""
+    the first AT, None when the modem must have heard only AT, [] when nothing; `lines` are
+    lines it must have said on its output."""
     modem.clear()
     code, out, err, elapsed = prefix.gprskit(*arguments)
-    label = "%s modem, GprsKit %s" % (modem.mode, " ".join(arguments))
+    label = "%s modem, GprsKit %s" % (" ".join((modem.mode,) + modem.quirks), " ".join(arguments))
     print("== %s: exit %d after %.1f s\n%s%s" % (label, code, elapsed, out, err), flush=True)
     expect(code == expected_code, "%s: exit %d, not %d" % (label, code, expected_code))
     stream = out if expected_code == 0 else err
@@ -127,6 +131,9 @@ def check(prefix, modem, arguments, expected_code, verdict, commands):
     expect(IMEI not in out + err and not re.search(r"\d{14,}", out + err),
            "%s: shows the modem's IMEI" % label)
     expect(elapsed < CHECK_BOUND, "%s: took %.1f s" % (label, elapsed))
+    said = out.split("\n")
+    for line in lines:
+        expect(line in said, "%s: did not say %r" % (label, line))
 
     received = modem.received()
     lines = [line for line, _ in received]
@@ -152,7 +159,33 @@ def check(prefix, modem, arguments, expected_code, verdict, commands):
 
 
 def is_refusal(line):
-    return line == "the modem refuses the init string: AT" + USER_INIT + " answered ERROR"
+    return line == ("the modem refuses the init string: AT" + USER_INIT + " answered ERROR; it "
+                    "takes TS 27.007's form, which \"GprsKit apn internet /standard\" writes")
+
+
+# Modems as widespread ones answer, each with the lines that show it was read rightly.
+INIT_TAKEN = "init string (AT%s): OK" % USER_INIT
+REAL_MODEMS = [
+    (("vendor", "early"), 0, "the modem accepts the init string",
+     ["manufacturer (AT+CGMI): Kit Test Modems", "signal (AT+CSQ): -73 dBm",
+      "network (AT+CREG?): registered, home network",
+      "packet network (AT+CGREG?): registered, roaming"]),
+    (("long",), 0, "the modem accepts the init string",
+     ["model (AT+CGMM): an answer line of 256 bytes or more", "revision (AT+CGMR): 1.0.7",
+      "SIM (AT+CPIN?): READY"]),
+    (("numeric",), 0, "the modem accepts the init string",
+     ["modem (AT): 0 (OK), in numeric mode (V0); the modem driver's own init string sets V1",
+      "identity (ATI): Kit Test Modems GPRS-SIM 1; Revision: 1.0.7; (withheld)",
+      "init string (AT%s): 0 (OK)" % USER_INIT]),
+    (("pin",), 1, "the SIM asks for its PIN: no dial works until it is given, or until its "
+     "request is switched off with the SIM in a phone",
+     ["SIM (AT+CPIN?): SIM PIN", "network (AT+CREG?): not registered, not searching", INIT_TAKEN]),
+    (("puk", "cme"), 1, "the SIM asks for its PUK, as its PIN was refused too often: no dial "
+     "works until it is unblocked with the PUK from the operator",
+     ["SIM (AT+CPIN?): SIM PUK", INIT_TAKEN]),
+    (("nosim", "cme"), 1, "the modem has no SIM: no dial works without one",
+     ["SIM (AT+CPIN?): +CME ERROR: 10 (SIM not inserted)", INIT_TAKEN]),
+]
 
 
 def scenario(prefix, prefix_dir):
@@ -175,13 +208,28 @@ def scenario(prefix, prefix_dir):
     with_init = QUESTIONS + ["AT" + USER_INIT]
     for arguments in (["check", PORT], ["check"]):
         with modem("strict") as strict:
-            check(prefix, strict, arguments, 1, is_refusal, with_init)
+            check(prefix, strict, arguments, 1, is_refusal, with_init + ["AT" + STANDARD_INIT],
+                  ["standard form (AT%s): OK" % STANDARD_INIT])
         with modem("lenient") as lenient:
             check(prefix, lenient, arguments, 0,
                   lambda line: line == "the modem accepts the init string", with_init)
         with modem("silent") as silent:
             check(prefix, silent, arguments, 1,
                   lambda line: line == "no modem answers on " + PORT, None)
+
+    for quirks, code, last, lines in REAL_MODEMS:
+        with ModemSimulator(prefix_dir, PORT.lower(), "lenient", quirks) as real:
+            check(prefix, real, ["check", PORT], code, lambda line, last=last: line == last,
+                  with_init, lines)
+
+    # The fix the strict modem's check names, and the check after it.
+    code, out, err, _ = prefix.gprskit("apn", "internet", "/standard")
+    if expect(code == 0 and STANDARD_INIT in out, "GprsKit apn internet /standard: %d %s%s"
+              % (code, out, err)):
+        with modem("strict") as strict:
+            check(prefix, strict, ["check"], 0,
+                  lambda line: line == "the modem accepts the init string",
+                  QUESTIONS + ["AT" + STANDARD_INIT])
 
     # Wine shares no character device between processes, but the kernel refuses a second open of
     # a terminal set exclusive to everyone without CAP_SYS_ADMIN; the wineserver opens the port,

@@ -10,8 +10,21 @@ terminal's slave is all it takes. The modem answers V.250 command lines with TS 
   held     another process holds the port exclusively (TIOCEXCL on the slave); only a process
            without CAP_SYS_ADMIN, and so a wineserver without it, is refused the open
 
+and in any mode it may answer as widespread modems do, in their ways that a reader must know:
+
+  vendor      a vendor's own codes among its answers, as some USB modems send them every few
+              seconds (^RSSI, ^BOOT)
+  early       an unsolicited +CREG: 5 before the echo of every command
+  long        AT+CGMM answered with a line of 400 bytes, sent at the line's speed
+  numeric     V.250's numeric result codes (V0) from the start
+  cme         errors as +CME ERROR: <n> (AT+CMEE=1) from the start
+  pin, puk    a SIM that asks for its PIN, or is blocked and asks for its PUK
+  nosim       no SIM in the modem
+  at-once     each answer written in one piece, not in two a little apart
+
 Run on its own, it serves until interrupted:
   modem_simulator.py --prefix WINEPREFIX [--port com5] [--mode strict|lenient|silent|held]
+                     [--quirk QUIRK]...
 """
 
 import argparse
@@ -31,6 +44,18 @@ IMEI = "356938035643809"
 IMSI = "262019876543210"
 
 MODES = ("strict", "lenient", "silent", "held")
+QUIRKS = ("vendor", "early", "long", "numeric", "cme", "pin", "puk", "nosim", "at-once")
+
+# The SIM's state as AT+CPIN? gives it, and the +CME ERROR that TS 27.007 §9.2 gives for it.
+SIM_STATES = {None: ("READY", None), "pin": ("SIM PIN", 11), "puk": ("SIM PUK", 12),
+              "nosim": (None, 10)}
+ERROR_TEXTS = {10: "SIM not inserted", 11: "SIM PIN required", 12: "SIM PUK required"}
+
+# 115200 bit/s, ten bits a byte: a long answer takes this long a byte on a real line.
+BYTE_SECONDS = 10 / 115200
+
+# Huawei's codes, as garronej/at-messages-parser's tests hold them.
+VENDOR_CODES = ("^RSSI:17", "^BOOT:20952548,0,0,0,72")
 
 # The line's state before any program opens the port, so that a program that changes it and
 # restores it can be told from one that leaves it changed.
@@ -44,6 +69,10 @@ UNSOLICITED = ("RING", "+CREG: 1", "+CGREG: 1")
 
 class Refused(Exception):
     """The command line ends here with ERROR, as V.250 ends a line at its first failing command."""
+
+    def __init__(self, why, error=None):
+        super().__init__(why)
+        self.error = error  # the +CME ERROR <err>, where TS 27.007 gives one
 
 
 def _values(arguments):
@@ -74,9 +103,14 @@ def _is_string(value):
 class Modem:
     """The command interpreter, apart from the port, so that it can be read on its own."""
 
-    def __init__(self, mode):
+    def __init__(self, mode, quirks=()):
         self.mode = mode
+        self.quirks = set(quirks)
         self.echo = True
+        self.verbose = "numeric" not in self.quirks
+        self.cmee = 1 if "cme" in self.quirks else 0
+        sim = next((q for q in ("pin", "puk", "nosim") if q in self.quirks), None)
+        self.sim_state, self.sim_error = SIM_STATES[sim]
         self.registration_report = 0
         self.gprs_registration_report = 0
         self.contexts = {}
@@ -90,7 +124,10 @@ class Modem:
         info = []
         try:
             self._run(body, info)
-        except Refused:
+        except Refused as refused:
+            if refused.error is not None and self.cmee:
+                detail = refused.error if self.cmee == 1 else ERROR_TEXTS[refused.error]
+                return info, "+CME ERROR: %s" % detail
             return info, "ERROR"
         return info, "OK"
 
@@ -158,9 +195,13 @@ class Modem:
             if number != 0:
                 raise Refused("only I0 is known")
             info.extend(["Kit Test Modems GPRS-SIM 1", "Revision: 1.0.7", "IMEI: " + IMEI])
+        elif name == "V":
+            if number > 1:
+                raise Refused("V takes 0 or 1")
+            self.verbose = number == 1
         elif name in ("Z", "&F"):
-            self.echo = True
-        elif name not in ("Q", "V", "X", "&C", "&D", "&K", "H"):
+            self.echo = self.verbose = True
+        elif name not in ("Q", "X", "&C", "&D", "&K", "H"):
             raise Refused("unknown basic command " + name)
         return at
 
@@ -174,7 +215,7 @@ class Modem:
             raise Refused("text after " + kind)
         plain = {
             "+CGMI": ["Kit Test Modems"],
-            "+CGMM": ["GPRS-SIM 1"],
+            "+CGMM": ["GPRS-SIM 1 " + "-" * 389 if "long" in self.quirks else "GPRS-SIM 1"],
             "+CGMR": ["1.0.7"],
             "+CGSN": [IMEI],
             "+CIMI": [IMSI],
@@ -185,7 +226,11 @@ class Modem:
         elif name == "+CSQ" and kind == "=?":
             info.append("+CSQ: (0-31,99),(0-7,99)")
         elif name == "+CPIN" and kind == "?":
-            info.append("+CPIN: READY")
+            if self.sim_state is None:
+                raise Refused("no SIM", self.sim_error)
+            info.append("+CPIN: " + self.sim_state)
+        elif name == "+CMEE" and kind == "=" and arguments in ("", "0", "1", "2"):
+            self.cmee = int(arguments or "0")
         elif name in ("+CREG", "+CGREG"):
             self._registration(name, kind, arguments, info)
         elif name == "+CGDCONT":
@@ -197,6 +242,8 @@ class Modem:
 
     def _registration(self, name, kind, arguments, info):
         state = 1 if name == "+CREG" else 5  # registered at home; in GPRS, roaming
+        if self.sim_state != "READY":
+            state = 0  # no network without a SIM that is ready
         attribute = "registration_report" if name == "+CREG" else "gprs_registration_report"
         if kind == "?":
             info.append("%s: %d,%d" % (name, getattr(self, attribute), state))
@@ -252,13 +299,16 @@ class Modem:
 class ModemSimulator:
     """The modem behind dosdevices/<port> of a prefix, served from a thread of this process."""
 
-    def __init__(self, prefix, port="com5", mode="strict"):
+    def __init__(self, prefix, port="com5", mode="strict", quirks=()):
         if mode not in MODES:
             raise ValueError("mode must be one of " + ", ".join(MODES))
+        if set(quirks) - set(QUIRKS):
+            raise ValueError("quirks are among " + ", ".join(QUIRKS))
         # Wine looks its dos device names up in lower case.
         self.link = os.path.join(prefix, "dosdevices", port.lower())
         self.mode = mode
-        self.modem = Modem(mode)
+        self.quirks = tuple(quirks)
+        self.modem = Modem(mode, quirks)
         self.commands = []  # every command line received, with the line's state when it came
         self._lock = threading.Lock()
         self._stop = threading.Event()
@@ -266,6 +316,7 @@ class ModemSimulator:
         self._master = self._slave = None
         self._former_link = None
         self._answered = 0
+        self.bytes_heard = self.bytes_sent = 0
 
     def __enter__(self):
         self.start()
@@ -341,15 +392,33 @@ class ModemSimulator:
             except OSError:
                 time.sleep(0.05)
                 continue
+            self.bytes_heard += len(data)
             answers = self.mode not in ("silent", "held")
+            if answers and "early" in self.modem.quirks and b"\r" in data:
+                # The code the modem had to say when the command came, before its echo.
+                self._write(self._framed(["+CREG: 5"], None))
             if answers and self.modem.echo:
-                os.write(self._master, data)
+                self._write(data)
             pending += data
             while b"\r" in pending:
                 raw, pending = pending.split(b"\r", 1)
                 self._line(raw.decode("latin-1"), answers)
             if len(pending) > 4096:
                 pending = b""  # a line no modem would keep
+
+    def _write(self, data):
+        self.bytes_sent += len(data)
+        os.write(self._master, data)
+
+    def _framed(self, lines, final):
+        """Lines and a final result code as V.250 frames them: each between CR LF in verbose
+        mode (V1); in numeric mode (V0) a line ends with CR LF and the code is a digit and CR."""
+        if self.modem.verbose:
+            out = "".join("\r\n%s\r\n" % line for line in lines)
+            return (out + ("\r\n%s\r\n" % final if final else "")).encode("latin-1")
+        out = "".join("%s\r\n" % line for line in lines)
+        code = {"OK": "0", "ERROR": "4"}.get(final, final)
+        return (out + ("%s\r" % code if final else "")).encode("latin-1")
 
     def _line(self, text, answers):
         # A backspace takes back the character before it, as a terminal user would expect.
@@ -365,19 +434,29 @@ class ModemSimulator:
         if not answers:
             return
         info, final = answer
-        out = ""
+        lines = []
         if self._answered % 3 == 2:
-            out += "\r\n%s\r\n" % UNSOLICITED[(self._answered // 3) % len(UNSOLICITED)]
+            lines.append(UNSOLICITED[(self._answered // 3) % len(UNSOLICITED)])
         self._answered += 1
-        for text_line in info:
-            out += "\r\n%s\r\n" % text_line
-        out += "\r\n%s\r\n" % final
-        # A real modem's answer comes over the line in pieces; a reader must join them.
-        data = out.encode("latin-1")
-        half = len(data) // 2
-        os.write(self._master, data[:half])
-        time.sleep(0.03)
-        os.write(self._master, data[half:])
+        if "vendor" in self.modem.quirks:
+            lines = [VENDOR_CODES[0]] + lines + info + [VENDOR_CODES[1]]
+        else:
+            lines += info
+        data = self._framed(lines, final)
+        if "at-once" in self.modem.quirks:
+            self._write(data)
+        elif any(len(line) >= 256 for line in lines):
+            # A long line comes at the line's speed: its end is still coming when a reader that
+            # cut it has gone on to its next command.
+            for at in range(0, len(data), 16):
+                self._write(data[at:at + 16])
+                time.sleep(16 * BYTE_SECONDS)
+        else:
+            # A real modem's answer comes over the line in pieces; a reader must join them.
+            half = len(data) // 2
+            self._write(data[:half])
+            time.sleep(0.03)
+            self._write(data[half:])
 
 
 def main():
@@ -385,12 +464,14 @@ def main():
     parser.add_argument("--prefix", default=os.environ.get("WINEPREFIX"), required=False)
     parser.add_argument("--port", default="com5")
     parser.add_argument("--mode", choices=MODES, default="strict")
+    parser.add_argument("--quirk", choices=QUIRKS, action="append", default=[])
     arguments = parser.parse_args()
     if not arguments.prefix:
         parser.error("--prefix or WINEPREFIX names the prefix")
     done = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: done.set())
-    with ModemSimulator(arguments.prefix, arguments.port, arguments.mode) as modem:
+    with ModemSimulator(arguments.prefix, arguments.port, arguments.mode,
+                        arguments.quirk) as modem:
         print("%s modem on %s" % (arguments.mode, modem.link), flush=True)
         try:
             done.wait()
