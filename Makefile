@@ -52,11 +52,15 @@ fuzz: fuzz-build
 	@ctest --test-dir build/fuzz --output-on-failure -V | grep -E 'stat::|Passed|Failed'
 	@cmake -S . -B build/fuzz -DKIT_FUZZ_SECONDS=20 >/dev/null
 
-# The phonebook patch on 2 MB and 200 MB against a plain copy, with the peak memory of each.
+# The phonebook patch on 2 MB and 200 MB against a plain copy, with the peak memory of each; and
+# GprsKit check under Wine against a modem that answers at once, next to its bytes on the wire.
 bench: deps
 	@cmake -S . -B build/bench -DCMAKE_BUILD_TYPE=Release >/dev/null
 	@cmake --build build/bench -j $(JOBS) --target phonebook_bench
 	@build/bench/tests/unit/phonebook_bench
+	@cmake --preset win64 >/dev/null
+	@cmake --build --preset win64 -j $(JOBS) --target kit >/dev/null
+	@python3 tests/bench/check_bench.py --kit build/win64/kit
 
 clean:
 	rm -rf build
