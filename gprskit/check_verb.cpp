@@ -285,9 +285,12 @@ int CheckVerb(const char* port, Console& console) {
   // Readiness decides the exit code: the modem answers, its SIM is ready and the init string is
   // taken. The registration does not: a modem may still be searching.
   if (init && !initAccepted) {
-    const char* fix = standardTaken ? "; it takes TS 27.007's form, which \"GprsKit apn " : "";
+    // An empty APN is one too, and stands on a command line between quotes.
+    const char* fix =
+        standardTaken ? "; it takes TS 27.007's form, which this writes: GprsKit apn " : "";
+    const char* fixApn = !standardTaken ? "" : apn[0] ? apn : "\"\"";
     console.Error(Words({"the modem refuses the init string: ", command, " answered ", initSaid,
-                         fix, standardTaken ? apn : "", standardTaken ? " /standard\" writes" : ""})
+                         fix, fixApn, standardTaken ? " /standard" : ""})
                       .Text());
   }
   if (check.sim != SimState::kReady) {

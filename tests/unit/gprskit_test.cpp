@@ -569,8 +569,8 @@ TEST_F(GprsKitTest, CheckEndsWithinItsBoundsWhateverTheModemSends) {
   EXPECT_EQ(Run({"check"}), kExitFailed);
   EXPECT_EQ(console.errors, std::vector<std::string>{
                                 "the modem refuses the init string: " + init +
-                                " answered ERROR; it takes TS 27.007's form, which \"GprsKit apn "
-                                "internet /standard\" writes"});
+                                " answered ERROR; it takes TS 27.007's form, which this writes: "
+                                "GprsKit apn internet /standard"});
   // An init string the kit's template did not make names no APN to offer the form with.
   winsim::Values& key =
       *const_cast<winsim::Device*>(winsim::FindDevice(Modems()[0]->id))->driverKey;
@@ -578,6 +578,13 @@ TEST_F(GprsKitTest, CheckEndsWithinItsBoundsWhateverTheModemSends) {
   winsim::AddSerialPort("COM4", strict);
   EXPECT_EQ(Run({"check"}), kExitFailed);
   EXPECT_EQ(console.lines.size(), 11u);
+  // The empty APN stands between quotes in the fix.
+  key["UserInit"] = winsim::Sz("E1;+CGDCONT=\"\";+CGQREQ=1");
+  strict.answers["ATE1;+CGDCONT=1,\"IP\",\"\";+CGQREQ=1"] = {{"\r\nOK\r\n"}};
+  winsim::AddSerialPort("COM4", strict);
+  EXPECT_EQ(Run({"check"}), kExitFailed);
+  EXPECT_EQ(console.errors.back().substr(console.errors.back().rfind(':')),
+            ": GprsKit apn \"\" /standard");
   ASSERT_EQ(Run({"apn", "internet", "/standard"}), kExitDone);
   winsim::AddSerialPort("COM4", strict);
   EXPECT_EQ(Run({"check"}), kExitDone);

@@ -160,7 +160,7 @@ def check(prefix, modem, arguments, expected_code, verdict, commands, lines=()):
 
 def is_refusal(line):
     return line == ("the modem refuses the init string: AT" + USER_INIT + " answered ERROR; it "
-                    "takes TS 27.007's form, which \"GprsKit apn internet /standard\" writes")
+                    "takes TS 27.007's form, which this writes: GprsKit apn internet /standard")
 
 
 # Modems as widespread ones answer, each with the lines that show it was read rightly.
