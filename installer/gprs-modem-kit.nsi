@@ -42,6 +42,12 @@ Target amd64-unicode
 
 Name "GPRS Modem Kit"
 OutFile "${OUTFILE}"
+; The installer, and the uninstaller it writes, are signed as the kit's programs are: -DSIGN names
+; the command that signs a file in place.
+!ifdef SIGN
+  !finalize '${SIGN} "%1" "%1"' = 0
+  !uninstfinalize '${SIGN} "%1" "%1"' = 0
+!endif
 ; The rights of whoever starts it: on Windows Vista and later an administrator's would put the
 ; dial-up entry into the administrator's phonebook.
 RequestExecutionLevel user
@@ -106,7 +112,10 @@ UninstPage instfiles
   File "${FOLDER}/GprsKit.exe"
   File "${FOLDER}/wwandev.inf"
   File "${FOLDER}/wwandev.cat"
-  File "${FOLDER}/wwandev.cer"
+  ; Only a kit signed with a certificate of its own build carries it, for GprsKit to trust.
+  !if /FileExists "${FOLDER}/wwandev.cer"
+    File "${FOLDER}/wwandev.cer"
+  !endif
 !macroend
 
 ; Whether this process holds an administrator's rights: on Windows Vista and later only when it

@@ -1,6 +1,9 @@
 """The kit's catalog: signed (osslsigncode, which hashes no INF, checks the signature), listing one
-member, the kit's INF by its SHA-1, and the OSAttr; no private key in the kit, build or installers.
-  check-catalog.py KIT-DIR BUILD-DIR SEVEN-ZIP [INSTALLER...]"""
+member, the kit's INF by its SHA-1, and the OSAttr; every program of the kit, every installer and
+the uninstaller each carries are signed by the catalog's signer; no private key in the kit, build
+or installers.
+  check-catalog.py KIT-DIR BUILD-DIR SEVEN-ZIP [--paired KIT32-CERT] [INSTALLER...]
+An installer that carries both kits holds the 32-bit kit as its own build signed it: KIT32-CERT."""
 import hashlib, os, re, subprocess, sys, tempfile  # noqa: E401
 
 from asn1crypto import cms, pem
@@ -45,31 +48,59 @@ def faults(signed, inf):
     ] if bad]
 
 
-def verifies(catalog, certificate, scratch):
-    with open(os.path.join(scratch, "c.cat"), "wb") as c, open(os.path.join(scratch, "c.pem"), "wb") as p:
-        c.write(catalog), p.write(pem.armor("CERTIFICATE", certificate))
-    return subprocess.run(["osslsigncode", "verify", "-in", c.name, "-CAfile", p.name],
+def verifies(data, certificates, scratch):
+    """Whether `data` is signed by one of `certificates` (a DER one, or a list of them)."""
+    with open(os.path.join(scratch, "f"), "wb") as f, open(os.path.join(scratch, "c.pem"), "wb") as p:
+        f.write(data)
+        for certificate in certificates if isinstance(certificates, list) else [certificates]:
+            p.write(pem.armor("CERTIFICATE", certificate))
+    return subprocess.run(["osslsigncode", "verify", "-in", f.name, "-CAfile", p.name],
                           capture_output=True).returncode == 0
 
 
+def unsigned(folder, certificates, scratch):
+    """The programs in `folder` whose signature is missing or not a signer's."""
+    return [f"{os.path.join(folder, n)} is not signed by the catalog's signer"
+            for n in sorted(os.listdir(folder)) if n.lower().endswith((".exe", ".dll"))
+            and not verifies(open(os.path.join(folder, n), "rb").read(), certificates, scratch)]
+
+
 def main(kit, build, seven_zip, *installers):
-    inf, cat, cer = (open(os.path.join(kit, "wwandev." + x), "rb").read() for x in ("inf", "cat", "cer"))
+    paired = []
+    if installers[:1] == ("--paired",):
+        paired, installers = [open(installers[1], "rb").read()], installers[2:]
+    inf, cat = (open(os.path.join(kit, "wwandev." + x), "rb").read() for x in ("inf", "cat"))
+    # The signer's certificate, which only a kit signed by its own build carries.
+    cer = open(os.path.join(build, "catalog", "wwandev.cer"), "rb").read()
     signed, at = cms.ContentInfo.load(cat)["content"], cat.find(hashlib.sha1(inf).digest())
+    program = open(os.path.join(kit, "GprsKit.exe"), "rb").read()
     with tempfile.TemporaryDirectory() as scratch:
-        found = faults(signed, inf) + [f for f, bad in [
+        found = faults(signed, inf) + unsigned(kit, cer, scratch) + [f for f, bad in [
             ("the catalog's signature does not verify", not verifies(cat, cer, scratch)),
             ("the signature does not cover the INF's hash",
              at < 0 or verifies(cat[:at] + bytes([cat[at] ^ 1]) + cat[at + 1:], cer, scratch)),
             ("an INF changed by one byte is in the catalog", not faults(signed, inf[:-1] + bytes([inf[-1] ^ 1]))),
+            ("a program changed by one byte still verifies",
+             verifies(program[:1024] + bytes([program[1024] ^ 1]) + program[1025:], cer, scratch)),
+            ("the kit's certificate is not the signer's",
+             os.path.exists(os.path.join(kit, "wwandev.cer")) and open(os.path.join(kit, "wwandev.cer"), "rb").read() != cer),
         ] if bad]
+        for installer in installers:
+            unpacked = os.path.join(scratch, os.path.basename(installer))
+            # -aou keeps both kits' files of an installer that carries both, under other names.
+            if subprocess.run([seven_zip, "e", "-aou", "-o" + unpacked, installer], capture_output=True).returncode:
+                found.append(f"7z cannot unpack {installer}")
+                continue
+            found += unsigned(unpacked, [cer] + paired, scratch) + [f"{installer} is not signed by the catalog's signer"
+                                                          for _ in [0] if not verifies(open(installer, "rb").read(), cer, scratch)]
+            if "Uninstall.exe" not in os.listdir(unpacked):
+                found.append(f"{installer} carries no uninstaller to check")
+            found += [f"a private key in {installer}" for n in os.listdir(unpacked)
+                      if KEY.search(open(os.path.join(unpacked, n), "rb").read())]
     for folder, _, files in (w for root in (kit, build) for w in os.walk(root)):
         found += [f"a private key in {p}" for p in (os.path.join(folder, n) for n in files)
                   if not os.path.islink(p) and KEY.search(open(p, "rb").read())]
-    for installer in installers:
-        unpacked = subprocess.run([seven_zip, "e", "-so", installer], capture_output=True)
-        if unpacked.returncode or not unpacked.stdout or KEY.search(unpacked.stdout):
-            found.append(f"a private key in {installer}, or 7z cannot unpack it")
-    print("\n".join(["FAILED: " + f for f in found] + ["catalog: " + ("failed" if found else "ok")]))
+    print("\n".join(["FAILED: " + f for f in found] + ["catalog and signatures: " + ("failed" if found else "ok")]))
     return 1 if found else 0
 
 
