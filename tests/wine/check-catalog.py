@@ -2,8 +2,10 @@
 member, the kit's INF by its SHA-1, and the OSAttr; every program of the kit, every installer and
 the uninstaller each carries are signed by the catalog's signer; no private key in the kit, build
 or installers.
-  check-catalog.py KIT-DIR BUILD-DIR SEVEN-ZIP [--paired KIT32-CERT] [INSTALLER...]
-An installer that carries both kits holds the 32-bit kit as its own build signed it: KIT32-CERT."""
+  check-catalog.py KIT-DIR BUILD-DIR SEVEN-ZIP [--paired KIT32-CERT] [--organisation PEM] [INSTALLER...]
+An installer that carries both kits holds the 32-bit kit as its own build signed it: KIT32-CERT.
+A kit signed with an organisation's certificate (PEM: it and its chain up to the root) carries no
+certificate of its own."""
 import hashlib, os, re, subprocess, sys, tempfile  # noqa: E401
 
 from asn1crypto import cms, pem
@@ -66,12 +68,16 @@ def unsigned(folder, certificates, scratch):
 
 
 def main(kit, build, seven_zip, *installers):
-    paired = []
+    paired, organisation = [], None
     if installers[:1] == ("--paired",):
         paired, installers = [open(installers[1], "rb").read()], installers[2:]
+    if installers[:1] == ("--organisation",):
+        organisation, installers = open(installers[1], "rb").read(), installers[2:]
     inf, cat = (open(os.path.join(kit, "wwandev." + x), "rb").read() for x in ("inf", "cat"))
     # The signer's certificate, which only a kit signed by its own build carries.
     cer = open(os.path.join(build, "catalog", "wwandev.cer"), "rb").read()
+    if organisation:
+        cer = [der for _, _, der in pem.unarmor(organisation, multiple=True)]
     signed, at = cms.ContentInfo.load(cat)["content"], cat.find(hashlib.sha1(inf).digest())
     program = open(os.path.join(kit, "GprsKit.exe"), "rb").read()
     with tempfile.TemporaryDirectory() as scratch:
@@ -82,8 +88,10 @@ def main(kit, build, seven_zip, *installers):
             ("an INF changed by one byte is in the catalog", not faults(signed, inf[:-1] + bytes([inf[-1] ^ 1]))),
             ("a program changed by one byte still verifies",
              verifies(program[:1024] + bytes([program[1024] ^ 1]) + program[1025:], cer, scratch)),
-            ("the kit's certificate is not the signer's",
-             os.path.exists(os.path.join(kit, "wwandev.cer")) and open(os.path.join(kit, "wwandev.cer"), "rb").read() != cer),
+            ("the kit's certificate is not the signer's", not organisation and
+             open(os.path.join(kit, "wwandev.cer"), "rb").read() != cer),
+            ("a kit signed by an organisation carries a certificate to trust",
+             organisation and os.path.exists(os.path.join(kit, "wwandev.cer"))),
         ] if bad]
         for installer in installers:
             unpacked = os.path.join(scratch, os.path.basename(installer))
@@ -91,7 +99,7 @@ def main(kit, build, seven_zip, *installers):
             if subprocess.run([seven_zip, "e", "-aou", "-o" + unpacked, installer], capture_output=True).returncode:
                 found.append(f"7z cannot unpack {installer}")
                 continue
-            found += unsigned(unpacked, [cer] + paired, scratch) + [f"{installer} is not signed by the catalog's signer"
+            found += unsigned(unpacked, (cer if organisation else [cer]) + paired, scratch) + [f"{installer} is not signed by the catalog's signer"
                                                           for _ in [0] if not verifies(open(installer, "rb").read(), cer, scratch)]
             if "Uninstall.exe" not in os.listdir(unpacked):
                 found.append(f"{installer} carries no uninstaller to check")
