@@ -4,6 +4,7 @@
 
 #include "InfInstall.h"
 #include "apn_init.h"
+#include "input_rules.h"
 #include "install_run.h"
 #include "phonebook_editor.h"
 #include "port_choice.h"
@@ -34,21 +35,6 @@ void PortsToSay(const char* list, char (&text)[kTextCapacity]) {
   }
   text[length] = '\0';
   if (length == 0) std::memcpy(text, "none", sizeof "none");
-}
-
-// The most an APN may have, as 3GPP TS 23.003 counts it.
-constexpr size_t kApnMost = 100;
-
-// An APN as TS 23.003 writes it: labels of letters, digits and hyphens between dots, and the
-// underscore some operators' APNs carry. A script or a deployment console hands the tool what it
-// was given, and the APN goes into the modem's init string between quotes: a quote or a ';'
-// there would add commands of its own that the modem runs before every connection.
-bool IsPlainApn(std::string_view apn) {
-  for (const char c : apn) {
-    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-    if (!letter && !(c >= '0' && c <= '9') && c != '-' && c != '.' && c != '_') return false;
-  }
-  return true;
 }
 
 void LibraryFailure(Console& console, const char* fallback) {
@@ -105,6 +91,7 @@ int ApnVerb(const char* apn, Console& console) {
         "changed.");
     return kExitUsage;
   }
+  // A script or a deployment console hands the tool what it was given.
   if (!IsPlainApn(std::string_view(apn, length))) {
     console.Error(
         "The APN is refused: the APN may hold only letters, digits, '-', '.' and '_'; "
