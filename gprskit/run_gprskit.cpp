@@ -1,3 +1,4 @@
+#include "kit_version.h"
 #include "verb_steps.h"
 
 namespace {
@@ -15,6 +16,7 @@ constexpr const char* kUsage[] = {
     "  status         shows the kit's modems and the user's dial-up entry",
     "  check [COMn]   asks the modem on COMn, or on the kit's modem's port, whether it answers",
     "                 and takes the init string; it changes nothing",
+    "  version        shows the kit's version",
     "  help, /?, -?   shows this text",
     "",
     "Exit codes: 0 done, 3010 done and Windows must be restarted, 1 failed,",
@@ -41,7 +43,8 @@ int RunGprsKit(int argc, const char* const* argv, Console& console) {
     bool oneMore;  // may take one argument more
   } verbs[] = {{"/?", 0, false},      {"-?", 0, false},     {"help", 0, false},
                {"install", 1, false}, {"apn", 1, false},    {"entry", 0, true},
-               {"remove", 0, false},  {"status", 0, false}, {"check", 0, true}};
+               {"remove", 0, false},  {"status", 0, false}, {"check", 0, true},
+               {"version", 0, false}};
   const char* known = nullptr;
   for (const auto& entry : verbs) {
     if (!SameNoCase(verb, entry.name)) continue;
@@ -72,6 +75,10 @@ int RunGprsKit(int argc, const char* const* argv, Console& console) {
   if (name == "remove") return RemoveVerb(console);
   if (name == "status") return StatusVerb(console);
   if (name == "check") return CheckVerb(arguments ? argv[1] : nullptr, console);
+  if (name == "version") {
+    console.Line("GPRS Modem Kit " KIT_VERSION_TEXT);
+    return kExitDone;
+  }
   Usage(console, true);
   return kExitDone;
 }

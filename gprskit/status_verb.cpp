@@ -60,16 +60,21 @@ bool ShowModems(Console& console) {
   return true;
 }
 
-// Whether the user's phonebook holds the entry, with the settings the kit gives it; false when
-// the phonebook could not be read.
-bool ShowEntry(Console& console) {
+// Whether the user's phonebook, or the system's, holds the entry, with the settings the kit gives
+// it; false when the phonebook could not be read.
+bool ShowEntry(Console& console, Phonebook whose) {
   const EntryNames names = {kEntryName, kEntryDeviceName};
   char phonebook[kTextCapacity] = {};
-  PhonebookEditor(names).ReadPhonebookPath(phonebook);
-  constexpr char kEntry[] = "Dial-up entry \"" KIT_ENTRY_NAME "\": ";
+  PhonebookEditor(names, whose).ReadPhonebookPath(phonebook);
+  const bool allUsers = whose == Phonebook::kAllUsers;
+  const char* const kEntry = allUsers ? "Dial-up entry \"" KIT_ENTRY_NAME "\" for every user: "
+                                      : "Dial-up entry \"" KIT_ENTRY_NAME "\": ";
   if (phonebook[0] == '\0') {
-    console.Line(
-        Words({kEntry, "none; the user's phonebook has no place (no usable \"APPDATA\")"}).Text());
+    console.Line(Words({kEntry, allUsers ? "none; the system's phonebook has no place (no usable "
+                                           "all-users application data folder)"
+                                         : "none; the user's phonebook has no place (no usable "
+                                           "\"APPDATA\")"})
+                     .Text());
     return true;
   }
   // Shared, so that the look never stands in the way of the service or a running EntryMaker.
@@ -118,6 +123,8 @@ bool ShowEntry(Console& console) {
 
 int StatusVerb(Console& console) {
   const bool modemsSeen = ShowModems(console);
-  const bool entrySeen = ShowEntry(console);
-  return modemsSeen && entrySeen ? kExitDone : kExitFailed;
+  const bool entrySeen = ShowEntry(console, Phonebook::kUser);
+  // The entry the installer's unattended set-up makes for every user of the PC.
+  const bool sharedEntrySeen = ShowEntry(console, Phonebook::kAllUsers);
+  return modemsSeen && entrySeen && sharedEntrySeen ? kExitDone : kExitFailed;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "entrymaker_machine.h"
+#include "kit_version.h"
 #include "platform.h"
 #include "sim_test.h"
 #include "verbs.h"
@@ -57,6 +58,7 @@ TEST_F(GprsKitTest, AWrongCommandLineGetsTheUsageOnTheErrorStream) {
                                                        {"remove", "x"},
                                                        {"/?", "x"},
                                                        {"check", "COM4", "x"},
+                                                       {"version", "x"},
                                                        {"/h"}};
   for (const auto& args : wrong) {
     EXPECT_EQ(Run(args), kExitUsage) << (args.empty() ? "(none)" : args[0]);
@@ -73,6 +75,8 @@ TEST_F(GprsKitTest, AWrongCommandLineGetsTheUsageOnTheErrorStream) {
     EXPECT_TRUE(console.errors.empty());
     EXPECT_EQ(console.lines.at(2), kUsageLine);
   }
+  EXPECT_EQ(Run({"Version"}), kExitDone);
+  EXPECT_EQ(console.lines, std::vector<std::string>{"GPRS Modem Kit " KIT_VERSION_TEXT});
 }
 
 TEST_F(GprsKitTest, InstallsFromTheToolsOwnFolderOnAPresentPortOnly) {
@@ -253,34 +257,45 @@ TEST_F(GprsKitTest, RemoveTakesTheModemsAndTheirPackageAway) {
 }
 
 TEST_F(GprsKitTest, StatusShowsEachModemAndTheEntry) {
+  constexpr char kSystemPhonebook[] =
+      "C:\\ProgramData\\Microsoft\\Network\\Connections\\Pbk\\rasphone.pbk";
+  const std::string userEntry = "Dial-up entry \"GPRS Connection\": ";
+  const std::string systemEntry = "Dial-up entry \"GPRS Connection\" for every user: ";
   EXPECT_EQ(Run({"status"}), kExitDone);
   EXPECT_EQ(console.lines, (std::vector<std::string>{
                                "No GPRS modem (hardware ID WWAN_GENERIC) is present.",
-                               std::string("Dial-up entry \"GPRS Connection\": none; there is no "
-                                           "phonebook ") +
-                                   kPhonebook}));
+                               userEntry + "none; there is no phonebook " + kPhonebook,
+                               systemEntry + "none; there is no phonebook " + kSystemPhonebook}));
   winsim::Newdev().driverValues["InfPath"] = winsim::Sz("oem3.inf");
   ASSERT_EQ(Run({"install", "COM4"}), kExitDone);
   ASSERT_EQ(Run({"apn", "internet"}), kExitDone);
   winsim::AddFile(kPhonebook, "[GPRS Connection]\r\nConnectBPS=115200\r\nProtocol=1\r\n");
+  winsim::AddFile(kSystemPhonebook, "[Office]\r\nEncoding=1\r\n");
   EXPECT_EQ(Run({"status"}), kExitDone);
-  EXPECT_EQ(console.lines,
-            (std::vector<std::string>{"Modem " + Modems()[0]->instanceId, "  port:           COM4",
-                                      "  name:           GPRS Modem",
-                                      "  init string:    E1;+CGDCONT=\"internet\";+CGQREQ=1",
-                                      "  driver package: oem3.inf",
-                                      std::string("Dial-up entry \"GPRS Connection\": in ") +
-                                          kPhonebook + ", without the kit's settings: Protocol"}));
+  EXPECT_EQ(
+      console.lines,
+      (std::vector<std::string>{
+          "Modem " + Modems()[0]->instanceId, "  port:           COM4",
+          "  name:           GPRS Modem", "  init string:    E1;+CGDCONT=\"internet\";+CGQREQ=1",
+          "  driver package: oem3.inf",
+          userEntry + "in " + kPhonebook + ", without the kit's settings: Protocol",
+          systemEntry + "not in " + kSystemPhonebook}));
   // An entry none of whose lines the kit sets is no entry with the kit's settings.
   winsim::AddFile(kPhonebook, "[GPRS Connection]\r\nEncoding=1\r\n");
   EXPECT_EQ(Run({"status"}), kExitDone);
-  EXPECT_EQ(console.lines.back(), std::string("Dial-up entry \"GPRS Connection\": in ") +
-                                      kPhonebook +
-                                      ", without the kit's settings: none of them is there");
+  EXPECT_EQ(console.lines.at(5),
+            userEntry + "in " + kPhonebook + ", without the kit's settings: none of them is there");
   ASSERT_EQ(Run({"entry"}), kExitDone);
+  ASSERT_EQ(Run({"entry", "/allusers"}), kExitDone);
   Run({"status"});
-  EXPECT_EQ(console.lines.back(), std::string("Dial-up entry \"GPRS Connection\": in ") +
-                                      kPhonebook + ", with the kit's settings");
+  EXPECT_EQ(console.lines.at(5), userEntry + "in " + kPhonebook + ", with the kit's settings");
+  EXPECT_EQ(console.lines.at(6),
+            systemEntry + "in " + kSystemPhonebook + ", with the kit's settings");
+  winsim::SetCommonAppData(std::nullopt);
+  EXPECT_EQ(Run({"status"}), kExitDone);
+  EXPECT_EQ(console.lines.at(6), systemEntry +
+                                     "none; the system's phonebook has no place (no usable "
+                                     "all-users application data folder)");
 
   // Values at their bounds, as a user without rights reads them: a text that fills all 260
   // bytes without its NUL, a text to expand, and a number.
