@@ -4,7 +4,8 @@ JOBS ?= $(shell nproc)
 
 HOST_PACKAGES := cmake g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
                  wine wine64 wine32:i386 xvfb xauth imagemagick clang libclang-rt-14-dev clang-tidy \
-                 nsis zip p7zip-full python3-asn1crypto osslsigncode openssl
+                 nsis zip p7zip-full python3-asn1crypto osslsigncode openssl \
+                 msitools wixl
 
 .PHONY: test demo dist fuzz bench mutate deps build host host-asan fuzz-build win32 win64 clean
 
@@ -49,12 +50,14 @@ test: build
 demo: win32 win64
 	@scripts/demo.sh
 
-# The installers and zips of both builds, in build/dist: GprsModemKit-Setup.exe places the kit that
-# matches the machine; the -x86 and -x64 installers place one kind only. Then how each is signed.
+# The installers, Windows Installer packages and zips of both builds, in build/dist:
+# GprsModemKit-Setup.exe places the kit that matches the machine; the -x86 and -x64 installers and
+# packages place one kind only. Then how each is signed.
 dist: win32 win64
 	@mkdir -p build/dist
 	@cp build/win64/dist/GprsModemKit-Setup.exe build/win32/dist/GprsModemKit-Setup-x86.exe \
-	    build/win64/dist/GprsModemKit-Setup-x64.exe build/dist/
+	    build/win64/dist/GprsModemKit-Setup-x64.exe build/win32/dist/GprsModemKit-x86.msi \
+	    build/win64/dist/GprsModemKit-x64.msi build/dist/
 	@rm -f build/dist/GprsModemKit.zip build/dist/GprsModemKit-x64.zip
 	@cd build/win32/kit && zip -q -j ../../dist/GprsModemKit.zip *
 	@cd build/win64/kit && zip -q -j ../../dist/GprsModemKit-x64.zip *

@@ -86,6 +86,13 @@ struct AccessTokenTraits {
   static void Close(Handle handle) { CloseHandle(handle); }
 };
 
+// A process or thread handle that CreateProcess hands out: null until it succeeds.
+struct KernelObjectTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { CloseHandle(handle); }
+};
+
 struct SidTraits {
   using Handle = PSID;
   static Handle Invalid() { return nullptr; }
@@ -107,3 +114,4 @@ using LocalMemory = UniqueHandle<LocalMemoryTraits>;
 using File = UniqueHandle<FileTraits>;
 using AccessToken = UniqueHandle<AccessTokenTraits>;
 using Sid = UniqueHandle<SidTraits>;
+using KernelObject = UniqueHandle<KernelObjectTraits>;

@@ -14,7 +14,7 @@ how() {
   case "${name,,}" in
     *.inf) echo "not signed itself: its hash is in wwandev.cat"; return ;;
     *.cer) echo "the signer's certificate, which the installer adds to the machine's trust stores"; return ;;
-    *.exe | *.dll | *.cat) ;;
+    *.exe | *.dll | *.cat | *.msi) ;;
     *.zip) echo "an archive, which carries no signature; of its files:"; return ;;
     *) echo "NOT SIGNED"; return ;;
   esac
@@ -40,6 +40,11 @@ for file in "$1"/*; do
     *.zip) 7z e -y -o"$scratch/${file##*/}" "$file" >/dev/null ;;
     # Of an installer, the uninstaller it writes: the rest is the kit, as in the archives.
     *.exe) 7z e -y -o"$scratch/${file##*/}" "$file" Uninstall.exe >/dev/null ;;
+    # Of a Windows Installer package, its custom actions' DLL: the rest is the kit.
+    *.msi)
+      mkdir -p "$scratch/${file##*/}"
+      msiinfo extract "$file" Binary.KitActions >"$scratch/${file##*/}/KitActions.dll"
+      ;;
     *) continue ;;
   esac
   for inner in "$scratch/${file##*/}"/*; do

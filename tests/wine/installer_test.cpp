@@ -12,6 +12,7 @@
 #include "beside_program.h"
 #include "modem_devices.h"
 #include "robot.h"
+#include "system_phonebook.h"
 
 namespace {
 
@@ -219,21 +220,6 @@ bool InstallAndUninstall(const std::string& installer, bool x64Kit,
   DeleteFileA((folder + "\\Uninstall.exe").c_str());
   RemoveDirectoryA(folder.c_str());
   return true;
-}
-
-// The entry for every user goes into the system's phonebook. Wine's remote-access service takes
-// an entry without writing one, so the phonebook holds it as Windows writes it. Its path, or ""
-// when it could not be made.
-std::string SeedSystemPhonebook() {
-  char common[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, common))) return "";
-  std::string pbk = common;
-  for (const char* part : {"\\Microsoft", "\\Network", "\\Connections", "\\Pbk"}) {
-    pbk += part;
-    CreateDirectoryA(pbk.c_str(), nullptr);
-  }
-  pbk += "\\rasphone.pbk";
-  return CopyFileA(BesideProgram("rasphone-seed.pbk").c_str(), pbk.c_str(), FALSE) ? pbk : "";
 }
 
 // The shortcut is read through the shell's own link object.
