@@ -18,7 +18,7 @@ if(KIT_SIGNING_CERT OR KIT_SIGNING_KEY)
   endif()
   set(KIT_OWN_SIGNER OFF)
   set(KIT_SIGNER_PEM ${KIT_SIGNING_CERT})
-  set(KIT_SIGNER_ARGS ${KIT_SIGNING_CERT} ${KIT_SIGNING_KEY})
+  set(KIT_SIGNER_ARGS -c ${KIT_SIGNING_CERT} -k ${KIT_SIGNING_KEY})
   set(KIT_SIGNER_DEPENDS ${KIT_SIGNING_CERT} ${KIT_SIGNING_KEY})
 else()
   set(KIT_OWN_SIGNER ON)
@@ -38,7 +38,7 @@ endif()
 function(kit_signed_file in out depends)
   add_custom_command(
     OUTPUT ${out}
-    COMMAND bash ${KIT_SIGN_FILE} ${in} ${out} ${KIT_SIGNER_ARGS}
+    COMMAND bash ${KIT_SIGN_FILE} ${KIT_SIGNER_ARGS} ${in} ${out}
     DEPENDS ${depends} ${KIT_SIGN_FILE} ${KIT_SIGNER_DEPENDS}
     COMMENT "Signing ${out}"
     VERBATIM)
