@@ -15,6 +15,10 @@ constexpr const char* kUsage[] = {
     "  status         shows the kit's modems and the user's dial-up entry",
     "  check [COMn]   asks the modem on COMn, or on the kit's modem's port, whether it answers",
     "                 and takes the init string; it changes nothing",
+    "  trust          adds the kit's own certificate (wwandev.cer beside GprsKit.exe) to the",
+    "                 machine's Root and TrustedPublisher stores, so that Windows installs",
+    "                 the driver package without asking",
+    "  untrust        takes exactly that certificate out of both stores again",
     "  help, /?, -?   shows this text",
     "",
     "Exit codes: 0 done, 3010 done and Windows must be restarted, 1 failed,",
@@ -39,9 +43,9 @@ int RunGprsKit(int argc, const char* const* argv, Console& console) {
     const char* name;
     int arguments;
     bool oneMore;  // may take one argument more
-  } verbs[] = {{"/?", 0, false},      {"-?", 0, false},     {"help", 0, false},
-               {"install", 1, false}, {"apn", 1, false},    {"entry", 0, true},
-               {"remove", 0, false},  {"status", 0, false}, {"check", 0, true}};
+  } verbs[] = {{"/?", 0, false},   {"-?", 0, false},    {"help", 0, false},   {"install", 1, false},
+               {"apn", 1, false},  {"entry", 0, true},  {"remove", 0, false}, {"status", 0, false},
+               {"check", 0, true}, {"trust", 0, false}, {"untrust", 0, false}};
   const char* known = nullptr;
   for (const auto& entry : verbs) {
     if (!SameNoCase(verb, entry.name)) continue;
@@ -72,6 +76,8 @@ int RunGprsKit(int argc, const char* const* argv, Console& console) {
   if (name == "remove") return RemoveVerb(console);
   if (name == "status") return StatusVerb(console);
   if (name == "check") return CheckVerb(arguments ? argv[1] : nullptr, console);
+  if (name == "trust") return TrustVerb(console);
+  if (name == "untrust") return UntrustVerb(console);
   Usage(console, true);
   return kExitDone;
 }
