@@ -16,6 +16,10 @@ constexpr const char* kUsage[] = {
     "  status         shows the kit's modems and the user's dial-up entry",
     "  check [COMn]   asks the modem on COMn, or on the kit's modem's port, whether it answers",
     "                 and takes the init string; it changes nothing",
+    "  trust          adds the kit's own certificate (wwandev.cer beside GprsKit.exe) to the",
+    "                 machine's Root and TrustedPublisher stores, so that Windows installs",
+    "                 the driver package without asking",
+    "  untrust        takes exactly that certificate out of both stores again",
     "  version        shows the kit's version",
     "  help, /?, -?   shows this text",
     "",
@@ -41,10 +45,10 @@ int RunGprsKit(int argc, const char* const* argv, Console& console) {
     const char* name;
     int arguments;
     bool oneMore;  // may take one argument more
-  } verbs[] = {{"/?", 0, false},      {"-?", 0, false},     {"help", 0, false},
-               {"install", 1, false}, {"apn", 1, false},    {"entry", 0, true},
-               {"remove", 0, false},  {"status", 0, false}, {"check", 0, true},
-               {"version", 0, false}};
+  } verbs[] = {{"/?", 0, false},      {"-?", 0, false},      {"help", 0, false},
+               {"install", 1, false}, {"apn", 1, false},     {"entry", 0, true},
+               {"remove", 0, false},  {"status", 0, false},  {"check", 0, true},
+               {"trust", 0, false},   {"untrust", 0, false}, {"version", 0, false}};
   const char* known = nullptr;
   for (const auto& entry : verbs) {
     if (!SameNoCase(verb, entry.name)) continue;
@@ -79,6 +83,8 @@ int RunGprsKit(int argc, const char* const* argv, Console& console) {
     console.Line("GPRS Modem Kit " KIT_VERSION_TEXT);
     return kExitDone;
   }
+  if (name == "trust") return TrustVerb(console);
+  if (name == "untrust") return UntrustVerb(console);
   Usage(console, true);
   return kExitDone;
 }

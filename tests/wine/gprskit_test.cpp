@@ -43,8 +43,8 @@ std::string Contents(const std::string& path) {
   return text;
 }
 
-// Runs GprsKit from the kit's folder, started in the test's own folder.
-Outcome GprsKit(const std::string& arguments) {
+// Runs GprsKit from the kit's folder, or from `folder`, started in the test's own folder.
+Outcome GprsKit(const std::string& arguments, const std::string& folder = KitFolder()) {
   static int run = 0;
   const std::string name = "gprskit-" + std::to_string(++run);
   const std::string out = BesideProgram((name + ".out").c_str());
@@ -59,7 +59,7 @@ Outcome GprsKit(const std::string& arguments) {
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = outFile.get();
     startup.hStdError = errFile.get();
-    const std::string program = KitFolder() + "\\GprsKit.exe";
+    const std::string program = folder + "\\GprsKit.exe";
     std::string commandLine = "\"" + program + "\" " + arguments;
     PROCESS_INFORMATION info = {};
     if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
@@ -166,6 +166,88 @@ TEST_F(GprsKitTool, AFolderLeftBesideTheSystemsPhonebookChangesNothing) {
   EXPECT_EQ(made.exitCode, 0u) << made.err;
   EXPECT_NE(Contents(pbk).find("\r\nConnectBPS=115200\r\n"), std::string::npos);
   DeleteFileA(pbk.c_str());
+}
+
+// Whether the machine's system store `name` holds a certificate with the SHA-1 hash `sha1`.
+bool MachineStoreHolds(const char* name, const BYTE (&sha1)[20]) {
+  HCERTSTORE store =
+      CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0,
+                    CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_READONLY_FLAG, name);
+  EXPECT_NE(store, nullptr) << name << ": error " << GetLastError();
+  if (!store) return false;
+  CRYPT_HASH_BLOB hash = {sizeof sha1, const_cast<BYTE*>(sha1)};
+  PCCERT_CONTEXT found =
+      CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SHA1_HASH, &hash, nullptr);
+  CertFreeCertificateContext(found);
+  CertCloseStore(store, 0);
+  return found != nullptr;
+}
+
+// The same certificates the unit tests give winsim, here read by Wine's own crypt32: the kind the
+// build makes is trusted and taken out again, every other kind refused, each with the words the
+// unit tests expect.
+TEST_F(GprsKitTool, TrustTakesOnlyACertificateAsTheBuildMakesIt) {
+  const std::string folder = BesideProgram("trust-kit");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  for (const char* file : {"GprsKit.exe", "InfInstall.dll"})
+    ASSERT_TRUE(
+        CopyFileA((KitFolder() + "\\" + file).c_str(), (folder + "\\" + file).c_str(), FALSE));
+  const std::string cer = folder + "\\wwandev.cer";
+  const Outcome none = GprsKit("trust", folder);
+  EXPECT_EQ(none.exitCode, 0u) << none.err;
+  EXPECT_EQ(none.out.rfind("The kit carries no certificate of its own", 0), 0u) << none.out;
+
+  const struct {
+    const char* file;
+    const char* why;
+  } refused[] = {
+      {"ca.der", "it may certify other certificates"},
+      {"nobc.der", "it may certify other certificates"},
+      {"server.der", "it is not for code signing"},
+      {"issued.der", "it is not self-signed"},
+  };
+  for (const auto& each : refused) {
+    ASSERT_TRUE(
+        CopyFileA(BesideProgram((std::string("certificates\\") + each.file).c_str()).c_str(),
+                  cer.c_str(), FALSE));
+    const Outcome outcome = GprsKit("trust", folder);
+    EXPECT_EQ(outcome.exitCode, 1u) << each.file;
+    EXPECT_EQ(
+        outcome.err.rfind(std::string("wwandev.cer beside GprsKit.exe is refused: ") + each.why, 0),
+        0u)
+        << outcome.err;
+  }
+
+  ASSERT_TRUE(CopyFileA(BesideProgram("certificates\\kit.der").c_str(), cer.c_str(), FALSE));
+  const std::string der = Contents(cer);
+  PCCERT_CONTEXT context = CertCreateCertificateContext(
+      X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size()));
+  ASSERT_NE(context, nullptr);
+  BYTE sha1[20] = {};
+  DWORD size = sizeof sha1;
+  EXPECT_TRUE(CertGetCertificateContextProperty(context, CERT_SHA1_HASH_PROP_ID, sha1, &size));
+  CertFreeCertificateContext(context);
+  for (const char* verb : {"trust", "trust"}) {
+    const Outcome trusted = GprsKit(verb, folder);
+    EXPECT_EQ(trusted.exitCode, 0u) << trusted.err;
+    EXPECT_NE(trusted.out.find(") is in the machine's Root and TrustedPublisher stores; "),
+              std::string::npos)
+        << trusted.out;
+    EXPECT_TRUE(MachineStoreHolds("Root", sha1));
+    EXPECT_TRUE(MachineStoreHolds("TrustedPublisher", sha1));
+  }
+  for (const char* gone : {"; it was taken out of both.\r\n",
+                           "; it was in neither, and nothing "
+                           "was changed.\r\n"}) {
+    const Outcome untrusted = GprsKit("untrust", folder);
+    EXPECT_EQ(untrusted.exitCode, 0u) << untrusted.err;
+    EXPECT_NE(untrusted.out.find(gone), std::string::npos) << untrusted.out;
+    EXPECT_FALSE(MachineStoreHolds("Root", sha1));
+    EXPECT_FALSE(MachineStoreHolds("TrustedPublisher", sha1));
+  }
+  for (const char* file : {"GprsKit.exe", "InfInstall.dll", "wwandev.cer"})
+    DeleteFileA((folder + "\\" + file).c_str());
+  RemoveDirectoryA(folder.c_str());
 }
 
 TEST_F(GprsKitTool, AWrongCommandLineExitsWithTwo) {

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "beside_program.h"
@@ -126,6 +127,31 @@ std::string UninstallValue(const char* name) {
   return value;
 }
 
+// Whether the machine's system store `name` holds `der`, as the kit's own certificate would
+// stand there: found as the platform finds an existing certificate, and the same byte for byte.
+// Wine keeps these stores where Windows does, below HKLM\Software\Microsoft\SystemCertificates,
+// so this reads what GprsKit.exe, another process, wrote.
+bool MachineStoreHolds(const char* name, const std::string& der) {
+  HCERTSTORE store =
+      CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0,
+                    CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_READONLY_FLAG, name);
+  EXPECT_NE(store, nullptr) << name << ": error " << GetLastError();
+  PCCERT_CONTEXT wanted = CertCreateCertificateContext(
+      X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size()));
+  EXPECT_NE(wanted, nullptr) << "error " << GetLastError();
+  bool holds = false;
+  if (store && wanted) {
+    PCCERT_CONTEXT found = CertFindCertificateInStore(store, X509_ASN_ENCODING, 0,
+                                                      CERT_FIND_EXISTING, wanted, nullptr);
+    holds = found && found->cbCertEncoded == der.size() &&
+            std::memcmp(found->pbCertEncoded, der.data(), der.size()) == 0;
+    CertFreeCertificateContext(found);
+  }
+  CertFreeCertificateContext(wanted);
+  if (store) CertCloseStore(store, 0);
+  return holds;
+}
+
 int RunToEnd(const std::string& program, const std::string& arguments) {
   robot::Process process = robot::Process::Start(program, arguments, "");
   if (!process.started() || !process.WaitForExit(60000)) return -1;
@@ -209,6 +235,16 @@ bool InstallAndUninstall(const std::string& installer, bool x64Kit,
   const std::string shortcut = ShortcutPath();
   EXPECT_FALSE(shortcut.empty());
   EXPECT_EQ(ShortcutTarget(shortcut), folder + "\\EntryMaker.exe");
+  // The kit's own certificate is trusted by the machine, and this build's kit is the one placed.
+  std::string certificate;
+  EXPECT_TRUE(ReadWhole(folder + "\\wwandev.cer", certificate));
+  if (installer == KIT_INSTALLER) {
+    std::string built;
+    EXPECT_TRUE(ReadWhole(KitFolder() + "\\wwandev.cer", built));
+    EXPECT_EQ(certificate, built);
+  }
+  EXPECT_TRUE(MachineStoreHolds("Root", certificate));
+  EXPECT_TRUE(MachineStoreHolds("TrustedPublisher", certificate));
 
   if (standardUser) {
     UninstallFromACopy(folder);
@@ -217,6 +253,9 @@ bool InstallAndUninstall(const std::string& installer, bool x64Kit,
     EXPECT_EQ(RunToEnd(folder + "\\Uninstall.exe", "/S _?=" + folder), 0);
     ExpectNoKit(folder);
   }
+  // And no longer once the kit is gone.
+  EXPECT_FALSE(MachineStoreHolds("Root", certificate));
+  EXPECT_FALSE(MachineStoreHolds("TrustedPublisher", certificate));
   DeleteFileA((folder + "\\Uninstall.exe").c_str());
   RemoveDirectoryA(folder.c_str());
   return true;
@@ -334,7 +373,10 @@ TEST_F(Installer, AnUnattendedInstallSetsUpTheModemAndTheUninstallRemovesIt) {
   EXPECT_TRUE(FindModems(kModemHardwareId).empty());
   std::string log;
   EXPECT_TRUE(ReadWhole(folder + "\\setup.log", log));
-  EXPECT_EQ(log.rfind("1 install COM9: ", 0), 0u) << log;
+  // The trust comes first, then the install that failed, then the set-up's own end.
+  EXPECT_EQ(log.rfind("0 trust: The kit's certificate (SHA-1 ", 0), 0u) << log;
+  EXPECT_NE(log.find("\r\n1 install COM9: "), std::string::npos) << log;
+  EXPECT_NE(log.find("\r\n1603 setup: "), std::string::npos) << log;
   EXPECT_EQ(RunToEnd(folder + "\\Uninstall.exe", "/S _?=" + folder), 0);
   DeleteFileA((folder + "\\Uninstall.exe").c_str());
   RemoveDirectoryA(folder.c_str());

@@ -1,4 +1,5 @@
 // The machine as a whole: every area starts over together, and the handles open in any of them.
+#include "cert_store.h"
 #include "devices.h"
 #include "files.h"
 #include "newdev.h"
@@ -21,6 +22,8 @@ void Reset() {
   TheNewdev().Reset();
   TheSerialPorts().Reset();
   TheSecurity().Reset();
+  // After the process, whose message texts it adds to.
+  TheCertStores().Reset();
   TheCore().Reset();
   LastError() = 0;
 }
@@ -28,7 +31,8 @@ void Reset() {
 int OpenHandles() {
   return static_cast<int>(TheDevices().OpenHandles() + TheRegistry().OpenHandles() +
                           TheFiles().OpenHandles() + TheProcess().OpenHandles() +
-                          TheSerialPorts().OpenHandles() + TheSecurity().OpenHandles());
+                          TheSerialPorts().OpenHandles() + TheSecurity().OpenHandles() +
+                          TheCertStores().OpenHandles());
 }
 
 }  // namespace winsim

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "winsim/control/call_log.h"
+#include "winsim/control/cert_store.h"
 #include "winsim/control/devices.h"
 #include "winsim/control/files.h"
 #include "winsim/control/machine.h"

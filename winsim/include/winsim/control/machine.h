@@ -7,8 +7,8 @@ namespace winsim {
 // last-error code 0, the system's message texts and newdev.dll as on Windows, and no handle open.
 void Reset();
 
-// Device sets, keys, find handles, files, modules, local allocations, tokens and SIDs not yet
-// released.
+// Device sets, keys, find handles, files, modules, local allocations, tokens, SIDs, certificate
+// stores and certificate contexts not yet released.
 int OpenHandles();
 
 }  // namespace winsim
