@@ -165,9 +165,10 @@ Read ReadKitCertificate(KitCertificate& kit, Console& console) {
     return Read::kFailed;
   }
   constexpr char kDigits[] = "0123456789ABCDEF";
-  for (DWORD i = 0; i < kSha1Size; ++i) {
-    kit.thumbprint[2 * i] = kDigits[kit.sha1[i] >> 4];
-    kit.thumbprint[2 * i + 1] = kDigits[kit.sha1[i] & 0xF];
+  char* digit = kit.thumbprint;
+  for (const BYTE byte : kit.sha1) {
+    *digit++ = kDigits[byte >> 4];
+    *digit++ = kDigits[byte & 0xF];
   }
   return Read::kTaken;
 }

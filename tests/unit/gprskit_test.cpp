@@ -746,7 +746,7 @@ TEST_F(GprsKitTrustTest, OnlyACertificateAsTheBuildMakesItIsTaken) {
                                      "certificate in DER, and nothing was changed: ASN1 bad tag "
                                      "value met."});
   // A file far larger than any certificate of the kit is not read to its end.
-  winsim::AddFile(kKitCer, kit + std::string(64 * 1024, '\0'));
+  winsim::AddFile(kKitCer, kit + std::string(size_t{64} * 1024, '\0'));
   winsim::ClearCallLog();
   EXPECT_EQ(Run({"trust"}), kExitFailed);
   EXPECT_EQ(console.errors, std::vector<std::string>{

@@ -251,7 +251,8 @@ std::string Sha1(std::string_view data) {
   for (size_t block = 0; block < message.size(); block += 64) {
     uint32_t w[80];
     for (int i = 0; i < 16; ++i) {
-      const auto* p = reinterpret_cast<const unsigned char*>(message.data() + block + 4 * i);
+      const auto* p =
+          reinterpret_cast<const unsigned char*>(message.data() + block + size_t{4} * i);
       w[i] = uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
     }
     for (int i = 16; i < 80; ++i) w[i] = Rotate(w[i - 3] ^ w[i - 8] ^ w[i - 14] ^ w[i - 16], 1);
