@@ -13,7 +13,7 @@ set -euo pipefail
 [[ $# -eq 3 ]] || { sed -n '2,3p' "$0" >&2; exit 2; }
 msibuild=$1 package=$2 version=$3
 upgrade_code='{117FF74A-5688-4A09-AB2E-1830C64A4323}'
-rollback_steps=(KitInstallModemRollback)
+rollback_steps=(KitTrustRollback KitInstallModemRollback)
 
 for step in "${rollback_steps[@]}"; do
   "$msibuild" "$package" -q "UPDATE CustomAction SET Type=3329 WHERE Action='$step'"

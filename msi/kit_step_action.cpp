@@ -165,13 +165,14 @@ extern "C" __declspec(dllexport) UINT __stdcall KitStep(MSIHANDLE install) {
   // A rollback step that fails cannot stop a rollback; what it said is in the log.
   if (rollback) return ERROR_SUCCESS;
   if (code > 0 && relay.last()[0]) log.Error(relay.last());
-  if (step.undo) {
+  for (const char* verb : step.undo) {
+    if (!verb) break;
     BoundedText<64> undo;
     undo.Append("Undoing the steps before: GprsKit ");
-    undo.Append(step.undo);
+    undo.Append(verb);
     log.Info(undo.c_str());
     LineRelay undoRelay(log);
-    RunTool(step, step.undo, "", log, undoRelay);
+    RunTool(step, verb, "", log, undoRelay);
   }
   return ERROR_INSTALL_FAILURE;
 }

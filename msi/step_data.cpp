@@ -60,12 +60,22 @@ bool ParseStepData(std::string_view data, StepData& step, const char*& reason) {
   const size_t afterArgument = tail.find('|');
   const std::string_view argument = Slice(tail, 0, afterArgument);
   if (afterArgument != std::string_view::npos) {
-    const std::string_view undo = Slice(tail, afterArgument + 1);
-    for (const auto& known : kVerbs)
-      if (known.argument == Argument::kNone && undo == known.verb) step.undo = known.verb;
-    if (!step.undo) {
-      reason = "the step's undo is no verb without argument";
-      return false;
+    std::string_view undos = Slice(tail, afterArgument + 1);
+    for (const char*& undo : step.undo) {
+      const size_t afterUndo = undos.find('+');
+      const std::string_view name = Slice(undos, 0, afterUndo);
+      for (const auto& known : kVerbs)
+        if (known.argument == Argument::kNone && name == known.verb) undo = known.verb;
+      if (!undo) {
+        reason = "the step's undo is no verb without argument";
+        return false;
+      }
+      if (afterUndo == std::string_view::npos) break;
+      undos = Slice(undos, afterUndo + 1);
+      if (&undo == &step.undo[1]) {
+        reason = "the step's undo names more than two verbs";
+        return false;
+      }
     }
   }
   for (const auto& known : kVerbs) {

@@ -1,6 +1,6 @@
 // What a deferred step of the package is told: the kit's folder, GprsKit's verb, its one argument
-// and the verb that undoes the steps before it should this one fail, as
-// "folder|verb[|argument[|undo]]" in the step's CustomActionData. The folder comes from the
+// and the verbs that undo the steps before it should this one fail, as
+// "folder|verb[|argument[|undo[+undo]]]" in the step's CustomActionData. The folder comes from the
 // package's own directory table; the argument from a property an administrator's script set, so
 // it is checked by the rule of its verb before it reaches a command line.
 #pragma once
@@ -15,10 +15,10 @@ struct StepData {
   char folder[kStepFolderCapacity] = {};  // ends with '\'
   const char* verb = nullptr;             // one of the verbs the package runs, or none
   char argument[kStepArgumentCapacity] = {};
-  // A verb without argument run when this step fails, or none. The engine undoes the kit's files
-  // too, and Wine's msiexec does so before the rollback steps run: the step that fails undoes what
-  // went before while GprsKit.exe is still there to do it.
-  const char* undo = nullptr;
+  // The verbs without argument run, in this order, when this step fails; null where none. The
+  // engine undoes the kit's files too, and Wine's msiexec does so before the rollback steps run:
+  // the step that fails undoes what went before while GprsKit.exe is still there to do it.
+  const char* undo[2] = {};
 };
 
 // Fills `step` from `data`; false, with `reason` saying why, when the data is not one of the

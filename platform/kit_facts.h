@@ -17,10 +17,10 @@
 
 // What the user is told when Windows refuses the kit's driver package for its signature, beside the
 // library's text: the cause, and the fix.
-#define KIT_PACKAGE_NOT_TRUSTED                                                            \
-  "Windows refused the kit's driver package: wwandev.cat is missing, or not signed by a "  \
-  "publisher this PC trusts. Keep wwandev.cat beside wwandev.inf, add wwandev.cer to the " \
-  "machine's Trusted Root and Trusted Publishers stores, and install again."
+#define KIT_PACKAGE_NOT_TRUSTED                                                              \
+  "Windows refused the kit's driver package: wwandev.cat is missing, or not signed by a "    \
+  "publisher this PC trusts. Keep wwandev.cat beside wwandev.inf, run \"GprsKit trust\" as " \
+  "an administrator (or have the PC trust your organisation's signer), and install again."
 
 // The dial-up entry the kit makes in the user's phonebook, and the device it dials through.
 #define KIT_ENTRY_NAME "GPRS Connection"

@@ -3,7 +3,8 @@
 - every step that runs in the install script (deferred or rollback) stands between InstallInitialize
   and InstallFinalize, runs as the system account (no impersonation), and is fed its
   CustomActionData by a property action sequenced before it, under the same condition;
-- the modem's install has a rollback action, of the rollback type, sequenced before it; the removal
+- the trust and the modem's install each have a rollback action, of the rollback type, sequenced
+  before it; the removal
   of the modem comes before the files' removal, the install's steps after the files are in place;
 - SecureCustomProperties holds every property the command line may give;
 - the Upgrade table replaces versions up to this one and only detects newer ones.
@@ -21,7 +22,7 @@ VERSION_MAX_INCLUSIVE = 0x200
 ONLY_DETECT = 0x2
 COMMAND_LINE = {"PORT", "APN", "NOENTRY", "KITOLDERFOUND", "KITNEWERFOUND"}
 # Each step that changes the machine, and the step that undoes it.
-ROLLBACKS = {"KitInstallModem": "KitInstallModemRollback"}
+ROLLBACKS = {"KitTrust": "KitTrustRollback", "KitInstallModem": "KitInstallModemRollback"}
 
 
 def table(msiinfo, package, name):

@@ -10,6 +10,7 @@
 
 #include "beside_program.h"
 #include "kit_facts.h"
+#include "machine_stores.h"
 #include "modem_devices.h"
 #include "system_phonebook.h"
 #include "unique_handle.h"
@@ -85,11 +86,31 @@ std::string Package(const char* name) {
 }
 
 // What a failed or refused install leaves: nothing of the kit.
+// The build's own certificate, which the package trusts while the kit is installed.
+std::string KitCertificate() {
+  std::string der;
+  File file(CreateFileA((KitFolder() + "\\wwandev.cer").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  char buffer[4096];
+  DWORD read = 0;
+  while (file && ReadFile(file.get(), buffer, sizeof buffer, &read, nullptr) && read > 0)
+    der.append(buffer, read);
+  EXPECT_FALSE(der.empty());
+  return der;
+}
+
+void ExpectTrusted(bool trusted) {
+  const std::string certificate = KitCertificate();
+  EXPECT_EQ(MachineStoreHolds("Root", certificate), trusted);
+  EXPECT_EQ(MachineStoreHolds("TrustedPublisher", certificate), trusted);
+}
+
 void ExpectNothing(const std::string& why) {
   SCOPED_TRACE(why);
   for (const char* file : kFiles) EXPECT_FALSE(Exists(KitInstalled() + "\\" + file)) << file;
   EXPECT_TRUE(KitProducts().empty());
   EXPECT_TRUE(FindModems(kModemHardwareId).empty());
+  ExpectTrusted(false);
 }
 
 class MsiPackage : public ::testing::Test {
@@ -114,6 +135,8 @@ TEST_F(MsiPackage, InstallsTheKitWithItsStepsAndRemovesItAgain) {
   EXPECT_TRUE(FindModems(kModemHardwareId).empty());
   ASSERT_EQ(KitProducts().size(), 1u);
   EXPECT_EQ(ProductVersion(KitProducts()[0]), KIT_VERSION);
+  // Trusted with the files, so that the modem may be installed later from the kit's folder.
+  ExpectTrusted(true);
   EXPECT_EQ(Msiexec("/x " + KitProducts()[0]), 0u) << LastLog;
   ExpectNothing("removed");
 
@@ -122,6 +145,7 @@ TEST_F(MsiPackage, InstallsTheKitWithItsStepsAndRemovesItAgain) {
   ASSERT_EQ(modems.size(), 1u);
   EXPECT_EQ(modems[0].attachedTo, "COM4");
   EXPECT_EQ(modems[0].userInit, "E1;+CGDCONT=\"internet\";+CGQREQ=1");
+  ExpectTrusted(true);
   // The tool's own words reach the installer's log.
   EXPECT_NE(LastLog.find("The GPRS modem is installed on COM4."), std::string::npos) << LastLog;
   EXPECT_NE(LastLog.find("The dial-up entry \"GPRS Connection\" is made in "), std::string::npos);
