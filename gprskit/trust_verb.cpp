@@ -25,19 +25,6 @@ constexpr DWORD kMostBytes = 16 * 1024;
 constexpr DWORD kEncoding = X509_ASN_ENCODING | PKCS_7_ASN_ENCODING;
 constexpr DWORD kSha1Size = 20;
 
-struct CertStoreTraits {
-  using Handle = HCERTSTORE;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle handle) { CertCloseStore(handle, 0); }
-};
-struct CertContextTraits {
-  using Handle = PCCERT_CONTEXT;
-  static Handle Invalid() { return nullptr; }
-  static void Close(Handle handle) { CertFreeCertificateContext(handle); }
-};
-using CertStore = UniqueHandle<CertStoreTraits>;
-using CertContext = UniqueHandle<CertContextTraits>;
-
 // The machine's two stores, in the order trust fills them: the root first, as Windows needs the
 // publisher to chain to it.
 constexpr const char* kStores[] = {"Root", "TrustedPublisher"};

@@ -99,6 +99,18 @@ struct SidTraits {
   static void Close(Handle handle) { FreeSid(handle); }
 };
 
+struct CertStoreTraits {
+  using Handle = HCERTSTORE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { CertCloseStore(handle, 0); }
+};
+
+struct CertContextTraits {
+  using Handle = PCCERT_CONTEXT;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { CertFreeCertificateContext(handle); }
+};
+
 struct LocalMemoryTraits {
   using Handle = HLOCAL;
   static Handle Invalid() { return nullptr; }
@@ -111,6 +123,8 @@ using RegKey = UniqueHandle<RegKeyTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using Module = UniqueHandle<ModuleTraits>;
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;
+using CertStore = UniqueHandle<CertStoreTraits>;
+using CertContext = UniqueHandle<CertContextTraits>;
 using File = UniqueHandle<FileTraits>;
 using AccessToken = UniqueHandle<AccessTokenTraits>;
 using Sid = UniqueHandle<SidTraits>;
