@@ -7,6 +7,7 @@
 #include "registry.h"
 #include "security.h"
 #include "serial.h"
+#include "wintrust.h"
 
 namespace winsim {
 
@@ -21,6 +22,7 @@ void Reset() {
   TheNewdev().Reset();
   TheSerialPorts().Reset();
   TheSecurity().Reset();
+  TheWintrust().Reset();
   TheCore().Reset();
   LastError() = 0;
 }
@@ -28,7 +30,8 @@ void Reset() {
 int OpenHandles() {
   return static_cast<int>(TheDevices().OpenHandles() + TheRegistry().OpenHandles() +
                           TheFiles().OpenHandles() + TheProcess().OpenHandles() +
-                          TheSerialPorts().OpenHandles() + TheSecurity().OpenHandles());
+                          TheSerialPorts().OpenHandles() + TheSecurity().OpenHandles() +
+                          TheWintrust().OpenHandles());
 }
 
 }  // namespace winsim
