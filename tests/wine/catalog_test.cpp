@@ -30,9 +30,8 @@ std::wstring HashTag(const std::string& path) {
   EXPECT_EQ(size, 20u);  // SHA-1
   std::wstring tag;
   for (DWORD i = 0; i < size && i < sizeof hash; ++i) {
-    wchar_t digits[3];
-    swprintf(digits, 3, L"%02X", hash[i]);
-    tag += digits;
+    tag += L"0123456789ABCDEF"[hash[i] >> 4];
+    tag += L"0123456789ABCDEF"[hash[i] & 0xF];
   }
   return tag;
 }

@@ -1,7 +1,7 @@
 // The part of wintrust.dll the kit calls, declared for the host with Windows' names, widths and
-// layouts (those of Windows XP's SDK, which Windows 2000 reads too), and the wide texts its
-// functions take. The kit reaches these functions only through LoadLibraryA and GetProcAddress,
-// as their pages ask.
+// layouts (those the Windows build compiles with for Windows 2000 and XP x64, without the members
+// Windows 8 added), and the wide texts its functions take. The kit reaches these functions only
+// through LoadLibraryA and GetProcAddress, as their pages ask.
 #pragma once
 
 #include "winsim/win32.h"
