@@ -11,6 +11,8 @@
 
 // The kit's INF, which lies in the kit's folder beside the programs.
 #define KIT_INF_NAME "wwandev.inf"
+// Its catalog, which the INF names, beside it.
+#define KIT_CATALOG_NAME "wwandev.cat"
 
 // The modem's init string around the APN, which stands in for the one "%s".
 #define KIT_APN_INIT_TEMPLATE "E1;+CGDCONT=\042%s\042;+CGQREQ=1"
@@ -35,6 +37,7 @@
 
 inline constexpr char kModemHardwareId[] = KIT_MODEM_HARDWARE_ID;
 inline constexpr char kInfName[] = KIT_INF_NAME;
+inline constexpr char kCatalogName[] = KIT_CATALOG_NAME;
 inline constexpr char kApnInitTemplate[] = KIT_APN_INIT_TEMPLATE;
 inline constexpr char kEntryName[] = KIT_ENTRY_NAME;
 inline constexpr char kEntryDeviceName[] = KIT_ENTRY_DEVICE_NAME;

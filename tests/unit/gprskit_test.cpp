@@ -16,6 +16,7 @@ namespace {
 constexpr char kInf[] =
     "[Version]\nClass=Modem\nClassGUID={4D36E96D-E325-11CE-BFC1-08002BE10318}\n";
 constexpr char kUsageLine[] = "Usage: GprsKit <verb> [argument]";
+constexpr char kNoCatalog[] = "Driver package catalog: none; there is no D:\\Tools\\wwandev.cat";
 
 struct RecordingConsole : Console {
   std::vector<std::string> lines, errors;
@@ -265,7 +266,7 @@ TEST_F(GprsKitTest, StatusShowsEachModemAndTheEntry) {
   const std::string systemEntry = "Dial-up entry \"GPRS Connection\" for every user: ";
   EXPECT_EQ(Run({"status"}), kExitDone);
   EXPECT_EQ(console.lines, (std::vector<std::string>{
-                               "No GPRS modem (hardware ID WWAN_GENERIC) is present.",
+                               "No GPRS modem (hardware ID WWAN_GENERIC) is present.", kNoCatalog,
                                userEntry + "none; there is no phonebook " + kPhonebook,
                                systemEntry + "none; there is no phonebook " + kSystemPhonebook}));
   winsim::Newdev().driverValues["InfPath"] = winsim::Sz("oem3.inf");
@@ -279,23 +280,23 @@ TEST_F(GprsKitTest, StatusShowsEachModemAndTheEntry) {
       (std::vector<std::string>{
           "Modem " + Modems()[0]->instanceId, "  port:           COM4",
           "  name:           GPRS Modem", "  init string:    E1;+CGDCONT=\"internet\";+CGQREQ=1",
-          "  driver package: oem3.inf",
+          "  driver package: oem3.inf", kNoCatalog,
           userEntry + "in " + kPhonebook + ", without the kit's settings: Protocol",
           systemEntry + "not in " + kSystemPhonebook}));
   // An entry none of whose lines the kit sets is no entry with the kit's settings.
   winsim::AddFile(kPhonebook, "[GPRS Connection]\r\nEncoding=1\r\n");
   EXPECT_EQ(Run({"status"}), kExitDone);
-  EXPECT_EQ(console.lines.at(5),
+  EXPECT_EQ(console.lines.at(6),
             userEntry + "in " + kPhonebook + ", without the kit's settings: none of them is there");
   ASSERT_EQ(Run({"entry"}), kExitDone);
   ASSERT_EQ(Run({"entry", "/allusers"}), kExitDone);
   Run({"status"});
-  EXPECT_EQ(console.lines.at(5), userEntry + "in " + kPhonebook + ", with the kit's settings");
-  EXPECT_EQ(console.lines.at(6),
+  EXPECT_EQ(console.lines.at(6), userEntry + "in " + kPhonebook + ", with the kit's settings");
+  EXPECT_EQ(console.lines.at(7),
             systemEntry + "in " + kSystemPhonebook + ", with the kit's settings");
   winsim::SetCommonAppData(std::nullopt);
   EXPECT_EQ(Run({"status"}), kExitDone);
-  EXPECT_EQ(console.lines.at(6), systemEntry +
+  EXPECT_EQ(console.lines.at(7), systemEntry +
                                      "none; the system's phonebook has no place (no usable "
                                      "all-users application data folder)");
 
@@ -322,6 +323,69 @@ TEST_F(GprsKitTest, StatusShowsEachModemAndTheEntry) {
   EXPECT_EQ(console.errors.at(0),
             "The present devices could not all be looked at: no reason was "
             "given (error code 0)");
+}
+
+// The driver package's catalog beside the tool, in the lines between the modems and the entry:
+// whether it lists the INF as it is now and whether this PC trusts its signer. Neither changes the
+// exit code of a status that could look.
+TEST_F(GprsKitTest, StatusSaysWhetherTheCatalogListsTheInfAndIsTrusted) {
+  constexpr char kInfHash[] = "CC8469632B80093FE6C58E2028F71195CD9AD3E9";  // sha1sum of kInf
+  const auto catalogLines = [&] {
+    winsim::ClearCallLog();
+    EXPECT_EQ(Run({"status"}), kExitDone);
+    EXPECT_TRUE(console.errors.empty());
+    return std::vector<std::string>(console.lines.begin() + 1, console.lines.end() - 2);
+  };
+  const std::string listed = "  lists the INF:  yes, wwandev.inf as it is now";
+  winsim::AddFile("D:\\Tools\\wwandev.cat", winsim::CatalogText({"00FF", kInfHash}));
+  winsim::SetMessageText(0x800B0109,
+                         "A certificate chain processed, but terminated in a root certificate "
+                         "which is not trusted by the trust provider.\r\n");
+  EXPECT_EQ(catalogLines(),
+            (std::vector<std::string>{
+                "Driver package catalog: D:\\Tools\\wwandev.cat", listed,
+                "  signature:      not trusted: its signer is not trusted on this PC (0x800B0109: "
+                "A certificate chain processed, but terminated in a root certificate which is not "
+                "trusted by the trust provider.)"}));
+  // No window, no revocation lists, and the INF by its own hash, from the system's wintrust.dll.
+  const winsim::Call verify = winsim::CallsTo("WinVerifyTrust").at(0);
+  EXPECT_EQ(verify.Number("uiChoice"), uint64_t{WTD_UI_NONE});
+  EXPECT_EQ(verify.Number("revocationChecks"), uint64_t{WTD_REVOKE_NONE});
+  EXPECT_EQ(verify.Text("memberTag"), kInfHash);
+  EXPECT_EQ(verify.Text("memberFile"), "D:\\Tools\\wwandev.inf");
+  EXPECT_EQ(winsim::CallsTo("LoadLibraryA").at(0).Text("fileName"),
+            "C:\\WINDOWS\\system32\\wintrust.dll");
+
+  winsim::Wintrust().signerVerdict = 0;
+  EXPECT_EQ(catalogLines().at(2), "  signature:      trusted on this PC");
+  winsim::Wintrust().signerVerdict = CERT_E_EXPIRED;
+  EXPECT_EQ(catalogLines().at(2),
+            "  signature:      not trusted: its signer's certificate has expired (0x800B0101)");
+
+  // One byte of the INF changed after the catalog was made: trust is not even asked.
+  std::string changed = kInf;
+  changed[1] = 'v';
+  winsim::AddFile("D:\\Tools\\wwandev.inf", changed);
+  EXPECT_EQ(
+      catalogLines(),
+      (std::vector<std::string>{
+          "Driver package catalog: D:\\Tools\\wwandev.cat",
+          "  lists the INF:  no, not wwandev.inf as it is now",
+          "  signature:      not trusted: wwandev.inf was changed after the catalog was made"}));
+  EXPECT_TRUE(winsim::CallsTo("WinVerifyTrust").empty());
+  // Windows finds a member by its tag and checks the digest within: both must be the INF's hash.
+  winsim::AddFile("D:\\Tools\\wwandev.inf", kInf);
+  const std::string otherHash(40, '0');
+  for (const std::string& member : {otherHash + " " + kInfHash, kInfHash + (" " + otherHash)}) {
+    winsim::AddFile("D:\\Tools\\wwandev.cat", winsim::CatalogText({member}));
+    EXPECT_EQ(catalogLines().at(1), "  lists the INF:  no, not wwandev.inf as it is now") << member;
+  }
+
+  // A Windows whose wintrust.dll lacks a catalog function still shows everything else.
+  winsim::Wintrust().missing = {"CryptCATEnumerateMember"};
+  EXPECT_EQ(catalogLines().at(1),
+            "  lists the INF:  not known; this Windows cannot read catalogs (The specified "
+            "procedure could not be found.)");
 }
 
 // A modem that answers every question of the check as TS 27.007 lays the answers out, with the

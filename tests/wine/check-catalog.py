@@ -46,6 +46,10 @@ def faults(signed, inf):
         ("no SHA-1 of the INF in the member's indirect data",
          indirect != [{"digest_algorithm": {"algorithm": "sha1", "parameters": None}, "digest": digest}]),
         ("the member is not named wwandev.inf", names(attrs.get(mc.CAT_NAMEVALUE, [])) != {"File": "wwandev.inf"}),
+        # Without it a catalog reader refuses the member as incomplete, as Wine's does.
+        ("the member has no member info of a flat file",
+         [mc.CatMemberInfo.load(v).native for v in attrs.get(mc.CAT_MEMBERINFO, [])]
+         != [{"subject_guid": mc.FLAT_FILE_SIP, "cert_version": 512}]),
         (f"OSAttr '{os_attr}' misses a supported Windows", sorted(os_attr.split(",")) != sorted("2:" + v for v in SUPPORTED)),
     ] if bad]
 

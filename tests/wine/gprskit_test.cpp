@@ -110,13 +110,51 @@ TEST_F(GprsKitTool, StatusBeforeAndAfterAnInstallAndAnApn) {
                                "  init string:    E1;+CGDCONT=\"internet\";+CGQREQ=1\r\n";
   EXPECT_EQ(status.out.rfind(expected, 0), 0u) << status.out;
   EXPECT_NE(status.out.find("  driver package: "), std::string::npos);
-  EXPECT_NE(status.out.find("Dial-up entry \"GPRS Connection\": "), std::string::npos);
+  // The kit's catalog lists its INF; Wine's stores hold nothing of the build's own signer.
+  char kit[MAX_PATH] = {};
+  ASSERT_GT(GetFullPathNameA(KitFolder().c_str(), MAX_PATH, kit, nullptr), 0u);
+  EXPECT_NE(status.out.find("\r\nDriver package catalog: " + std::string(kit) +
+                            "\\wwandev.cat\r\n"
+                            "  lists the INF:  yes, wwandev.inf as it is now\r\n"
+                            "  signature:      not trusted: its signer is not trusted on this PC "
+                            "(0x800B0109)\r\n"
+                            "Dial-up entry \"GPRS Connection\": "),
+            std::string::npos)
+      << status.out;
 
   // Wine keeps the INF's own name as the package, no copy of the system's: it stays.
   const auto removed = GprsKit("remove");
   EXPECT_EQ(removed.exitCode, 0u) << removed.err;
   EXPECT_EQ(removed.out, "Removed 1 GPRS modem.\r\n");
   EXPECT_TRUE(FindModems(kModemHardwareId).empty());
+}
+
+// The tool with the kit's catalog and an INF changed after the catalog was made: the status says
+// so, and a status that could look still exits with 0.
+TEST_F(GprsKitTool, StatusSeesTheInfAndTheCatalogDriftApart) {
+  const std::string folder = BesideProgram("drifted-kit");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  for (const char* name : {"GprsKit.exe", "InfInstall.dll", "wwandev.cat", "wwandev.inf"})
+    ASSERT_TRUE(
+        CopyFileA((KitFolder() + "\\" + name).c_str(), (folder + "\\" + name).c_str(), FALSE))
+        << name;
+  {
+    File inf(CreateFileA((folder + "\\wwandev.inf").c_str(), GENERIC_WRITE, 0, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(inf && WriteFile(inf.get(), "#", 1, &written, nullptr) && written == 1);
+  }
+  const Outcome status = GprsKit("status", folder);
+  EXPECT_EQ(status.exitCode, 0u) << status.err;
+  EXPECT_NE(status.out.find("\\wwandev.cat\r\n"
+                            "  lists the INF:  no, not wwandev.inf as it is now\r\n"
+                            "  signature:      not trusted: wwandev.inf was changed after the "
+                            "catalog was made\r\n"),
+            std::string::npos)
+      << status.out;
+  for (const char* name : {"GprsKit.exe", "InfInstall.dll", "wwandev.cat", "wwandev.inf"})
+    DeleteFileA((folder + "\\" + name).c_str());
+  RemoveDirectoryA(folder.c_str());
 }
 
 TEST_F(GprsKitTool, AnAbsentPortChangesNothing) {

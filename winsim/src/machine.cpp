@@ -8,6 +8,7 @@
 #include "registry.h"
 #include "security.h"
 #include "serial.h"
+#include "wintrust.h"
 
 namespace winsim {
 
@@ -24,6 +25,7 @@ void Reset() {
   TheSecurity().Reset();
   // After the process, whose message texts it adds to.
   TheCertStores().Reset();
+  TheWintrust().Reset();
   TheCore().Reset();
   LastError() = 0;
 }
@@ -32,7 +34,7 @@ int OpenHandles() {
   return static_cast<int>(TheDevices().OpenHandles() + TheRegistry().OpenHandles() +
                           TheFiles().OpenHandles() + TheProcess().OpenHandles() +
                           TheSerialPorts().OpenHandles() + TheSecurity().OpenHandles() +
-                          TheCertStores().OpenHandles());
+                          TheCertStores().OpenHandles() + TheWintrust().OpenHandles());
 }
 
 }  // namespace winsim

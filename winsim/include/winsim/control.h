@@ -16,3 +16,4 @@
 #include "winsim/control/security.h"
 #include "winsim/control/serial.h"
 #include "winsim/control/values.h"
+#include "winsim/control/wintrust.h"
