@@ -4,20 +4,35 @@ JOBS ?= $(shell nproc)
 
 HOST_PACKAGES := cmake g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
                  wine wine64 wine32:i386 xvfb xauth imagemagick clang libclang-rt-14-dev clang-tidy \
-                 nsis zip p7zip-full python3-asn1crypto osslsigncode openssl
+                 nsis zip p7zip-full python3-asn1crypto osslsigncode openssl \
+                 msitools wixl
 
 .PHONY: test demo dist fuzz bench mutate deps build host host-asan fuzz-build win32 win64 clean
 
 deps:
 	@scripts/install-deps.sh $(HOST_PACKAGES)
 
-# The 64-bit build comes after the 32-bit one: its installer that carries both kits needs the
-# 32-bit kit.
-win64: win32
-host host-asan win32 win64: deps
+# An organisation's code-signing certificate and key (PEM), as `make dist KIT_SIGNING_CERT=...
+# KIT_SIGNING_KEY=...`; without them each Windows build signs with a key made for it alone, which
+# scripts/signing_session.sh destroys when the build ends.
+KIT_SIGNING_CERT ?=
+KIT_SIGNING_KEY ?=
+export KIT_SIGNING_CERT KIT_SIGNING_KEY
+KIT_VERSION := $(shell sed -n 's/^project([^)]* VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+
+host host-asan: deps
 	@echo "== building $@"
 	@cmake --preset $@ >/dev/null
 	@cmake --build --preset $@ -j $(JOBS)
+
+# The 64-bit build comes after the 32-bit one: its installer that carries both kits needs the
+# 32-bit kit.
+win64: win32
+win32 win64: deps
+	@echo "== building $@"
+	@cmake --preset $@ -DKIT_SIGNING_CERT="$(KIT_SIGNING_CERT)" -DKIT_SIGNING_KEY="$(KIT_SIGNING_KEY)" >/dev/null
+	@scripts/signing_session.sh build/$@ "$(KIT_VERSION) $(subst win32,x86,$(subst win64,x64,$@))" \
+	    cmake --build --preset $@ -j $(JOBS)
 
 fuzz-build: deps
 	@echo "== building fuzz"
@@ -35,16 +50,19 @@ test: build
 demo: win32 win64
 	@scripts/demo.sh
 
-# The installers and zips of both builds, in build/dist: GprsModemKit-Setup.exe places the kit that
-# matches the machine; the -x86 and -x64 installers place one kind only.
+# The installers, Windows Installer packages and zips of both builds, in build/dist:
+# GprsModemKit-Setup.exe places the kit that matches the machine; the -x86 and -x64 installers and
+# packages place one kind only. Then how each is signed.
 dist: win32 win64
 	@mkdir -p build/dist
 	@cp build/win64/dist/GprsModemKit-Setup.exe build/win32/dist/GprsModemKit-Setup-x86.exe \
-	    build/win64/dist/GprsModemKit-Setup-x64.exe build/dist/
+	    build/win64/dist/GprsModemKit-Setup-x64.exe build/win32/dist/GprsModemKit-x86.msi \
+	    build/win64/dist/GprsModemKit-x64.msi build/dist/
 	@rm -f build/dist/GprsModemKit.zip build/dist/GprsModemKit-x64.zip
 	@cd build/win32/kit && zip -q -j ../../dist/GprsModemKit.zip *
 	@cd build/win64/kit && zip -q -j ../../dist/GprsModemKit-x64.zip *
 	@ls -l build/dist
+	@scripts/dist_signatures.sh build/dist
 
 # The fuzzers for ten minutes each, instead of the seconds `make test` gives them.
 fuzz: fuzz-build

@@ -1,14 +1,5 @@
 #include "apn_forms.h"
 
-bool IsPlainApn(std::string_view apn) {
-  if (apn.size() > kApnMost) return false;
-  for (const char c : apn) {
-    const bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
-    if (!letter && !(c >= '0' && c <= '9') && c != '-' && c != '.' && c != '_') return false;
-  }
-  return true;
-}
-
 bool ApnInInit(std::string_view format, std::string_view init, std::string_view& apn) {
   const size_t slot = format.find("%s");
   if (slot == std::string_view::npos) return false;

@@ -1,3 +1,4 @@
+#include "kit_version.h"
 #include "verb_steps.h"
 
 namespace {
@@ -13,9 +14,15 @@ constexpr const char* kUsage[] = {
     "  entry          makes the dial-up entry \"" KIT_ENTRY_NAME "\" for the user who runs it",
     "  entry /allusers  makes it in the system's phonebook, for every user of the PC",
     "  remove         removes every modem of the kit, and the driver package copied for it",
-    "  status         shows the kit's modems and the user's dial-up entry",
+    "  status         shows the kit's modems, the user's dial-up entry, and whether the",
+    "                 driver package's catalog lists the INF and this PC trusts it",
     "  check [COMn]   asks the modem on COMn, or on the kit's modem's port, whether it answers",
     "                 and takes the init string; it changes nothing",
+    "  trust          adds the kit's own certificate (wwandev.cer beside GprsKit.exe) to the",
+    "                 machine's Root and TrustedPublisher stores, so that Windows installs",
+    "                 the driver package without asking",
+    "  untrust        takes exactly that certificate out of both stores again",
+    "  version        shows the kit's version",
     "  help, /?, -?   shows this text",
     "",
     "Exit codes: 0 done, 3010 done and Windows must be restarted, 1 failed,",
@@ -45,9 +52,10 @@ int RunGprsKit(int argc, const char* const* argv, Console& console) {
     const char* name;
     int arguments;
     bool oneMore;  // may take one argument more
-  } verbs[] = {{"/?", 0, false},      {"-?", 0, false},     {"help", 0, false},
-               {"install", 1, false}, {"apn", 1, true},     {"entry", 0, true},
-               {"remove", 0, false},  {"status", 0, false}, {"check", 0, true}};
+  } verbs[] = {{"/?", 0, false},      {"-?", 0, false},      {"help", 0, false},
+               {"install", 1, false}, {"apn", 1, true},      {"entry", 0, true},
+               {"remove", 0, false},  {"status", 0, false},  {"check", 0, true},
+               {"trust", 0, false},   {"untrust", 0, false}, {"version", 0, false}};
   const char* known = nullptr;
   for (const auto& entry : verbs) {
     if (!SameNoCase(verb, entry.name)) continue;
@@ -83,6 +91,12 @@ int RunGprsKit(int argc, const char* const* argv, Console& console) {
   if (name == "remove") return RemoveVerb(console);
   if (name == "status") return StatusVerb(console);
   if (name == "check") return CheckVerb(arguments ? argv[1] : nullptr, console);
+  if (name == "version") {
+    console.Line("GPRS Modem Kit " KIT_VERSION_TEXT);
+    return kExitDone;
+  }
+  if (name == "trust") return TrustVerb(console);
+  if (name == "untrust") return UntrustVerb(console);
   Usage(console, true);
   return kExitDone;
 }

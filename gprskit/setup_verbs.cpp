@@ -5,6 +5,7 @@
 #include "InfInstall.h"
 #include "apn_forms.h"
 #include "apn_init.h"
+#include "input_rules.h"
 #include "install_run.h"
 #include "phonebook_editor.h"
 #include "port_choice.h"
@@ -91,6 +92,7 @@ int ApnVerb(const char* apn, bool standard, Console& console) {
         "changed.");
     return kExitUsage;
   }
+  // A script or a deployment console hands the tool what it was given.
   if (!IsPlainApn(std::string_view(apn, length))) {
     console.Error(
         "The APN is refused: the APN may hold only letters, digits, '-', '.' and '_'; "

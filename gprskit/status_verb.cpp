@@ -1,7 +1,9 @@
-// `GprsKit status`: what the kit put on this machine, read without changing anything, so that a
-// standard user may ask too: every key is opened for reading only.
+// `GprsKit status`: what the kit put on this machine, and whether this PC trusts the driver package
+// beside the tool, read without changing anything, so that a standard user may ask too: every key
+// and file is opened for reading only.
 #include <cstring>
 
+#include "catalog_trust.h"
 #include "kit_modems.h"
 #include "phonebook_editor.h"
 #include "section_patch.h"
@@ -60,16 +62,21 @@ bool ShowModems(Console& console) {
   return true;
 }
 
-// Whether the user's phonebook holds the entry, with the settings the kit gives it; false when
-// the phonebook could not be read.
-bool ShowEntry(Console& console) {
+// Whether the user's phonebook, or the system's, holds the entry, with the settings the kit gives
+// it; false when the phonebook could not be read.
+bool ShowEntry(Console& console, Phonebook whose) {
   const EntryNames names = {kEntryName, kEntryDeviceName};
   char phonebook[kTextCapacity] = {};
-  PhonebookEditor(names).ReadPhonebookPath(phonebook);
-  constexpr char kEntry[] = "Dial-up entry \"" KIT_ENTRY_NAME "\": ";
+  PhonebookEditor(names, whose).ReadPhonebookPath(phonebook);
+  const bool allUsers = whose == Phonebook::kAllUsers;
+  const char* const kEntry = allUsers ? "Dial-up entry \"" KIT_ENTRY_NAME "\" for every user: "
+                                      : "Dial-up entry \"" KIT_ENTRY_NAME "\": ";
   if (phonebook[0] == '\0') {
-    console.Line(
-        Words({kEntry, "none; the user's phonebook has no place (no usable \"APPDATA\")"}).Text());
+    console.Line(Words({kEntry, allUsers ? "none; the system's phonebook has no place (no usable "
+                                           "all-users application data folder)"
+                                         : "none; the user's phonebook has no place (no usable "
+                                           "\"APPDATA\")"})
+                     .Text());
     return true;
   }
   // Shared, so that the look never stands in the way of the service or a running EntryMaker.
@@ -114,10 +121,91 @@ bool ShowEntry(Console& console) {
   return true;
 }
 
+// A trust verdict's code as the system words it, after the code itself, which Windows' own
+// dialogs show too: "0x800B0109: A certificate chain ...", or the code alone where the system has
+// no text for it.
+void TrustReason(DWORD code, char (&reason)[kTextCapacity]) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  char hex[] = "0x00000000";
+  for (int i = 0; i < 8; ++i) hex[2 + i] = kDigits[(code >> (28 - 4 * i)) & 0xF];
+  char systemText[kTextCapacity] = {};
+  if (!FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
+                      systemText, sizeof systemText, nullptr))
+    systemText[0] = '\0';
+  char line[kTextCapacity];
+  OneLine(systemText, "", line);
+  OneLine(Words({hex, line[0] ? ": " : "", line}).Text(), hex, reason);
+}
+
+// The driver package's catalog beside the tool: whether it lists the INF as it is now, and
+// whether this PC trusts it. A catalog this PC does not trust is a state the status reports, not a
+// failure of its own; false only when the files could not be looked at.
+bool ShowCatalog(Console& console) {
+  CatalogVerdict verdict;
+  CheckCatalog(verdict);
+  char reason[kTextCapacity];
+  constexpr char kCatalog[] = "Driver package catalog: ";
+  constexpr char kLists[] = "  lists the INF:  ";
+  constexpr char kSignature[] = "  signature:      ";
+  switch (verdict.check) {
+    case CatalogCheck::kNoFolder:
+      console.Error(
+          "The folder of GprsKit.exe cannot be used: its path is too long or cannot be read.");
+      return false;
+    case CatalogCheck::kUnreadable:
+      SystemReason(verdict.code, reason);
+      console.Error(
+          Words({"The driver package's ", verdict.Unreadable(), " cannot be read: ", reason})
+              .Text());
+      return false;
+    case CatalogCheck::kNoCatalog:
+      console.Line(Words({kCatalog, "none; there is no ", verdict.catalog}).Text());
+      return true;
+    default:
+      console.Line(Words({kCatalog, verdict.catalog}).Text());
+      break;
+  }
+  switch (verdict.check) {
+    case CatalogCheck::kNoInf:
+      console.Line(Words({kLists, "no; there is no ", verdict.inf}).Text());
+      break;
+    case CatalogCheck::kNoWintrust:
+      SystemReason(verdict.code, reason);
+      console.Line(
+          Words({kLists, "not known; this Windows cannot read catalogs (", reason, ")"}).Text());
+      break;
+    case CatalogCheck::kNotACatalog:
+      TrustReason(verdict.code, reason);
+      console.Line(Words({kLists, "no; it is no catalog Windows can read (", reason, ")"}).Text());
+      break;
+    case CatalogCheck::kInfChanged:
+      console.Line(Words({kLists, "no, not " KIT_INF_NAME " as it is now"}).Text());
+      console.Line(Words({kSignature,
+                          "not trusted: " KIT_INF_NAME " was changed after the catalog was made"})
+                       .Text());
+      break;
+    case CatalogCheck::kTrusted:
+      console.Line(Words({kLists, "yes, " KIT_INF_NAME " as it is now"}).Text());
+      console.Line(Words({kSignature, "trusted on this PC"}).Text());
+      break;
+    default:  // not trusted
+      TrustReason(verdict.code, reason);
+      console.Line(Words({kLists, "yes, " KIT_INF_NAME " as it is now"}).Text());
+      console.Line(
+          Words({kSignature, "not trusted: ", DistrustCause(verdict.code), " (", reason, ")"})
+              .Text());
+      break;
+  }
+  return true;
+}
+
 }  // namespace
 
 int StatusVerb(Console& console) {
   const bool modemsSeen = ShowModems(console);
-  const bool entrySeen = ShowEntry(console);
-  return modemsSeen && entrySeen ? kExitDone : kExitFailed;
+  const bool catalogSeen = ShowCatalog(console);
+  const bool entrySeen = ShowEntry(console, Phonebook::kUser);
+  // The entry the installer's unattended set-up makes for every user of the PC.
+  const bool sharedEntrySeen = ShowEntry(console, Phonebook::kAllUsers);
+  return modemsSeen && catalogSeen && entrySeen && sharedEntrySeen ? kExitDone : kExitFailed;
 }

@@ -17,6 +17,10 @@ int EntryVerb(Phonebook whose, Console& console);
 int StatusVerb(Console& console);
 // `GprsKit check [COMn]`; `port` is null when none was named.
 int CheckVerb(const char* port, Console& console);
+// `GprsKit trust` and `GprsKit untrust`: the build's own certificate beside the tool, into the
+// machine's Root and TrustedPublisher stores and out of them.
+int TrustVerb(Console& console);
+int UntrustVerb(Console& console);
 
 // The NUL that ends a text, as a part of one.
 inline constexpr std::string_view kTextEnd("\0", 1);

@@ -1,6 +1,7 @@
-; The kit's Windows installer: puts the five programs and the INF into one folder, runs the three
-; programs in their order from that folder, and registers an uninstaller that removes the modem,
-; its driver package and the files. The dial-up entries stay: they are the users'.
+; The kit's Windows installer: puts the five programs and the INF into one folder, trusts the
+; build's own certificate, runs the three programs in their order from that folder, and registers
+; an uninstaller that removes the modem, its driver package, that trust and the files. The dial-up
+; entries stay: they are the users'.
 ;
 ; The modem belongs to the machine, the dial-up entry to each user. So the installer itself runs
 ; with the rights of the user who started it, and only the machine-wide part (the files, the modem,
@@ -42,6 +43,12 @@ Target amd64-unicode
 
 Name "GPRS Modem Kit"
 OutFile "${OUTFILE}"
+; The installer, and the uninstaller it writes, are signed as the kit's programs are: -DSIGN names
+; the command that signs a file in place.
+!ifdef SIGN
+  !finalize '${SIGN} "%1" "%1"' = 0
+  !uninstfinalize '${SIGN} "%1" "%1"' = 0
+!endif
 ; The rights of whoever starts it: on Windows Vista and later an administrator's would put the
 ; dial-up entry into the administrator's phonebook.
 RequestExecutionLevel user
@@ -106,7 +113,10 @@ UninstPage instfiles
   File "${FOLDER}/GprsKit.exe"
   File "${FOLDER}/wwandev.inf"
   File "${FOLDER}/wwandev.cat"
-  File "${FOLDER}/wwandev.cer"
+  ; Only a kit signed with a certificate of its own build carries it, for GprsKit to trust.
+  !if /FileExists "${FOLDER}/wwandev.cer"
+    File "${FOLDER}/wwandev.cer"
+  !endif
 !macroend
 
 ; Whether this process holds an administrator's rights: on Windows Vista and later only when it
@@ -661,6 +671,23 @@ Function PlaceKit
   SetShellVarContext all
   CreateDirectory "$SMPROGRAMS\${FOLDER_NAME}"
   CreateShortcut "${SHORTCUT}" "$INSTDIR\EntryMaker.exe"
+  ; The build's own certificate, when the kit carries one, goes into the machine's Trusted Root
+  ; and Trusted Publishers stores before anything installs the driver package, so that Windows
+  ; stages it without asking; a kit signed with an organisation's certificate carries none, and
+  ; the step says so and succeeds. The log starts afresh with it.
+  Delete "${LOG}"
+  !insertmacro RunGprsKit 'trust' $0
+  ${If} $0 != 0
+    ; A deployment tool gets the failure and the log's line; no modem is set up without the
+    ; trust it needs. A person is told and goes on: Windows before 8, and 32-bit Windows, still
+    ; install the package after asking, and where Windows refuses it PortWizard says why and how
+    ; to fix it, which is more than stopping here would.
+    ${If} ${Silent}
+      StrCpy $Outcome ${EXIT_FAILED}
+      Return
+    ${EndIf}
+    MessageBox MB_OK|MB_ICONEXCLAMATION "The kit's certificate could not be added to this PC's trusted certificates; $INSTDIR\setup.log says why. Windows may ask before it installs the modem's driver, or refuse it." /SD IDOK
+  ${EndIf}
   ; The programs ask the user, so they run when someone is there to answer them. A silent install
   ; sets up the modem only when it is told the port.
   ${IfNot} ${Silent}
@@ -675,7 +702,6 @@ FunctionEnd
 ; in the system's phonebook: the system account has no user of its own to make it for. The first
 ; failure ends the set-up; its step and text are in the log.
 Function SetUpUnattended
-  Delete "${LOG}"
   !insertmacro RunGprsKit 'install "$Port"' $0
   ${If} $0 == ${EXIT_RESTART}
     StrCpy $Outcome ${EXIT_RESTART}
@@ -720,7 +746,6 @@ Function PlaceKitElevated
   ${EndIf}
   ; The elevated copy's outcome is the log's last line, which it adds when it ends.
   ${If} ${Silent}
-  ${AndIf} $Port != ""
     Call LastLogLine
     Pop $1
     ${WordFind} $1 " " "+1" $2
@@ -750,7 +775,6 @@ Section "GPRS Modem Kit"
     ExecWait '"$INSTDIR\EntryMaker.exe"'
   ${EndIf}
   ${If} ${Silent}
-  ${AndIf} $Port != ""
   ${AndIf} $Admin == 1
     !insertmacro Log "$Outcome setup: the unattended set-up ended"
   ${EndIf}
@@ -766,6 +790,14 @@ Section "Uninstall"
   ${If} $0 != 0
   ${AndIf} $0 != ${EXIT_RESTART}
     MessageBox MB_OK|MB_ICONSTOP "The GPRS modem could not be removed; $INSTDIR\setup.log says why." /SD IDOK
+    SetErrorLevel ${EXIT_FAILED}
+    Abort
+  ${EndIf}
+  ; The build's own certificate leaves the machine's trusted stores with the package it signed;
+  ; without wwandev.cer (an organisation's kit) there is nothing to take out.
+  !insertmacro RunGprsKit 'untrust' $0
+  ${If} $0 != 0
+    MessageBox MB_OK|MB_ICONSTOP "The kit's certificate could not be taken out of this PC's trusted certificates; $INSTDIR\setup.log says why." /SD IDOK
     SetErrorLevel ${EXIT_FAILED}
     Abort
   ${EndIf}

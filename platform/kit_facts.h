@@ -11,16 +11,18 @@
 
 // The kit's INF, which lies in the kit's folder beside the programs.
 #define KIT_INF_NAME "wwandev.inf"
+// Its catalog, which the INF names, beside it.
+#define KIT_CATALOG_NAME "wwandev.cat"
 
 // The modem's init string around the APN, which stands in for the one "%s".
 #define KIT_APN_INIT_TEMPLATE "E1;+CGDCONT=\042%s\042;+CGQREQ=1"
 
 // What the user is told when Windows refuses the kit's driver package for its signature, beside the
 // library's text: the cause, and the fix.
-#define KIT_PACKAGE_NOT_TRUSTED                                                            \
-  "Windows refused the kit's driver package: wwandev.cat is missing, or not signed by a "  \
-  "publisher this PC trusts. Keep wwandev.cat beside wwandev.inf, add wwandev.cer to the " \
-  "machine's Trusted Root and Trusted Publishers stores, and install again."
+#define KIT_PACKAGE_NOT_TRUSTED                                                              \
+  "Windows refused the kit's driver package: wwandev.cat is missing, or not signed by a "    \
+  "publisher this PC trusts. Keep wwandev.cat beside wwandev.inf, run \"GprsKit trust\" as " \
+  "an administrator (or have the PC trust your organisation's signer), and install again."
 
 // The dial-up entry the kit makes in the user's phonebook, and the device it dials through.
 #define KIT_ENTRY_NAME "GPRS Connection"
@@ -35,6 +37,7 @@
 
 inline constexpr char kModemHardwareId[] = KIT_MODEM_HARDWARE_ID;
 inline constexpr char kInfName[] = KIT_INF_NAME;
+inline constexpr char kCatalogName[] = KIT_CATALOG_NAME;
 inline constexpr char kApnInitTemplate[] = KIT_APN_INIT_TEMPLATE;
 inline constexpr char kEntryName[] = KIT_ENTRY_NAME;
 inline constexpr char kEntryDeviceName[] = KIT_ENTRY_DEVICE_NAME;

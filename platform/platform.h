@@ -11,6 +11,8 @@
 #include <setupapi.h>
 #include <newdev.h>
 #include <ras.h>
+// The system certificate stores, which WIN32_LEAN_AND_MEAN leaves out.
+#include <wincrypt.h>
 // The SDK's setupapi.h has it; mingw-w64's does not.
 #ifndef MAX_CLASS_NAME_LEN
 #define MAX_CLASS_NAME_LEN 32

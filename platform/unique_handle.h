@@ -86,10 +86,29 @@ struct AccessTokenTraits {
   static void Close(Handle handle) { CloseHandle(handle); }
 };
 
+// A process or thread handle that CreateProcess hands out: null until it succeeds.
+struct KernelObjectTraits {
+  using Handle = HANDLE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { CloseHandle(handle); }
+};
+
 struct SidTraits {
   using Handle = PSID;
   static Handle Invalid() { return nullptr; }
   static void Close(Handle handle) { FreeSid(handle); }
+};
+
+struct CertStoreTraits {
+  using Handle = HCERTSTORE;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { CertCloseStore(handle, 0); }
+};
+
+struct CertContextTraits {
+  using Handle = PCCERT_CONTEXT;
+  static Handle Invalid() { return nullptr; }
+  static void Close(Handle handle) { CertFreeCertificateContext(handle); }
 };
 
 struct LocalMemoryTraits {
@@ -104,6 +123,9 @@ using RegKey = UniqueHandle<RegKeyTraits>;
 using FindHandle = UniqueHandle<FindHandleTraits>;
 using Module = UniqueHandle<ModuleTraits>;
 using LocalMemory = UniqueHandle<LocalMemoryTraits>;
+using CertStore = UniqueHandle<CertStoreTraits>;
+using CertContext = UniqueHandle<CertContextTraits>;
 using File = UniqueHandle<FileTraits>;
 using AccessToken = UniqueHandle<AccessTokenTraits>;
 using Sid = UniqueHandle<SidTraits>;
+using KernelObject = UniqueHandle<KernelObjectTraits>;

@@ -23,15 +23,24 @@ CTL = "1.3.6.1.4.1.311.10.1"
 CATALOG_LIST = "1.3.6.1.4.1.311.12.1.1"
 CATALOG_LIST_MEMBER = "1.3.6.1.4.1.311.12.1.2"
 CAT_NAMEVALUE = "1.3.6.1.4.1.311.12.2.1"
+CAT_MEMBERINFO = "1.3.6.1.4.1.311.12.2.2"
 SPC_INDIRECT_DATA = "1.3.6.1.4.1.311.2.1.4"
 # What the indirect data says it hashed: the file as it is, not a PE image.
 SPC_CAB_DATA = "1.3.6.1.4.1.311.2.1.25"
 # The flags CryptCATPutAttrInfo documents: authenticated, name and value as plain text.
 ATTR_FLAGS = 0x10010001
+# The subject interface package of a flat file, which Windows hashes as the bytes it holds, and the
+# version every member of a catalog made by Windows' own tools carries beside it.
+FLAT_FILE_SIP = "{DE351A42-8E59-11D0-8C47-00C04FC295EE}"
+MEMBER_CERT_VERSION = 512
 
 
 class CatNameValue(core.Sequence):
     _fields = [("tag", core.BMPString), ("flags", core.Integer), ("value", core.OctetString)]
+
+
+class CatMemberInfo(core.Sequence):
+    _fields = [("subject_guid", core.BMPString), ("cert_version", core.Integer)]
 
 
 class SpcAttributeTypeAndOptionalValue(core.Sequence):
@@ -114,7 +123,11 @@ def catalog(inf_name, inf_bytes, os_attr, now):
     member = TrustedSubject({
         # Windows finds a flat file's entry by the hex of its hash.
         "identifier": wide(digest.hex().upper()),
+        # The member info too, which a catalog reader takes to be there: Wine's lists no member
+        # without it.
         "attributes": [attribute(SPC_INDIRECT_DATA, indirect),
+                       attribute(CAT_MEMBERINFO, CatMemberInfo({
+                           "subject_guid": FLAT_FILE_SIP, "cert_version": MEMBER_CERT_VERSION})),
                        attribute(CAT_NAMEVALUE, name_value("File", inf_name))],
     })
     ctl = CertificateTrustList({

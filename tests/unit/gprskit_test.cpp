@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "entrymaker_machine.h"
+#include "kit_version.h"
 #include "platform.h"
 #include "sim_test.h"
 #include "verbs.h"
@@ -15,6 +16,7 @@ namespace {
 constexpr char kInf[] =
     "[Version]\nClass=Modem\nClassGUID={4D36E96D-E325-11CE-BFC1-08002BE10318}\n";
 constexpr char kUsageLine[] = "Usage: GprsKit <verb> [argument]";
+constexpr char kNoCatalog[] = "Driver package catalog: none; there is no D:\\Tools\\wwandev.cat";
 
 struct RecordingConsole : Console {
   std::vector<std::string> lines, errors;
@@ -59,6 +61,9 @@ TEST_F(GprsKitTest, AWrongCommandLineGetsTheUsageOnTheErrorStream) {
                                                        {"check", "COM4", "x"},
                                                        {"apn", "internet", "standard"},
                                                        {"apn", "internet", "/standard", "x"},
+                                                       {"version", "x"},
+                                                       {"trust", "x"},
+                                                       {"untrust", "/allusers"},
                                                        {"/h"}};
   for (const auto& args : wrong) {
     EXPECT_EQ(Run(args), kExitUsage) << (args.empty() ? "(none)" : args[0]);
@@ -75,6 +80,8 @@ TEST_F(GprsKitTest, AWrongCommandLineGetsTheUsageOnTheErrorStream) {
     EXPECT_TRUE(console.errors.empty());
     EXPECT_EQ(console.lines.at(2), kUsageLine);
   }
+  EXPECT_EQ(Run({"Version"}), kExitDone);
+  EXPECT_EQ(console.lines, std::vector<std::string>{"GPRS Modem Kit " KIT_VERSION_TEXT});
 }
 
 TEST_F(GprsKitTest, InstallsFromTheToolsOwnFolderOnAPresentPortOnly) {
@@ -266,34 +273,45 @@ TEST_F(GprsKitTest, RemoveTakesTheModemsAndTheirPackageAway) {
 }
 
 TEST_F(GprsKitTest, StatusShowsEachModemAndTheEntry) {
+  constexpr char kSystemPhonebook[] =
+      "C:\\ProgramData\\Microsoft\\Network\\Connections\\Pbk\\rasphone.pbk";
+  const std::string userEntry = "Dial-up entry \"GPRS Connection\": ";
+  const std::string systemEntry = "Dial-up entry \"GPRS Connection\" for every user: ";
   EXPECT_EQ(Run({"status"}), kExitDone);
   EXPECT_EQ(console.lines, (std::vector<std::string>{
-                               "No GPRS modem (hardware ID WWAN_GENERIC) is present.",
-                               std::string("Dial-up entry \"GPRS Connection\": none; there is no "
-                                           "phonebook ") +
-                                   kPhonebook}));
+                               "No GPRS modem (hardware ID WWAN_GENERIC) is present.", kNoCatalog,
+                               userEntry + "none; there is no phonebook " + kPhonebook,
+                               systemEntry + "none; there is no phonebook " + kSystemPhonebook}));
   winsim::Newdev().driverValues["InfPath"] = winsim::Sz("oem3.inf");
   ASSERT_EQ(Run({"install", "COM4"}), kExitDone);
   ASSERT_EQ(Run({"apn", "internet"}), kExitDone);
   winsim::AddFile(kPhonebook, "[GPRS Connection]\r\nConnectBPS=115200\r\nProtocol=1\r\n");
+  winsim::AddFile(kSystemPhonebook, "[Office]\r\nEncoding=1\r\n");
   EXPECT_EQ(Run({"status"}), kExitDone);
-  EXPECT_EQ(console.lines,
-            (std::vector<std::string>{"Modem " + Modems()[0]->instanceId, "  port:           COM4",
-                                      "  name:           GPRS Modem",
-                                      "  init string:    E1;+CGDCONT=\"internet\";+CGQREQ=1",
-                                      "  driver package: oem3.inf",
-                                      std::string("Dial-up entry \"GPRS Connection\": in ") +
-                                          kPhonebook + ", without the kit's settings: Protocol"}));
+  EXPECT_EQ(
+      console.lines,
+      (std::vector<std::string>{
+          "Modem " + Modems()[0]->instanceId, "  port:           COM4",
+          "  name:           GPRS Modem", "  init string:    E1;+CGDCONT=\"internet\";+CGQREQ=1",
+          "  driver package: oem3.inf", kNoCatalog,
+          userEntry + "in " + kPhonebook + ", without the kit's settings: Protocol",
+          systemEntry + "not in " + kSystemPhonebook}));
   // An entry none of whose lines the kit sets is no entry with the kit's settings.
   winsim::AddFile(kPhonebook, "[GPRS Connection]\r\nEncoding=1\r\n");
   EXPECT_EQ(Run({"status"}), kExitDone);
-  EXPECT_EQ(console.lines.back(), std::string("Dial-up entry \"GPRS Connection\": in ") +
-                                      kPhonebook +
-                                      ", without the kit's settings: none of them is there");
+  EXPECT_EQ(console.lines.at(6),
+            userEntry + "in " + kPhonebook + ", without the kit's settings: none of them is there");
   ASSERT_EQ(Run({"entry"}), kExitDone);
+  ASSERT_EQ(Run({"entry", "/allusers"}), kExitDone);
   Run({"status"});
-  EXPECT_EQ(console.lines.back(), std::string("Dial-up entry \"GPRS Connection\": in ") +
-                                      kPhonebook + ", with the kit's settings");
+  EXPECT_EQ(console.lines.at(6), userEntry + "in " + kPhonebook + ", with the kit's settings");
+  EXPECT_EQ(console.lines.at(7),
+            systemEntry + "in " + kSystemPhonebook + ", with the kit's settings");
+  winsim::SetCommonAppData(std::nullopt);
+  EXPECT_EQ(Run({"status"}), kExitDone);
+  EXPECT_EQ(console.lines.at(7), systemEntry +
+                                     "none; the system's phonebook has no place (no usable "
+                                     "all-users application data folder)");
 
   // Values at their bounds, as a user without rights reads them: a text that fills all 260
   // bytes without its NUL, a text to expand, and a number.
@@ -318,6 +336,69 @@ TEST_F(GprsKitTest, StatusShowsEachModemAndTheEntry) {
   EXPECT_EQ(console.errors.at(0),
             "The present devices could not all be looked at: no reason was "
             "given (error code 0)");
+}
+
+// The driver package's catalog beside the tool, in the lines between the modems and the entry:
+// whether it lists the INF as it is now and whether this PC trusts its signer. Neither changes the
+// exit code of a status that could look.
+TEST_F(GprsKitTest, StatusSaysWhetherTheCatalogListsTheInfAndIsTrusted) {
+  constexpr char kInfHash[] = "CC8469632B80093FE6C58E2028F71195CD9AD3E9";  // sha1sum of kInf
+  const auto catalogLines = [&] {
+    winsim::ClearCallLog();
+    EXPECT_EQ(Run({"status"}), kExitDone);
+    EXPECT_TRUE(console.errors.empty());
+    return std::vector<std::string>(console.lines.begin() + 1, console.lines.end() - 2);
+  };
+  const std::string listed = "  lists the INF:  yes, wwandev.inf as it is now";
+  winsim::AddFile("D:\\Tools\\wwandev.cat", winsim::CatalogText({"00FF", kInfHash}));
+  winsim::SetMessageText(0x800B0109,
+                         "A certificate chain processed, but terminated in a root certificate "
+                         "which is not trusted by the trust provider.\r\n");
+  EXPECT_EQ(catalogLines(),
+            (std::vector<std::string>{
+                "Driver package catalog: D:\\Tools\\wwandev.cat", listed,
+                "  signature:      not trusted: its signer is not trusted on this PC (0x800B0109: "
+                "A certificate chain processed, but terminated in a root certificate which is not "
+                "trusted by the trust provider.)"}));
+  // No window, no revocation lists, and the INF by its own hash, from the system's wintrust.dll.
+  const winsim::Call verify = winsim::CallsTo("WinVerifyTrust").at(0);
+  EXPECT_EQ(verify.Number("uiChoice"), uint64_t{WTD_UI_NONE});
+  EXPECT_EQ(verify.Number("revocationChecks"), uint64_t{WTD_REVOKE_NONE});
+  EXPECT_EQ(verify.Text("memberTag"), kInfHash);
+  EXPECT_EQ(verify.Text("memberFile"), "D:\\Tools\\wwandev.inf");
+  EXPECT_EQ(winsim::CallsTo("LoadLibraryA").at(0).Text("fileName"),
+            "C:\\WINDOWS\\system32\\wintrust.dll");
+
+  winsim::Wintrust().signerVerdict = 0;
+  EXPECT_EQ(catalogLines().at(2), "  signature:      trusted on this PC");
+  winsim::Wintrust().signerVerdict = CERT_E_EXPIRED;
+  EXPECT_EQ(catalogLines().at(2),
+            "  signature:      not trusted: its signer's certificate has expired (0x800B0101)");
+
+  // One byte of the INF changed after the catalog was made: trust is not even asked.
+  std::string changed = kInf;
+  changed[1] = 'v';
+  winsim::AddFile("D:\\Tools\\wwandev.inf", changed);
+  EXPECT_EQ(
+      catalogLines(),
+      (std::vector<std::string>{
+          "Driver package catalog: D:\\Tools\\wwandev.cat",
+          "  lists the INF:  no, not wwandev.inf as it is now",
+          "  signature:      not trusted: wwandev.inf was changed after the catalog was made"}));
+  EXPECT_TRUE(winsim::CallsTo("WinVerifyTrust").empty());
+  // Windows finds a member by its tag and checks the digest within: both must be the INF's hash.
+  winsim::AddFile("D:\\Tools\\wwandev.inf", kInf);
+  const std::string otherHash(40, '0');
+  for (const std::string& member : {otherHash + " " + kInfHash, kInfHash + (" " + otherHash)}) {
+    winsim::AddFile("D:\\Tools\\wwandev.cat", winsim::CatalogText({member}));
+    EXPECT_EQ(catalogLines().at(1), "  lists the INF:  no, not wwandev.inf as it is now") << member;
+  }
+
+  // A Windows whose wintrust.dll lacks a catalog function still shows everything else.
+  winsim::Wintrust().missing = {"CryptCATEnumerateMember"};
+  EXPECT_EQ(catalogLines().at(1),
+            "  lists the INF:  not known; this Windows cannot read catalogs (The specified "
+            "procedure could not be found.)");
 }
 
 // A modem that answers every question of the check as TS 27.007 lays the answers out, with the
@@ -688,6 +769,244 @@ TEST_F(GprsKitTest, CheckSaysWhyAPortCannotBeChecked) {
   EXPECT_EQ(Run({"check", "COM4"}), kExitFailed);
   EXPECT_EQ(console.errors.at(0).rfind("COM4 cannot be opened and set up: ", 0), 0u);
   EXPECT_FALSE(winsim::SerialPortNow("COM4").open);
+}
+
+// The DER certificates of tests/unit/certificates, made once with OpenSSL (make.sh there says
+// how): the kind the build makes, and the kinds the kit must never put into the Root store.
+std::string TestCertificate(const char* name) {
+  std::ifstream file(std::string(KIT_TEST_CERTIFICATES "/") + name, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  EXPECT_GT(bytes.str().size(), 100u) << name;
+  return bytes.str();
+}
+
+constexpr char kKitCer[] = "D:\\Tools\\wwandev.cer";
+constexpr char kNoCertificateYet[] =
+    "The kit carries no certificate of its own (no wwandev.cer beside GprsKit.exe): ";
+
+using Certificates = std::vector<std::string>;
+
+class GprsKitTrustTest : public GprsKitTest {
+ protected:
+  void SetUp() override {
+    GprsKitTest::SetUp();
+    kit = TestCertificate("kit.der");
+    other = TestCertificate("other.der");
+  }
+  std::string Stored(const std::string& der) {
+    return "The kit's certificate (SHA-1 " + winsim::Thumbprint(der) + ")";
+  }
+  std::string kit, other;
+};
+
+TEST_F(GprsKitTrustTest, TrustPutsTheKitsOwnCertificateIntoBothMachineStoresOnce) {
+  winsim::AddFile(kKitCer, kit);
+  // The current directory holds another certificate, which is never taken.
+  winsim::AddFile("C:\\Kit\\wwandev.cer", other);
+  EXPECT_EQ(Run({"trust"}), kExitDone);
+  EXPECT_TRUE(console.errors.empty());
+  EXPECT_EQ(console.lines,
+            std::vector<std::string>{
+                Stored(kit) + " is in the machine's Root and TrustedPublisher stores; it was "
+                              "added to both."});
+  EXPECT_EQ(winsim::MachineCertificates("Root"), Certificates{kit});
+  EXPECT_EQ(winsim::MachineCertificates("TrustedPublisher"), Certificates{kit});
+  const auto opens = winsim::CallsTo("CertOpenStore");
+  ASSERT_EQ(opens.size(), 2u);
+  for (const auto& open : opens) {
+    EXPECT_EQ(open.Number("storeProvider"), 9u);  // CERT_STORE_PROV_SYSTEM_A
+    EXPECT_EQ(open.Number("flags"), uint64_t{CERT_SYSTEM_STORE_LOCAL_MACHINE});
+  }
+  EXPECT_EQ(opens[0].Text("para"), "Root");
+  EXPECT_EQ(opens[1].Text("para"), "TrustedPublisher");
+  EXPECT_EQ(winsim::CallsTo("CreateFileA").at(0).Text("fileName"), kKitCer);
+
+  // A second run adds nothing.
+  winsim::ClearCallLog();
+  EXPECT_EQ(Run({"TRUST"}), kExitDone);
+  EXPECT_EQ(console.lines.at(0), Stored(kit) +
+                                     " is in the machine's Root and TrustedPublisher stores; it "
+                                     "was there already, and nothing was changed.");
+  EXPECT_TRUE(winsim::CallsTo("CertAddEncodedCertificateToStore").empty());
+  EXPECT_EQ(winsim::MachineCertificates("Root"), Certificates{kit});
+  EXPECT_EQ(winsim::MachineCertificates("TrustedPublisher"), Certificates{kit});
+
+  // Where an administrator had put it into one store already, it goes into the other alone.
+  winsim::Reset();
+  winsim::SetModulePath("D:\\Tools\\GprsKit.exe");
+  winsim::AddFile(kKitCer, kit);
+  winsim::AddMachineCertificate("ROOT", kit);
+  EXPECT_EQ(Run({"trust"}), kExitDone);
+  EXPECT_EQ(console.lines.at(0), Stored(kit) +
+                                     " is in the machine's Root and TrustedPublisher stores; it "
+                                     "was added to TrustedPublisher.");
+  EXPECT_EQ(winsim::MachineCertificates("Root"), Certificates{kit});
+}
+
+TEST_F(GprsKitTrustTest, UntrustTakesOutThatCertificateAndNoOther) {
+  winsim::AddFile(kKitCer, kit);
+  winsim::AddMachineCertificate("Root", other);
+  winsim::AddMachineCertificate("Root", kit);
+  winsim::AddMachineCertificate("TrustedPublisher", other);
+  winsim::AddMachineCertificate("TrustedPublisher", kit);
+  EXPECT_EQ(Run({"untrust"}), kExitDone);
+  EXPECT_TRUE(console.errors.empty());
+  EXPECT_EQ(console.lines,
+            std::vector<std::string>{Stored(kit) +
+                                     " is in neither of the machine's Root and TrustedPublisher "
+                                     "stores; it was taken out of both."});
+  EXPECT_EQ(winsim::MachineCertificates("Root"), Certificates{other});
+  EXPECT_EQ(winsim::MachineCertificates("TrustedPublisher"), Certificates{other});
+  // Each delete is committed, which Wine needs to write it to its registry.
+  const auto commits = winsim::CallsTo("CertControlStore");
+  ASSERT_EQ(commits.size(), 2u);
+  for (const auto& commit : commits) EXPECT_EQ(commit.Number("ctrlType"), 3u);
+
+  // Gone already: nothing to do, and no failure.
+  EXPECT_EQ(Run({"untrust"}), kExitDone);
+  EXPECT_EQ(console.lines.at(0), Stored(kit) +
+                                     " is in neither of the machine's Root and TrustedPublisher "
+                                     "stores; it was in neither, and nothing was changed.");
+  EXPECT_EQ(winsim::MachineCertificates("Root"), Certificates{other});
+
+  // What trust put in, untrust takes out, and only from where it was.
+  EXPECT_EQ(Run({"trust"}), kExitDone);
+  winsim::ClearCallLog();
+  winsim::FailCall("CertDeleteCertificateFromStore", 2, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"untrust"}), kExitFailed);
+  EXPECT_EQ(console.errors,
+            std::vector<std::string>{"The machine's TrustedPublisher store did not let the kit's "
+                                     "certificate go; the kit's certificate was taken out of Root "
+                                     "only: Access is denied."});
+  EXPECT_EQ(winsim::MachineCertificates("Root"), Certificates{other});
+  EXPECT_EQ(winsim::MachineCertificates("TrustedPublisher"), (Certificates{other, kit}));
+  EXPECT_EQ(Run({"untrust"}), kExitDone);
+  EXPECT_EQ(console.lines.at(0), Stored(kit) +
+                                     " is in neither of the machine's Root and TrustedPublisher "
+                                     "stores; it was taken out of TrustedPublisher.");
+  EXPECT_EQ(winsim::MachineCertificates("TrustedPublisher"), Certificates{other});
+
+  EXPECT_EQ(Run({"trust"}), kExitDone);
+  winsim::FailCall("CertControlStore", 1, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"untrust"}), kExitFailed);
+  EXPECT_EQ(console.errors,
+            std::vector<std::string>{"The machine's Root store did not let the kit's certificate "
+                                     "go, and nothing was changed: Access is denied."});
+  EXPECT_EQ(Run({"untrust"}), kExitDone);
+
+  winsim::FailCall("CertOpenStore", 1, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"untrust"}), kExitFailed);
+  EXPECT_EQ(console.errors, std::vector<std::string>{"The machine's Root store could not be "
+                                                     "opened, and nothing was changed: Access is "
+                                                     "denied."});
+}
+
+TEST_F(GprsKitTrustTest, NoHalfTrustWhenTheSecondStoreRefuses) {
+  winsim::AddFile(kKitCer, kit);
+  winsim::FailCall("CertAddEncodedCertificateToStore", 2, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"trust"}), kExitFailed);
+  EXPECT_TRUE(console.lines.empty());
+  EXPECT_EQ(console.errors, std::vector<std::string>{
+                                "The machine's TrustedPublisher store did not take the kit's "
+                                "certificate; the kit's certificate was taken out of Root again, "
+                                "and nothing was changed: Access is denied."});
+  EXPECT_TRUE(winsim::MachineCertificates("Root").empty());
+  EXPECT_TRUE(winsim::MachineCertificates("TrustedPublisher").empty());
+
+  // A root an administrator had put there before stays: this run did not add it.
+  winsim::AddMachineCertificate("Root", kit);
+  winsim::FailCall("CertOpenStore", 2, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"trust"}), kExitFailed);
+  EXPECT_EQ(console.errors, std::vector<std::string>{"The machine's TrustedPublisher store could "
+                                                     "not be opened, and nothing was changed: "
+                                                     "Access is denied."});
+  EXPECT_EQ(winsim::MachineCertificates("Root"), Certificates{kit});
+  EXPECT_TRUE(winsim::MachineCertificates("TrustedPublisher").empty());
+
+  // When taking it out again fails too, the line says where it stays.
+  winsim::Reset();
+  winsim::SetModulePath("D:\\Tools\\GprsKit.exe");
+  winsim::AddFile(kKitCer, kit);
+  winsim::FailCall("CertAddEncodedCertificateToStore", 2, ERROR_ACCESS_DENIED);
+  winsim::FailCall("CertDeleteCertificateFromStore", 1, ERROR_NOT_ENOUGH_MEMORY);
+  EXPECT_EQ(Run({"trust"}), kExitFailed);
+  EXPECT_EQ(console.errors,
+            std::vector<std::string>{
+                "The machine's TrustedPublisher store did not take the kit's certificate: Access "
+                "is denied. The kit's certificate stays in Root, as taking it out again failed: "
+                "Not enough memory resources are available to process this command."});
+  EXPECT_EQ(winsim::MachineCertificates("Root"), Certificates{kit});
+}
+
+TEST_F(GprsKitTrustTest, OnlyACertificateAsTheBuildMakesItIsTaken) {
+  const struct {
+    const char* file;
+    const char* why;
+  } refused[] = {
+      {"ca.der", "it may certify other certificates (its basic constraints do not say CA:FALSE)"},
+      {"nobc.der", "it may certify other certificates (its basic constraints do not say CA:FALSE)"},
+      {"server.der", "it is not for code signing (its extended key usage lacks code signing)"},
+      {"issued.der", "it is not self-signed (its subject is not its issuer)"},
+  };
+  for (const auto& each : refused) {
+    const std::string der = TestCertificate(each.file);
+    winsim::AddFile(kKitCer, der);
+    winsim::AddMachineCertificate("Root", der);
+    for (const char* verb : {"trust", "untrust"}) {
+      winsim::ClearCallLog();
+      EXPECT_EQ(Run({verb}), kExitFailed) << each.file << " " << verb;
+      EXPECT_EQ(console.errors, std::vector<std::string>{std::string("wwandev.cer beside "
+                                                                     "GprsKit.exe is refused: ") +
+                                                         each.why + "; nothing was changed."})
+          << each.file;
+      EXPECT_TRUE(winsim::CallsTo("CertOpenStore").empty());
+    }
+    // Untrust leaves such a certificate where someone else put it.
+    EXPECT_EQ(winsim::MachineCertificates("Root"), Certificates{der});
+    EXPECT_TRUE(winsim::MachineCertificates("TrustedPublisher").empty());
+    winsim::Reset();
+    winsim::SetModulePath("D:\\Tools\\GprsKit.exe");
+  }
+
+  winsim::AddFile(kKitCer, "-----BEGIN CERTIFICATE-----\n");
+  EXPECT_EQ(Run({"trust"}), kExitFailed);
+  EXPECT_EQ(console.errors,
+            std::vector<std::string>{"wwandev.cer beside GprsKit.exe is refused, as it is not a "
+                                     "certificate in DER, and nothing was changed: ASN1 bad tag "
+                                     "value met."});
+  // A file far larger than any certificate of the kit is not read to its end.
+  winsim::AddFile(kKitCer, kit + std::string(size_t{64} * 1024, '\0'));
+  winsim::ClearCallLog();
+  EXPECT_EQ(Run({"trust"}), kExitFailed);
+  EXPECT_EQ(console.errors, std::vector<std::string>{
+                                "wwandev.cer beside GprsKit.exe is refused: it is larger than "
+                                "16 KB, which no certificate of the kit is; nothing was changed."});
+  uint64_t asked = 0;
+  for (const auto& read : winsim::CallsTo("ReadFile")) asked += read.Number("toRead");
+  EXPECT_LE(asked, 16u * 1024 + 1);
+  EXPECT_TRUE(winsim::MachineCertificates("Root").empty());
+}
+
+TEST_F(GprsKitTrustTest, AKitWithoutACertificateOfItsOwnLeavesTheStoresToThePCsPolicy) {
+  // An organisation's kit ships no certificate; one in the current directory is not the kit's.
+  winsim::AddFile("C:\\Kit\\wwandev.cer", kit);
+  EXPECT_EQ(Run({"trust"}), kExitDone);
+  EXPECT_EQ(console.lines,
+            std::vector<std::string>{std::string(kNoCertificateYet) +
+                                     "this PC's policy must trust the signer of the kit's driver "
+                                     "package."});
+  EXPECT_EQ(Run({"untrust"}), kExitDone);
+  EXPECT_EQ(console.lines,
+            std::vector<std::string>{std::string(kNoCertificateYet) +
+                                     "nothing to take out of the machine's stores."});
+  EXPECT_TRUE(winsim::CallsTo("CertOpenStore").empty());
+  EXPECT_TRUE(winsim::MachineCertificates("Root").empty());
+
+  winsim::FailCall("CreateFileA", 1, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"trust"}), kExitFailed);
+  EXPECT_EQ(console.errors, std::vector<std::string>{"D:\\Tools\\wwandev.cer cannot be read, and "
+                                                     "nothing was changed: Access is denied."});
 }
 
 }  // namespace

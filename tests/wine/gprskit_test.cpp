@@ -43,8 +43,8 @@ std::string Contents(const std::string& path) {
   return text;
 }
 
-// Runs GprsKit from the kit's folder, started in the test's own folder.
-Outcome GprsKit(const std::string& arguments) {
+// Runs GprsKit from the kit's folder, or from `folder`, started in the test's own folder.
+Outcome GprsKit(const std::string& arguments, const std::string& folder = KitFolder()) {
   static int run = 0;
   const std::string name = "gprskit-" + std::to_string(++run);
   const std::string out = BesideProgram((name + ".out").c_str());
@@ -59,7 +59,7 @@ Outcome GprsKit(const std::string& arguments) {
     startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = outFile.get();
     startup.hStdError = errFile.get();
-    const std::string program = KitFolder() + "\\GprsKit.exe";
+    const std::string program = folder + "\\GprsKit.exe";
     std::string commandLine = "\"" + program + "\" " + arguments;
     PROCESS_INFORMATION info = {};
     if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE,
@@ -110,13 +110,51 @@ TEST_F(GprsKitTool, StatusBeforeAndAfterAnInstallAndAnApn) {
                                "  init string:    E1;+CGDCONT=\"internet\";+CGQREQ=1\r\n";
   EXPECT_EQ(status.out.rfind(expected, 0), 0u) << status.out;
   EXPECT_NE(status.out.find("  driver package: "), std::string::npos);
-  EXPECT_NE(status.out.find("Dial-up entry \"GPRS Connection\": "), std::string::npos);
+  // The kit's catalog lists its INF; Wine's stores hold nothing of the build's own signer.
+  char kit[MAX_PATH] = {};
+  ASSERT_GT(GetFullPathNameA(KitFolder().c_str(), MAX_PATH, kit, nullptr), 0u);
+  EXPECT_NE(status.out.find("\r\nDriver package catalog: " + std::string(kit) +
+                            "\\wwandev.cat\r\n"
+                            "  lists the INF:  yes, wwandev.inf as it is now\r\n"
+                            "  signature:      not trusted: its signer is not trusted on this PC "
+                            "(0x800B0109)\r\n"
+                            "Dial-up entry \"GPRS Connection\": "),
+            std::string::npos)
+      << status.out;
 
   // Wine keeps the INF's own name as the package, no copy of the system's: it stays.
   const auto removed = GprsKit("remove");
   EXPECT_EQ(removed.exitCode, 0u) << removed.err;
   EXPECT_EQ(removed.out, "Removed 1 GPRS modem.\r\n");
   EXPECT_TRUE(FindModems(kModemHardwareId).empty());
+}
+
+// The tool with the kit's catalog and an INF changed after the catalog was made: the status says
+// so, and a status that could look still exits with 0.
+TEST_F(GprsKitTool, StatusSeesTheInfAndTheCatalogDriftApart) {
+  const std::string folder = BesideProgram("drifted-kit");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  for (const char* name : {"GprsKit.exe", "InfInstall.dll", "wwandev.cat", "wwandev.inf"})
+    ASSERT_TRUE(
+        CopyFileA((KitFolder() + "\\" + name).c_str(), (folder + "\\" + name).c_str(), FALSE))
+        << name;
+  {
+    File inf(CreateFileA((folder + "\\wwandev.inf").c_str(), GENERIC_WRITE, 0, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    DWORD written = 0;
+    ASSERT_TRUE(inf && WriteFile(inf.get(), "#", 1, &written, nullptr) && written == 1);
+  }
+  const Outcome status = GprsKit("status", folder);
+  EXPECT_EQ(status.exitCode, 0u) << status.err;
+  EXPECT_NE(status.out.find("\\wwandev.cat\r\n"
+                            "  lists the INF:  no, not wwandev.inf as it is now\r\n"
+                            "  signature:      not trusted: wwandev.inf was changed after the "
+                            "catalog was made\r\n"),
+            std::string::npos)
+      << status.out;
+  for (const char* name : {"GprsKit.exe", "InfInstall.dll", "wwandev.cat", "wwandev.inf"})
+    DeleteFileA((folder + "\\" + name).c_str());
+  RemoveDirectoryA(folder.c_str());
 }
 
 TEST_F(GprsKitTool, AnAbsentPortChangesNothing) {
@@ -166,6 +204,88 @@ TEST_F(GprsKitTool, AFolderLeftBesideTheSystemsPhonebookChangesNothing) {
   EXPECT_EQ(made.exitCode, 0u) << made.err;
   EXPECT_NE(Contents(pbk).find("\r\nConnectBPS=115200\r\n"), std::string::npos);
   DeleteFileA(pbk.c_str());
+}
+
+// Whether the machine's system store `name` holds a certificate with the SHA-1 hash `sha1`.
+bool MachineStoreHolds(const char* name, const BYTE (&sha1)[20]) {
+  HCERTSTORE store =
+      CertOpenStore(CERT_STORE_PROV_SYSTEM_A, 0, 0,
+                    CERT_SYSTEM_STORE_LOCAL_MACHINE | CERT_STORE_READONLY_FLAG, name);
+  EXPECT_NE(store, nullptr) << name << ": error " << GetLastError();
+  if (!store) return false;
+  CRYPT_HASH_BLOB hash = {sizeof sha1, const_cast<BYTE*>(sha1)};
+  PCCERT_CONTEXT found =
+      CertFindCertificateInStore(store, X509_ASN_ENCODING, 0, CERT_FIND_SHA1_HASH, &hash, nullptr);
+  CertFreeCertificateContext(found);
+  CertCloseStore(store, 0);
+  return found != nullptr;
+}
+
+// The same certificates the unit tests give winsim, here read by Wine's own crypt32: the kind the
+// build makes is trusted and taken out again, every other kind refused, each with the words the
+// unit tests expect.
+TEST_F(GprsKitTool, TrustTakesOnlyACertificateAsTheBuildMakesIt) {
+  const std::string folder = BesideProgram("trust-kit");
+  CreateDirectoryA(folder.c_str(), nullptr);
+  for (const char* file : {"GprsKit.exe", "InfInstall.dll"})
+    ASSERT_TRUE(
+        CopyFileA((KitFolder() + "\\" + file).c_str(), (folder + "\\" + file).c_str(), FALSE));
+  const std::string cer = folder + "\\wwandev.cer";
+  const Outcome none = GprsKit("trust", folder);
+  EXPECT_EQ(none.exitCode, 0u) << none.err;
+  EXPECT_EQ(none.out.rfind("The kit carries no certificate of its own", 0), 0u) << none.out;
+
+  const struct {
+    const char* file;
+    const char* why;
+  } refused[] = {
+      {"ca.der", "it may certify other certificates"},
+      {"nobc.der", "it may certify other certificates"},
+      {"server.der", "it is not for code signing"},
+      {"issued.der", "it is not self-signed"},
+  };
+  for (const auto& each : refused) {
+    ASSERT_TRUE(
+        CopyFileA(BesideProgram((std::string("certificates\\") + each.file).c_str()).c_str(),
+                  cer.c_str(), FALSE));
+    const Outcome outcome = GprsKit("trust", folder);
+    EXPECT_EQ(outcome.exitCode, 1u) << each.file;
+    EXPECT_EQ(
+        outcome.err.rfind(std::string("wwandev.cer beside GprsKit.exe is refused: ") + each.why, 0),
+        0u)
+        << outcome.err;
+  }
+
+  ASSERT_TRUE(CopyFileA(BesideProgram("certificates\\kit.der").c_str(), cer.c_str(), FALSE));
+  const std::string der = Contents(cer);
+  PCCERT_CONTEXT context = CertCreateCertificateContext(
+      X509_ASN_ENCODING, reinterpret_cast<const BYTE*>(der.data()), static_cast<DWORD>(der.size()));
+  ASSERT_NE(context, nullptr);
+  BYTE sha1[20] = {};
+  DWORD size = sizeof sha1;
+  EXPECT_TRUE(CertGetCertificateContextProperty(context, CERT_SHA1_HASH_PROP_ID, sha1, &size));
+  CertFreeCertificateContext(context);
+  for (const char* verb : {"trust", "trust"}) {
+    const Outcome trusted = GprsKit(verb, folder);
+    EXPECT_EQ(trusted.exitCode, 0u) << trusted.err;
+    EXPECT_NE(trusted.out.find(") is in the machine's Root and TrustedPublisher stores; "),
+              std::string::npos)
+        << trusted.out;
+    EXPECT_TRUE(MachineStoreHolds("Root", sha1));
+    EXPECT_TRUE(MachineStoreHolds("TrustedPublisher", sha1));
+  }
+  for (const char* gone : {"; it was taken out of both.\r\n",
+                           "; it was in neither, and nothing "
+                           "was changed.\r\n"}) {
+    const Outcome untrusted = GprsKit("untrust", folder);
+    EXPECT_EQ(untrusted.exitCode, 0u) << untrusted.err;
+    EXPECT_NE(untrusted.out.find(gone), std::string::npos) << untrusted.out;
+    EXPECT_FALSE(MachineStoreHolds("Root", sha1));
+    EXPECT_FALSE(MachineStoreHolds("TrustedPublisher", sha1));
+  }
+  for (const char* file : {"GprsKit.exe", "InfInstall.dll", "wwandev.cer"})
+    DeleteFileA((folder + "\\" + file).c_str());
+  RemoveDirectoryA(folder.c_str());
 }
 
 TEST_F(GprsKitTool, AWrongCommandLineExitsWithTwo) {

@@ -7,11 +7,14 @@
 #include <shlobj.h>
 
 #include <cstdio>
+#include <cstring>
 #include <string>
 
 #include "beside_program.h"
+#include "machine_stores.h"
 #include "modem_devices.h"
 #include "robot.h"
+#include "system_phonebook.h"
 
 namespace {
 
@@ -208,6 +211,16 @@ bool InstallAndUninstall(const std::string& installer, bool x64Kit,
   const std::string shortcut = ShortcutPath();
   EXPECT_FALSE(shortcut.empty());
   EXPECT_EQ(ShortcutTarget(shortcut), folder + "\\EntryMaker.exe");
+  // The kit's own certificate is trusted by the machine, and this build's kit is the one placed.
+  std::string certificate;
+  EXPECT_TRUE(ReadWhole(folder + "\\wwandev.cer", certificate));
+  if (installer == KIT_INSTALLER) {
+    std::string built;
+    EXPECT_TRUE(ReadWhole(KitFolder() + "\\wwandev.cer", built));
+    EXPECT_EQ(certificate, built);
+  }
+  EXPECT_TRUE(MachineStoreHolds("Root", certificate));
+  EXPECT_TRUE(MachineStoreHolds("TrustedPublisher", certificate));
 
   if (standardUser) {
     UninstallFromACopy(folder);
@@ -216,24 +229,12 @@ bool InstallAndUninstall(const std::string& installer, bool x64Kit,
     EXPECT_EQ(RunToEnd(folder + "\\Uninstall.exe", "/S _?=" + folder), 0);
     ExpectNoKit(folder);
   }
+  // And no longer once the kit is gone.
+  EXPECT_FALSE(MachineStoreHolds("Root", certificate));
+  EXPECT_FALSE(MachineStoreHolds("TrustedPublisher", certificate));
   DeleteFileA((folder + "\\Uninstall.exe").c_str());
   RemoveDirectoryA(folder.c_str());
   return true;
-}
-
-// The entry for every user goes into the system's phonebook. Wine's remote-access service takes
-// an entry without writing one, so the phonebook holds it as Windows writes it. Its path, or ""
-// when it could not be made.
-std::string SeedSystemPhonebook() {
-  char common[MAX_PATH] = {};
-  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_COMMON_APPDATA, nullptr, 0, common))) return "";
-  std::string pbk = common;
-  for (const char* part : {"\\Microsoft", "\\Network", "\\Connections", "\\Pbk"}) {
-    pbk += part;
-    CreateDirectoryA(pbk.c_str(), nullptr);
-  }
-  pbk += "\\rasphone.pbk";
-  return CopyFileA(BesideProgram("rasphone-seed.pbk").c_str(), pbk.c_str(), FALSE) ? pbk : "";
 }
 
 // The shortcut is read through the shell's own link object.
@@ -348,7 +349,10 @@ TEST_F(Installer, AnUnattendedInstallSetsUpTheModemAndTheUninstallRemovesIt) {
   EXPECT_TRUE(FindModems(kModemHardwareId).empty());
   std::string log;
   EXPECT_TRUE(ReadWhole(folder + "\\setup.log", log));
-  EXPECT_EQ(log.rfind("1 install COM9: ", 0), 0u) << log;
+  // The trust comes first, then the install that failed, then the set-up's own end.
+  EXPECT_EQ(log.rfind("0 trust: The kit's certificate (SHA-1 ", 0), 0u) << log;
+  EXPECT_NE(log.find("\r\n1 install COM9: "), std::string::npos) << log;
+  EXPECT_NE(log.find("\r\n1603 setup: "), std::string::npos) << log;
   EXPECT_EQ(RunToEnd(folder + "\\Uninstall.exe", "/S _?=" + folder), 0);
   DeleteFileA((folder + "\\Uninstall.exe").c_str());
   RemoveDirectoryA(folder.c_str());

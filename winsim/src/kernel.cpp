@@ -4,6 +4,7 @@
 
 #include "newdev.h"
 #include "process.h"
+#include "wintrust.h"
 
 using namespace winsim;
 using namespace winsim::detail;
@@ -73,12 +74,17 @@ HMODULE WINAPI LoadLibraryA(LPCSTR fileName) {
   ApiCall call("LoadLibraryA", {{"fileName", Text(fileName)}});
   if (call.fault()) return Fail(call.fault(), HMODULE{nullptr});
   ProcessState& m = TheProcess();
-  // newdev.dll by its bare name, found by the search, or at its place in the system folder.
-  const bool newdev = fileName && (EqualNoCase(fileName, "newdev.dll") ||
-                                   EqualNoCase(fileName, m.systemDirectory + "\\newdev.dll"));
-  if (!newdev) return Fail(ERROR_MOD_NOT_FOUND, HMODULE{nullptr});
+  // A DLL of the system by its bare name, found by the search, or at its place in the system
+  // folder.
+  const char* dll = nullptr;
+  for (const char* known : {"newdev.dll", "wintrust.dll"}) {
+    if (fileName &&
+        (EqualNoCase(fileName, known) || EqualNoCase(fileName, m.systemDirectory + "\\" + known)))
+      dll = known;
+  }
+  if (!dll) return Fail(ERROR_MOD_NOT_FOUND, HMODULE{nullptr});
   const uintptr_t token = NewHandle();
-  m.modules.insert(token);
+  m.modules[token] = dll;
   return reinterpret_cast<HMODULE>(token);
 }
 
@@ -106,9 +112,13 @@ FARPROC WINAPI GetProcAddress(HMODULE module, LPCSTR procName) {
     function = exported("SetupUninstallOEMInfA", TheNewdev().package.uninstallsPackages,
                         reinterpret_cast<void (*)()>(&SetupUninstallOEMInfA));
   } else {
-    if (m.modules.count(Token(module)) == 0) return Fail(ERROR_INVALID_HANDLE, FARPROC{nullptr});
-    function = exported("UpdateDriverForPlugAndPlayDevicesA", TheNewdev().package.exportsUpdate,
-                        reinterpret_cast<void (*)()>(&UpdateDriverForPlugAndPlayDevicesA));
+    const auto loaded = m.modules.find(Token(module));
+    if (loaded == m.modules.end()) return Fail(ERROR_INVALID_HANDLE, FARPROC{nullptr});
+    function =
+        loaded->second == "wintrust.dll"
+            ? WintrustExport(procName)
+            : exported("UpdateDriverForPlugAndPlayDevicesA", TheNewdev().package.exportsUpdate,
+                       reinterpret_cast<void (*)()>(&UpdateDriverForPlugAndPlayDevicesA));
   }
   return function ? function : Fail(ERROR_PROC_NOT_FOUND, FARPROC{nullptr});
 }

@@ -1,4 +1,5 @@
 // The machine as a whole: every area starts over together, and the handles open in any of them.
+#include "cert_store.h"
 #include "devices.h"
 #include "files.h"
 #include "newdev.h"
@@ -7,6 +8,7 @@
 #include "registry.h"
 #include "security.h"
 #include "serial.h"
+#include "wintrust.h"
 
 namespace winsim {
 
@@ -21,6 +23,9 @@ void Reset() {
   TheNewdev().Reset();
   TheSerialPorts().Reset();
   TheSecurity().Reset();
+  // After the process, whose message texts it adds to.
+  TheCertStores().Reset();
+  TheWintrust().Reset();
   TheCore().Reset();
   LastError() = 0;
 }
@@ -28,7 +33,8 @@ void Reset() {
 int OpenHandles() {
   return static_cast<int>(TheDevices().OpenHandles() + TheRegistry().OpenHandles() +
                           TheFiles().OpenHandles() + TheProcess().OpenHandles() +
-                          TheSerialPorts().OpenHandles() + TheSecurity().OpenHandles());
+                          TheSerialPorts().OpenHandles() + TheSecurity().OpenHandles() +
+                          TheCertStores().OpenHandles() + TheWintrust().OpenHandles());
 }
 
 }  // namespace winsim

@@ -34,7 +34,7 @@ struct ProcessState {
   std::map<UINT, std::string> strings;
   std::map<DWORD, std::string> messages = DefaultMessages();
   std::vector<std::pair<BYTE, BYTE>> leadBytes;
-  std::set<uintptr_t> modules;
+  std::map<uintptr_t, std::string> modules;  // by the name of the DLL each was loaded from
   std::map<void*, size_t> allocations;
 
   size_t OpenHandles() const { return modules.size() + allocations.size(); }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "winsim/control/call_log.h"
+#include "winsim/control/cert_store.h"
 #include "winsim/control/devices.h"
 #include "winsim/control/files.h"
 #include "winsim/control/machine.h"
@@ -15,3 +16,4 @@
 #include "winsim/control/security.h"
 #include "winsim/control/serial.h"
 #include "winsim/control/values.h"
+#include "winsim/control/wintrust.h"

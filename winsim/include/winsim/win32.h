@@ -548,3 +548,6 @@ BOOL WINAPI SetupUninstallOEMInfA(LPCSTR infFileName, DWORD flags, PVOID reserve
 // newdev.dll: reached only through LoadLibraryA and GetProcAddress, as on Windows.
 BOOL WINAPI UpdateDriverForPlugAndPlayDevicesA(HWND parent, LPCSTR hardwareId, LPCSTR fullInfPath,
                                                DWORD installFlags, PBOOL rebootRequired);
+
+// crypt32: the system certificate stores.
+#include "winsim/wincrypt.h"
