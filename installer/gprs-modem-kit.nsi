@@ -15,9 +15,11 @@
 ;   makensis -DKIT64=<64-bit kit folder> -DOUTFILE=<installer> gprs-modem-kit.nsi
 ;   makensis -DKIT32=<...> -DKIT64=<...> -DOUTFILE=<installer> gprs-modem-kit.nsi
 ;
-; A deployment tool runs it as `Setup.exe /S /PORT=COMn [/APN=text]`: the kit's files, then the
-; modem on that port, the APN and the dial-up entry for every user, through GprsKit.exe, with no
-; window; it ends with 0, 3010 when Windows must restart, or 1603. `/S` alone places the files.
+; It is for the person at the PC. `/S` places the kit's files, trusts its certificate and
+; registers the uninstaller, without the pages that set up the modem; it ends with 0, or 1603 on a
+; failure. A deployment tool sets up the modem with the Windows Installer package, whose msiexec
+; properties, log and rollback are made for it. The two place the same kit in the same folder, so
+; each refuses while the other's kit is installed.
 ;
 ; Given both kits, the installer places the one that matches the machine: on 64-bit Windows a
 ; 32-bit process cannot install a driver, so the 32-bit kit would fail there.
@@ -28,7 +30,6 @@
 
 !include FileFunc.nsh
 !include LogicLib.nsh
-!include WordFunc.nsh
 
 ; The installer is a 32-bit program whenever it carries the 32-bit kit, so that it starts on every
 ; machine. -DSTUB64 makes it a 64-bit program all the same, for tests on a machine that cannot
@@ -66,14 +67,17 @@ VIAddVersionKey "LegalCopyright" "GPRS Modem Kit developers"
 ; Written and removed again to learn whether this process holds an administrator's rights; the kit
 ; keeps nothing else under it.
 !define RIGHTS_KEY "Software\GprsModemKit"
+; Where the Windows Installer package, while it is installed, keeps its ProductCode, in the
+; registry view of its own kind: a place no version of the package moves, unlike the uninstall
+; entry, which is named after each version's ProductCode.
+!define PACKAGE_KEY "Software\GPRS Modem Kit"
 !define FOLDER_NAME "GPRS Modem Kit"
 !define SHORTCUT "$SMPROGRAMS\${FOLDER_NAME}\Create GPRS dial-up entry.lnk"
+; The name the uninstaller, which cannot delete itself, moves aside to until Windows restarts.
+!define UNINSTALLER_ASIDE "Uninstall.exe.removed"
 ; Given to the elevated copy, which then does the machine-wide part for the copy that started it.
 !define ELEVATED_OPTION "/ELEVATED"
-; What the unattended install and removal did, step by step: GprsKit's own lines, each with its
-; exit code first, and the set-up's. In the kit's folder, which only administrators can write.
-!define LOG "$INSTDIR\setup.log"
-; The codes a deployment tool reads, as Windows Installer gives them.
+; The codes a script reads, as Windows Installer gives them.
 !define EXIT_RESTART 3010
 !define EXIT_FAILED 1603
 
@@ -86,18 +90,22 @@ UninstPage instfiles
 ; Whether this installer places the 64-bit kit on the machine it runs on. Windows gives every
 ; process the machine's processor in PROCESSOR_ARCHITECTURE, and a 32-bit process on 64-bit
 ; Windows sees "x86" there and the machine's own in PROCESSOR_ARCHITEW6432.
-!macro PlacesX64Kit result
-!ifdef KIT32 & KIT64
-  ReadEnvStr $0 PROCESSOR_ARCHITEW6432
-  ${If} $0 == ""
-    ReadEnvStr $0 PROCESSOR_ARCHITECTURE
+!macro MachineIsX64 result
+  ReadEnvStr ${result} PROCESSOR_ARCHITEW6432
+  ${If} ${result} == ""
+    ReadEnvStr ${result} PROCESSOR_ARCHITECTURE
   ${EndIf}
-  ${If} $0 != ""
-  ${AndIf} $0 != "x86"
+  ${If} ${result} != ""
+  ${AndIf} ${result} != "x86"
     StrCpy ${result} 1
   ${Else}
     StrCpy ${result} 0
   ${EndIf}
+!macroend
+
+!macro PlacesX64Kit result
+!ifdef KIT32 & KIT64
+  !insertmacro MachineIsX64 ${result}
 !else ifdef KIT64
   StrCpy ${result} 1
 !else
@@ -170,196 +178,20 @@ UninstPage instfiles
   ${EndIf}
 !macroend
 
-; Runs GprsKit hidden: a console program started by ExecWait would show its console window, and
-; ExecShellWait gives no exit code, so GprsKit adds its outcome to the log, the code first, and the
-; code is read back from there. In: the verb and its arguments. Out: the exit code, 1 when no new
-; line came.
-!macro RunGprsKit arguments code
-  Push `${arguments}`
-!ifdef __UNINSTALL__
-  Call un.RunGprsKit
-!else
-  Call RunGprsKit
-!endif
-  Pop ${code}
-!macroend
-
-; The installer and the uninstaller each have their own.
-!macro GprsKitFunctions un
-Function ${un}RunGprsKit
-  Exch $R0
-  Push $R1
-  Push $R2
-  Push $R3
-  Call ${un}LastLogLine
-  Pop $R1
+; Runs GprsKit from the kit's folder and waits for it. A console program gets a console window of
+; its own, so the person at the PC sees the tool's words while it works; its exit code is the
+; outcome. In: the verb and its arguments. Out: the exit code, or "none" when the tool could not be
+; started, and words for a message that say which.
+!macro RunGprsKit arguments code said
   ClearErrors
-  ExecShellWait "open" "$INSTDIR\GprsKit.exe" '$R0 /log:"${LOG}"' SW_HIDE
-  StrCpy $R0 1
-  ${IfNot} ${Errors}
-    Call ${un}LastLogLine
-    Pop $R2
-    ${If} $R2 != $R1
-      ${WordFind} $R2 " " "+1" $R3
-      ${If} $R3 == 0
-      ${OrIf} $R3 == ${EXIT_RESTART}
-      ${OrIf} $R3 == 1
-      ${OrIf} $R3 == 2
-        StrCpy $R0 $R3
-      ${EndIf}
-    ${EndIf}
+  ExecWait `"$INSTDIR\GprsKit.exe" ${arguments}` ${code}
+  ${If} ${Errors}
+    StrCpy ${code} none
+    StrCpy ${said} "GprsKit.exe could not be started"
+  ${Else}
+    StrCpy ${said} "GprsKit ${arguments} ended with code ${code}"
   ${EndIf}
-  Pop $R3
-  Pop $R2
-  Pop $R1
-  Exch $R0
-FunctionEnd
-
-; The log's last line, "" when it has none.
-Function ${un}LastLogLine
-  Push $R0
-  Push $R1
-  Push $R2
-  StrCpy $R0 ""
-  ClearErrors
-  FileOpen $R1 "${LOG}" r
-  ${IfNot} ${Errors}
-    ${Do}
-      ClearErrors
-      FileRead $R1 $R2
-      ${If} ${Errors}
-        ${ExitDo}
-      ${EndIf}
-      StrCpy $R0 $R2
-    ${Loop}
-    FileClose $R1
-  ${EndIf}
-  Pop $R2
-  Pop $R1
-  Exch $R0
-FunctionEnd
 !macroend
-!insertmacro GprsKitFunctions ""
-!insertmacro GprsKitFunctions "un."
-
-; A line of the set-up's own in the log.
-!macro Log text
-  FileOpen $9 "${LOG}" a
-  FileSeek $9 0 END
-  FileWrite $9 "${text}$\r$\n"
-  FileClose $9
-!macroend
-
-; The value of the option $R1 ("/APN=" and the like, letters in any case) on the command line
-; $R0: between quotes when it starts with one, else up to the next blank. Sets the error flag when
-; the option is not there. GetOptions would end the value at any "/" in it, so that
-; "/APN=web.op/x" would pass for "web.op".
-Function WholeOption
-  Exch $R1
-  Exch
-  Exch $R0
-  Push $R2
-  Push $R3
-  Push $R4
-  Push $R5
-  StrLen $R2 $R1
-  StrCpy $R3 0
-  ${Do}
-    StrCpy $R4 $R0 $R2 $R3
-    ${If} $R4 == ""
-      ; Not there.
-      StrCpy $R0 ""
-      SetErrors
-      ${ExitDo}
-    ${EndIf}
-    StrCpy $R5 ""
-    ${If} $R3 > 0
-      IntOp $R5 $R3 - 1
-      StrCpy $R5 $R0 1 $R5
-    ${EndIf}
-    ; Only where an option starts: at the line's start or after a blank.
-    ${If} $R5 == " "
-      StrCpy $R5 ""
-    ${EndIf}
-    ${If} $R4 == $R1
-    ${AndIf} $R5 == ""
-      IntOp $R3 $R3 + $R2
-      StrCpy $R0 $R0 "" $R3
-      StrCpy $R5 " "
-      StrCpy $R4 $R0 1
-      ${If} $R4 == '"'
-        StrCpy $R0 $R0 "" 1
-        StrCpy $R5 '"'
-      ${EndIf}
-      StrCpy $R3 0
-      ${Do}
-        StrCpy $R4 $R0 1 $R3
-        ${If} $R4 == ""
-        ${OrIf} $R4 == $R5
-          ${ExitDo}
-        ${EndIf}
-        IntOp $R3 $R3 + 1
-      ${Loop}
-      StrCpy $R0 $R0 $R3
-      ClearErrors
-      ${ExitDo}
-    ${EndIf}
-    IntOp $R3 $R3 + 1
-  ${Loop}
-  Pop $R5
-  Pop $R4
-  Pop $R3
-  Pop $R2
-  ; Under the two arguments lie the caller's $R0, then its $R1.
-  Exch
-  Pop $R1
-  Exch $R0
-FunctionEnd
-
-; Whether the text $R0 holds only characters of $R1, each compared as it is: 1 or 0.
-Function OnlyOf
-  Exch $R1
-  Exch
-  Exch $R0
-  Push $R2
-  Push $R3
-  Push $R4
-  Push $R5
-  StrCpy $R2 0
-  StrCpy $R5 1
-  ${Do}
-    StrCpy $R3 $R0 1 $R2
-    ${If} $R3 == ""
-      ${ExitDo}
-    ${EndIf}
-    StrCpy $R4 0
-    ${Do}
-      StrCpy $R5 $R1 1 $R4
-      ${If} $R5 == ""
-        ${ExitDo}
-      ${EndIf}
-      ${If} $R5 S== $R3
-        ${ExitDo}
-      ${EndIf}
-      IntOp $R4 $R4 + 1
-    ${Loop}
-    ${If} $R5 == ""
-      StrCpy $R5 0
-      ${ExitDo}
-    ${EndIf}
-    StrCpy $R5 1
-    IntOp $R2 $R2 + 1
-  ${Loop}
-  StrCpy $R0 $R5
-  Pop $R5
-  Pop $R4
-  Pop $R3
-  Pop $R2
-  ; Under the two arguments lie the caller's $R0, then its $R1.
-  Exch
-  Pop $R1
-  Exch $R0
-FunctionEnd
 
 ; Ends the set-up before it changes anything, with the reason and the code every deployment tool
 ; reads as a failure.
@@ -372,10 +204,7 @@ FunctionEnd
 Var X64Kit
 Var Admin
 Var ElevatedCopy
-; The port and the APN of an unattended install, from /PORT= and /APN=.
-Var Port
-Var Apn
-; What a silent install ends with: 0, 3010 or 1603.
+; What a silent install or removal ends with: 0, 3010 or 1603.
 Var Outcome
 ; A folder given with /D= that this process may not choose.
 Var UnusedFolder
@@ -389,37 +218,22 @@ Function .onInit
   !insertmacro HasAdminRights $Admin
   !insertmacro RefuseWithoutRights
   StrCpy $Outcome 0
-  ; The port and the APN come from a script or a deployment console, and go into GprsKit's
-  ; command line and the modem's init string, so each is taken whole and only in its own form.
+  ; A script written for the installer's former unattended set-up would otherwise get the files
+  ; without the modem it asked for, and success.
   ${GetParameters} $0
-  Push $0
-  Push "/PORT="
-  Call WholeOption
-  Pop $Port
-  Push $Port
-  Push "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789"
-  Call OnlyOf
-  Pop $1
-  ${If} $1 == 0
-    !insertmacro RefuseSetup "The port may hold only letters and digits, as COM4 does: nothing was changed."
-  ${EndIf}
-  ; An APN as 3GPP TS 23.003 writes it, plus the underscore some operators' APNs carry; the
-  ; empty APN stands.
-  Push $0
-  Push "/APN="
-  Call WholeOption
-  Pop $Apn
-  StrLen $1 $Apn
-  ${If} $1 > 100
-    !insertmacro RefuseSetup "The APN is refused: the APN may hold at most 100 characters; nothing was changed."
-  ${EndIf}
-  Push $Apn
-  Push "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._"
-  Call OnlyOf
-  Pop $1
-  ${If} $1 == 0
-    !insertmacro RefuseSetup "The APN is refused: the APN may hold only letters, digits, '-', '.' and '_'; nothing was changed."
-  ${EndIf}
+  ${ForEach} $1 0 1 + 1
+    ${If} $1 == 0
+      StrCpy $2 "/PORT="
+    ${Else}
+      StrCpy $2 "/APN="
+    ${EndIf}
+    ClearErrors
+    ${GetOptions} $0 $2 $3
+    ${IfNot} ${Errors}
+      !insertmacro RefuseSetup "$2 is not taken: this set-up is for the person at the PC, and sets up the modem with its own pages. To set up the modem from a script, use the Windows Installer package (msiexec /i GprsModemKit-x64.msi PORT=COM4 APN=internet /qn). Nothing was changed."
+    ${EndIf}
+  ${Next}
+  Call RefuseBesidePackage
   ; The elevated copy runs the kit's programs with an administrator's rights, so the folder must be
   ; one only administrators can write: the Program Files of the kit's own kind, which comes from
   ; the machine's settings. A folder given with /D= stands only when whoever started the installer
@@ -538,6 +352,33 @@ Function Holds
   Exch $R0
 FunctionEnd
 
+; Ends the set-up while the Windows Installer package's kit is installed: both place the kit in the
+; same folder, and each one's removal would take away what the other set up. A 32-bit package on
+; 64-bit Windows writes into the 32-bit view, so both views count there; on 32-bit Windows there is
+; one view, and the view options are left alone, as Windows 2000 knows none.
+Function RefuseBesidePackage
+  !insertmacro MachineIsX64 $1
+  StrCpy $2 ""
+  ${If} $1 == 1
+    SetRegView 32
+    ReadRegStr $2 HKLM "${PACKAGE_KEY}" "ProductCode"
+    ${If} $2 == ""
+      SetRegView 64
+      ReadRegStr $2 HKLM "${PACKAGE_KEY}" "ProductCode"
+    ${EndIf}
+    ${If} $X64Kit == 1
+      SetRegView 64
+    ${Else}
+      SetRegView default
+    ${EndIf}
+  ${Else}
+    ReadRegStr $2 HKLM "${PACKAGE_KEY}" "ProductCode"
+  ${EndIf}
+  ${If} $2 != ""
+    !insertmacro RefuseSetup "The GPRS Modem Kit is installed on this PC from its Windows Installer package (product $2). Remove it first, in Apps and Features (Add or Remove Programs) or with msiexec /x $2, and then run this set-up again. Nothing was changed."
+  ${EndIf}
+FunctionEnd
+
 ; The folder page lets an administrator choose only a folder the kit may go into.
 Function .onVerifyInstDir
   Push $INSTDIR
@@ -567,7 +408,7 @@ Function un.onInit
   !insertmacro RefuseWithoutRights
   ; The kit is where the install recorded it in the machine's part of the registry, which only an
   ; administrator can write; the folder this uninstaller was started from may be any copy of it,
-  ; and the engine runs it from a copy in the user's temporary folder.
+  ; and started without "_?=" the engine runs it from a copy in the user's temporary folder.
   ClearErrors
   ReadRegStr $2 HKLM "${UNINSTALL_KEY}" "InstallLocation"
   ${If} ${Errors}
@@ -624,12 +465,18 @@ Function PlaceKit
   !insertmacro KitFiles "${KIT32}"
 !endif
   WriteUninstaller "$INSTDIR\Uninstall.exe"
+  ; An uninstaller that set itself aside, where no restart has deleted it yet.
+  Delete "$INSTDIR\${UNINSTALLER_ASIDE}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "GPRS Modem Kit"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayVersion" "${KIT_VERSION}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "Publisher" "GPRS Modem Kit"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe"'
-  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S'
+  ; "_?=" runs the installed uninstaller in place: the engine would otherwise copy it to the
+  ; temporary folder, run the elevated removal from there and return at once, so that whoever
+  ; waits for the uninstall string would neither wait for the removal nor get its exit code. It
+  ; must be the last option, and takes the rest of the line unquoted.
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\Uninstall.exe" _?=$INSTDIR'
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\Uninstall.exe" /S _?=$INSTDIR'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\PortWizard.exe,0"
   ; In KB, from the files' own sizes: FileFunc's GetSize would bring in a plug-in.
   StrCpy $0 0
@@ -674,51 +521,22 @@ Function PlaceKit
   ; The build's own certificate, when the kit carries one, goes into the machine's Trusted Root
   ; and Trusted Publishers stores before anything installs the driver package, so that Windows
   ; stages it without asking; a kit signed with an organisation's certificate carries none, and
-  ; the step says so and succeeds. The log starts afresh with it.
-  Delete "${LOG}"
-  !insertmacro RunGprsKit 'trust' $0
+  ; the step says so and succeeds.
+  !insertmacro RunGprsKit 'trust' $0 $1
   ${If} $0 != 0
-    ; A deployment tool gets the failure and the log's line; no modem is set up without the
-    ; trust it needs. A person is told and goes on: Windows before 8, and 32-bit Windows, still
-    ; install the package after asking, and where Windows refuses it PortWizard says why and how
-    ; to fix it, which is more than stopping here would.
+    ; A silent install fails: its caller gets the code. A person is told and goes on: Windows
+    ; before 8, and 32-bit Windows, still install the package after asking, and where Windows
+    ; refuses it PortWizard says why and how to fix it, which is more than stopping here would.
     ${If} ${Silent}
       StrCpy $Outcome ${EXIT_FAILED}
       Return
     ${EndIf}
-    MessageBox MB_OK|MB_ICONEXCLAMATION "The kit's certificate could not be added to this PC's trusted certificates; $INSTDIR\setup.log says why. Windows may ask before it installs the modem's driver, or refuse it." /SD IDOK
+    MessageBox MB_OK|MB_ICONEXCLAMATION "The kit's certificate could not be added to this PC's trusted certificates ($1; GprsKit trust, run in $INSTDIR from a command prompt opened as administrator, says why). Windows may ask before it installs the modem's driver, or refuse it." /SD IDOK
   ${EndIf}
-  ; The programs ask the user, so they run when someone is there to answer them. A silent install
-  ; sets up the modem only when it is told the port.
+  ; The programs ask the user, so they run only when someone is there to answer them.
   ${IfNot} ${Silent}
     ExecWait '"$INSTDIR\PortWizard.exe"'
     ExecWait '"$INSTDIR\InitWriter.exe"'
-  ${ElseIf} $Port != ""
-    Call SetUpUnattended
-  ${EndIf}
-FunctionEnd
-
-; The modem on $Port, the APN when one was given, and the dial-up entry for every user of the PC,
-; in the system's phonebook: the system account has no user of its own to make it for. The first
-; failure ends the set-up; its step and text are in the log.
-Function SetUpUnattended
-  !insertmacro RunGprsKit 'install "$Port"' $0
-  ${If} $0 == ${EXIT_RESTART}
-    StrCpy $Outcome ${EXIT_RESTART}
-  ${ElseIf} $0 != 0
-    StrCpy $Outcome ${EXIT_FAILED}
-    Return
-  ${EndIf}
-  ${If} $Apn != ""
-    !insertmacro RunGprsKit 'apn "$Apn"' $0
-    ${If} $0 != 0
-      StrCpy $Outcome ${EXIT_FAILED}
-      Return
-    ${EndIf}
-  ${EndIf}
-  !insertmacro RunGprsKit 'entry /allusers' $0
-  ${If} $0 != 0
-    StrCpy $Outcome ${EXIT_FAILED}
   ${EndIf}
 FunctionEnd
 
@@ -728,12 +546,6 @@ Function PlaceKitElevated
   StrCpy $0 "${ELEVATED_OPTION}"
   ${If} ${Silent}
     StrCpy $0 "/S $0"
-    ${If} $Port != ""
-      StrCpy $0 '$0 /PORT="$Port"'
-    ${EndIf}
-    ${If} $Apn != ""
-      StrCpy $0 '$0 /APN="$Apn"'
-    ${EndIf}
   ${EndIf}
   ; No /D=: the copy takes the folder from the machine's settings, as this process did.
   ClearErrors
@@ -744,17 +556,8 @@ Function PlaceKitElevated
     SetErrorLevel ${EXIT_FAILED}
     Abort
   ${EndIf}
-  ; The elevated copy's outcome is the log's last line, which it adds when it ends.
-  ${If} ${Silent}
-    Call LastLogLine
-    Pop $1
-    ${WordFind} $1 " " "+1" $2
-    ${If} $2 == ${EXIT_RESTART}
-      StrCpy $Outcome ${EXIT_RESTART}
-    ${ElseIf} $2 != 0
-      StrCpy $Outcome ${EXIT_FAILED}
-    ${EndIf}
-  ${EndIf}
+  ; ShellExecuteEx, the only way to ask for the rights, gives no exit code: what the elevated
+  ; copy placed is all this process learns of it. The elevated copy shows its own messages.
 FunctionEnd
 
 Section "GPRS Modem Kit"
@@ -774,46 +577,64 @@ Section "GPRS Modem Kit"
   ${AndIfNot} ${Silent}
     ExecWait '"$INSTDIR\EntryMaker.exe"'
   ${EndIf}
-  ${If} ${Silent}
-  ${AndIf} $Admin == 1
-    !insertmacro Log "$Outcome setup: the unattended set-up ended"
-  ${EndIf}
   SetErrorLevel $Outcome
 SectionEnd
 
 Section "Uninstall"
   ; The modem and its driver package go first: without GprsKit.exe, nothing could remove them.
-  ; A removal that failed keeps the kit, so that it can be tried again; the log tells why. The
-  ; users' dial-up entries stay: they are theirs.
+  ; A removal that failed keeps the kit, so that it can be tried again. The users' dial-up entries
+  ; stay: they are theirs.
   StrCpy $Outcome 0
-  !insertmacro RunGprsKit 'remove' $0
-  ${If} $0 != 0
-  ${AndIf} $0 != ${EXIT_RESTART}
-    MessageBox MB_OK|MB_ICONSTOP "The GPRS modem could not be removed; $INSTDIR\setup.log says why." /SD IDOK
+  !insertmacro RunGprsKit 'remove' $0 $1
+  ${If} $0 == ${EXIT_RESTART}
+    StrCpy $Outcome ${EXIT_RESTART}
+  ${ElseIf} $0 != 0
+    MessageBox MB_OK|MB_ICONSTOP "The GPRS modem could not be removed ($1), so the kit stays for another try; GprsKit remove, run in $INSTDIR from a command prompt opened as administrator, says why." /SD IDOK
     SetErrorLevel ${EXIT_FAILED}
     Abort
   ${EndIf}
   ; The build's own certificate leaves the machine's trusted stores with the package it signed;
   ; without wwandev.cer (an organisation's kit) there is nothing to take out.
-  !insertmacro RunGprsKit 'untrust' $0
+  !insertmacro RunGprsKit 'untrust' $0 $1
   ${If} $0 != 0
-    MessageBox MB_OK|MB_ICONSTOP "The kit's certificate could not be taken out of this PC's trusted certificates; $INSTDIR\setup.log says why." /SD IDOK
+    MessageBox MB_OK|MB_ICONSTOP "The kit's certificate could not be taken out of this PC's trusted certificates ($1), so the kit stays for another try; GprsKit untrust, run in $INSTDIR from a command prompt opened as administrator, says why." /SD IDOK
     SetErrorLevel ${EXIT_FAILED}
     Abort
   ${EndIf}
-  Delete "$INSTDIR\GprsKit.exe"
-  Delete "$INSTDIR\setup.log"
-  Delete "$INSTDIR\InfInstall.dll"
-  Delete "$INSTDIR\PortWizard.exe"
-  Delete "$INSTDIR\InitWriter.exe"
-  Delete "$INSTDIR\EntryMaker.exe"
-  Delete "$INSTDIR\wwandev.inf"
-  Delete "$INSTDIR\wwandev.cat"
-  Delete "$INSTDIR\wwandev.cer"
-  Delete "$INSTDIR\Uninstall.exe"
-  RMDir "$INSTDIR"
+  ; A file some program holds open goes when Windows restarts, as Windows Installer does it; the
+  ; removal then ends with 3010.
+  Delete /REBOOTOK "$INSTDIR\GprsKit.exe"
+  Delete /REBOOTOK "$INSTDIR\InfInstall.dll"
+  Delete /REBOOTOK "$INSTDIR\PortWizard.exe"
+  Delete /REBOOTOK "$INSTDIR\InitWriter.exe"
+  Delete /REBOOTOK "$INSTDIR\EntryMaker.exe"
+  Delete /REBOOTOK "$INSTDIR\wwandev.inf"
+  Delete /REBOOTOK "$INSTDIR\wwandev.cat"
+  Delete /REBOOTOK "$INSTDIR\wwandev.cer"
+  ; A log the former unattended set-up kept here.
+  Delete /REBOOTOK "$INSTDIR\setup.log"
+  ${If} ${RebootFlag}
+    StrCpy $Outcome ${EXIT_RESTART}
+  ${EndIf}
+  ; This uninstaller runs in place, and a running program cannot be deleted. It moves aside under a
+  ; name no install writes, so that a kit installed again before the restart keeps its own
+  ; Uninstall.exe, and Windows deletes it, and the folder when it is empty, at the next restart.
+  ; Nothing of the kit waits for that restart, so it alone does not make the removal end with 3010.
+  Delete "$INSTDIR\${UNINSTALLER_ASIDE}"
+  ClearErrors
+  Rename "$INSTDIR\Uninstall.exe" "$INSTDIR\${UNINSTALLER_ASIDE}"
+  ${If} ${Errors}
+    Delete /REBOOTOK "$INSTDIR\Uninstall.exe"
+  ${Else}
+    Delete /REBOOTOK "$INSTDIR\${UNINSTALLER_ASIDE}"
+  ${EndIf}
+  RMDir /REBOOTOK "$INSTDIR"
   SetShellVarContext all
   Delete "${SHORTCUT}"
   RMDir "$SMPROGRAMS\${FOLDER_NAME}"
   DeleteRegKey HKLM "${UNINSTALL_KEY}"
+  ${If} $Outcome == ${EXIT_RESTART}
+    MessageBox MB_OK|MB_ICONINFORMATION "The GPRS Modem Kit is removed. Windows must be restarted to finish." /SD IDOK
+  ${EndIf}
+  SetErrorLevel $Outcome
 SectionEnd

@@ -7,7 +7,8 @@
 # - the inclusive maximum of the older versions an upgrade replaces (0x200 beside wixl's 0x100),
 #   so that a package of the same version replaces an installed one rather than standing beside
 #   it. Attributes is a key column, so the row is made again.
-# - the properties the administrator's command line may hand to the elevated part of an install.
+# - the properties the administrator's command line may hand to the elevated part of an install,
+#   and those AppSearch sets, which the client's search would otherwise not hand on either.
 set -euo pipefail
 
 [[ $# -eq 3 ]] || { sed -n '2,3p' "$0" >&2; exit 2; }
@@ -22,5 +23,5 @@ done
 "$msibuild" "$package" -q "DELETE FROM Upgrade WHERE ActionProperty='KITOLDERFOUND'"
 "$msibuild" "$package" -q "INSERT INTO Upgrade (UpgradeCode, VersionMin, VersionMax, Attributes,
     ActionProperty) VALUES ('$upgrade_code', '0.0.0', '$version', 768, 'KITOLDERFOUND')"
-"$msibuild" "$package" -q "UPDATE Property SET Value='KITOLDERFOUND;KITNEWERFOUND;PORT;APN;NOENTRY'
+"$msibuild" "$package" -q "UPDATE Property SET Value='KITOLDERFOUND;KITNEWERFOUND;KITSETUPFOUND;PORT;APN;NOENTRY'
     WHERE Property='SecureCustomProperties'"

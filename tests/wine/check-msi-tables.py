@@ -6,7 +6,11 @@
 - the trust and the modem's install each have a rollback action, of the rollback type, sequenced
   before it; the removal
   of the modem comes before the files' removal, the install's steps after the files are in place;
-- SecureCustomProperties holds every property the command line may give;
+- SecureCustomProperties holds every property the command line may give or AppSearch sets;
+- the package refuses while the set-up program's kit is registered: AppSearch reads its uninstall
+  entry in the registry view of the package's kind, and a launch condition ends the install on it
+  (but not the removal of an installed kit); and the package writes its ProductCode where the set-up
+  program looks for it;
 - the Upgrade table replaces versions up to this one and only detects newer ones.
 """
 import subprocess
@@ -20,7 +24,11 @@ NO_IMPERSONATE = 0x800
 VERSION_MIN_INCLUSIVE = 0x100
 VERSION_MAX_INCLUSIVE = 0x200
 ONLY_DETECT = 0x2
-COMMAND_LINE = {"PORT", "APN", "NOENTRY", "KITOLDERFOUND", "KITNEWERFOUND"}
+SECURE = {"PORT", "APN", "NOENTRY", "KITOLDERFOUND", "KITNEWERFOUND", "KITSETUPFOUND"}
+HKLM = 2
+LOCATOR_RAW = 2
+LOCATOR_64BIT = 0x10
+SETUP_ENTRY = r"Software\Microsoft\Windows\CurrentVersion\Uninstall\GprsModemKit"
 # Each step that changes the machine, and the step that undoes it.
 ROLLBACKS = {"KitTrust": "KitTrustRollback", "KitInstallModem": "KitInstallModemRollback"}
 
@@ -80,8 +88,32 @@ def main():
             failures.append(f"{step} comes before the files are in place")
 
     secure = set(properties.get("SecureCustomProperties", "").split(";"))
-    if not COMMAND_LINE <= secure:
-        failures.append(f"SecureCustomProperties lacks {sorted(COMMAND_LINE - secure)}")
+    if not SECURE <= secure:
+        failures.append(f"SecureCustomProperties lacks {sorted(SECURE - secure)}")
+
+    # The package's kind, as its summary's template names the platform ("x64;1033").
+    suminfo = subprocess.run([msiinfo, "suminfo", package], check=True, capture_output=True,
+                             text=True).stdout
+    x64 = any(line.startswith("Template:") and "x64" in line for line in suminfo.splitlines())
+    searches = {row[0]: row[1] for row in table(msiinfo, package, "AppSearch")}
+    locators = {row[0]: row[1:] for row in table(msiinfo, package, "RegLocator")}
+    wanted = [str(HKLM), SETUP_ENTRY, "InstallLocation",
+              str(LOCATOR_RAW | (LOCATOR_64BIT if x64 else 0))]
+    if locators.get(searches.get("KITSETUPFOUND")) != wanted:
+        failures.append(f"KITSETUPFOUND is not read from {wanted}: "
+                        f"{locators.get(searches.get('KITSETUPFOUND'))}")
+    conditions = [row[0] for row in table(msiinfo, package, "LaunchCondition")]
+    if "Installed OR NOT KITSETUPFOUND" not in conditions:
+        failures.append(f"no launch condition refuses beside the set-up program's kit: {conditions}")
+    for name in ("AppSearch", "LaunchConditions"):
+        if name not in sequence:
+            failures.append(f"{name} is not in the install sequence")
+    if sequence["AppSearch"][0] >= sequence["LaunchConditions"][0]:
+        failures.append("the launch conditions come before the search they read")
+    registry = [row[1:5] for row in table(msiinfo, package, "Registry")]
+    if [str(HKLM), r"Software\GPRS Modem Kit", "ProductCode", "[ProductCode]"] not in registry:
+        failures.append(f"the ProductCode is not written where the set-up program reads it: "
+                        f"{registry}")
 
     upgrades = {row[-1]: row for row in table(msiinfo, package, "Upgrade")}
     older, newer = upgrades.get("KITOLDERFOUND"), upgrades.get("KITNEWERFOUND")

@@ -22,6 +22,10 @@ const char* const kFiles[] = {"GprsKit.exe",    "InfInstall.dll", "PortWizard.ex
                               "InitWriter.exe", "EntryMaker.exe", "wwandev.inf",
                               "wwandev.cat"};
 constexpr DWORD kUnknownProduct = 1605;
+constexpr DWORD kInstallFailure = 1603;
+// Where the set-up program registers its kit.
+constexpr char kSetupEntry[] =
+    "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\GprsModemKit";
 
 bool Exists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -160,8 +164,9 @@ TEST_F(MsiPackage, InstallsTheKitWithItsStepsAndRemovesItAgain) {
   EXPECT_EQ(Msiexec("/x " + product), kUnknownProduct);
 }
 
-// Every refusal and failure ends with a failure code and leaves nothing: bad input before
-// anything changes, an absent port and a failing entry step by the rollback.
+// Every refusal and failure ends with a failure code and leaves nothing: bad input, and the set-up
+// program's kit registered, before anything changes; an absent port and a failing entry step by
+// the rollback.
 TEST_F(MsiPackage, RefusesWrongInputAndRollsBackAFailedStep) {
   const struct {
     const char* properties;
@@ -178,6 +183,24 @@ TEST_F(MsiPackage, RefusesWrongInputAndRollsBackAFailedStep) {
     EXPECT_NE(LastLog.find(run.said), std::string::npos) << run.properties << "\n" << LastLog;
     ExpectNothing(run.properties);
   }
+  // While the set-up program's kit is registered the package refuses, and that entry stays.
+  HKEY created = nullptr;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, kSetupEntry, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                            &created, nullptr),
+            ERROR_SUCCESS);
+  {
+    RegKey entry(created);
+    const std::string folder = KitInstalled();
+    ASSERT_EQ(RegSetValueExA(entry.get(), "InstallLocation", 0, REG_SZ,
+                             reinterpret_cast<const BYTE*>(folder.c_str()),
+                             static_cast<DWORD>(folder.size() + 1)),
+              ERROR_SUCCESS);
+  }
+  EXPECT_EQ(Msiexec("/i " + Package(KIT_PACKAGE) + " PORT=COM4 APN=internet"), kInstallFailure);
+  EXPECT_NE(LastLog.find("KITSETUPFOUND"), std::string::npos) << LastLog;
+  ExpectNothing("the set-up program's kit is registered");
+  // Still there to delete.
+  EXPECT_EQ(RegDeleteKeyA(HKEY_LOCAL_MACHINE, kSetupEntry), ERROR_SUCCESS);
   // A folder beside the system's phonebook fails the entry step, the last one.
   const std::string planted = SystemPhonebookFolder() + "\\rasphone.new";
   ASSERT_TRUE(CreateDirectoryA(planted.c_str(), nullptr));
