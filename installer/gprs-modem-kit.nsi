@@ -77,6 +77,10 @@ VIAddVersionKey "LegalCopyright" "GPRS Modem Kit developers"
 !define UNINSTALLER_ASIDE "Uninstall.exe.removed"
 ; Given to the elevated copy, which then does the machine-wide part for the copy that started it.
 !define ELEVATED_OPTION "/ELEVATED"
+; Given to the elevated copy with a name for this run. ShellExecuteEx, the only way to ask for the
+; rights, gives no exit code back, so the copy leaves its outcome under that name in the uninstall
+; entry, which only an administrator can write and which goes with the kit.
+!define OUTCOME_OPTION "/OUTCOME="
 ; The codes a script reads, as Windows Installer gives them.
 !define EXIT_RESTART 3010
 !define EXIT_FAILED 1603
@@ -206,6 +210,8 @@ Var Admin
 Var ElevatedCopy
 ; What a silent install or removal ends with: 0, 3010 or 1603.
 Var Outcome
+; In the elevated copy, the name of the run whose outcome it leaves for the copy that started it.
+Var OutcomeName
 ; A folder given with /D= that this process may not choose.
 Var UnusedFolder
 
@@ -218,6 +224,11 @@ Function .onInit
   !insertmacro HasAdminRights $Admin
   !insertmacro RefuseWithoutRights
   StrCpy $Outcome 0
+  StrCpy $OutcomeName ""
+  ${If} $ElevatedCopy == 1
+    ${GetParameters} $0
+    ${GetOptions} $0 "${OUTCOME_OPTION}" $OutcomeName
+  ${EndIf}
   ; A script written for the installer's former unattended set-up would otherwise get the files
   ; without the modem it asked for, and success.
   ${GetParameters} $0
@@ -543,7 +554,13 @@ FunctionEnd
 ; The rights of an administrator, asked for in the way this Windows offers (the elevation prompt, or
 ; on Windows XP the Run As dialog), for a copy of this installer that places the kit in $INSTDIR.
 Function PlaceKitElevated
-  StrCpy $0 "${ELEVATED_OPTION}"
+  ; This run's name: the time of a temporary file made for it, which no earlier run's outcome can
+  ; carry.
+  GetTempFileName $1
+  GetFileTime $1 $2 $3
+  Delete $1
+  StrCpy $2 "$2.$3"
+  StrCpy $0 "${ELEVATED_OPTION} ${OUTCOME_OPTION}$2"
   ${If} ${Silent}
     StrCpy $0 "/S $0"
   ${EndIf}
@@ -551,13 +568,25 @@ Function PlaceKitElevated
   ClearErrors
   ExecShellWait "runas" "$EXEPATH" "$0"
   ${If} ${Errors}
-  ${OrIfNot} ${FileExists} "$INSTDIR\EntryMaker.exe"
     MessageBox MB_OK|MB_ICONSTOP "The GPRS Modem Kit was not installed: installing the modem needs an administrator's rights." /SD IDOK
     SetErrorLevel ${EXIT_FAILED}
     Abort
   ${EndIf}
-  ; ShellExecuteEx, the only way to ask for the rights, gives no exit code: what the elevated
-  ; copy placed is all this process learns of it. The elevated copy shows its own messages.
+  ; A copy that stopped before its end left no outcome of this run: its files, if any, may be half
+  ; a kit, or an earlier kit's. The copy showed its own messages.
+  ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "SetupOutcome"
+  StrLen $3 "$2:"
+  StrCpy $4 $1 $3
+  ${If} $4 == "$2:"
+    StrCpy $Outcome $1 "" $3
+  ${Else}
+    StrCpy $Outcome ${EXIT_FAILED}
+  ${EndIf}
+  ${If} $Outcome != 0
+  ${AndIf} $Outcome != ${EXIT_RESTART}
+    SetErrorLevel $Outcome
+    Abort
+  ${EndIf}
 FunctionEnd
 
 Section "GPRS Modem Kit"
@@ -576,6 +605,9 @@ Section "GPRS Modem Kit"
   ${If} $ElevatedCopy == 0
   ${AndIfNot} ${Silent}
     ExecWait '"$INSTDIR\EntryMaker.exe"'
+  ${EndIf}
+  ${If} $OutcomeName != ""
+    WriteRegStr HKLM "${UNINSTALL_KEY}" "SetupOutcome" "$OutcomeName:$Outcome"
   ${EndIf}
   SetErrorLevel $Outcome
 SectionEnd

@@ -331,8 +331,22 @@ TEST_F(Installer, RefusesBeforeItChangesAnything) {
 
 // Where the user's own rights do not reach, the installer hands the machine-wide part to an
 // elevated copy of itself, which places the kit in Program Files whatever folder the user gave;
-// the uninstaller hands its whole job to the installed uninstaller, elevated.
+// the uninstaller hands its whole job to the installed uninstaller, elevated. The copy's outcome
+// comes back, though ShellExecuteEx gives no exit code: a copy that stops halfway (here at
+// GprsKit.exe, held open by another program) fails the installer too, files placed or not.
 TEST_F(Installer, WithoutAdministratorRightsPlacesTheKitThroughAnElevatedCopy) {
+  const std::string folder = InstallFolder(sizeof(void*) == 8);
+  CreateDirectoryA(folder.c_str(), nullptr);
+  {
+    File held(CreateFileA((folder + "\\GprsKit.exe").c_str(), GENERIC_WRITE, 0, nullptr,
+                          CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    ASSERT_TRUE(held);
+    EXPECT_EQ(RunToEnd(InstallerPath(KIT_STANDARD_USER_INSTALLER), "/S"), kFailed);
+    EXPECT_TRUE(Exists(folder + "\\EntryMaker.exe"));
+  }
+  for (const char* file : kFiles) DeleteFileA((folder + "\\" + file).c_str());
+  EXPECT_TRUE(RemoveDirectoryA(folder.c_str()));
+  ExpectNoKit(folder);
   EXPECT_TRUE(InstallAndUninstall(KIT_STANDARD_USER_INSTALLER, sizeof(void*) == 8,
                                   Environment("USERPROFILE") + "\\Chosen kit", true));
 }
