@@ -216,6 +216,35 @@ Var OutcomeName
 Var UnusedFolder
 
 Function .onInit
+  ; Windows Installer's and other set-up programs' options for the same: a script or a deployment
+  ; tool that gives them means that nobody is at the screen, and a page would wait unseen. The
+  ; engine itself knows only /S, in capitals.
+  ${GetParameters} $0
+  ${ForEach} $1 0 3 + 1
+    ${Select} $1
+      ${Case} 0
+        StrCpy $2 "/quiet"
+      ${Case} 1
+        StrCpy $2 "/qn"
+      ${Case} 2
+        StrCpy $2 "/silent"
+      ${CaseElse}
+        StrCpy $2 "/s"
+    ${EndSelect}
+    ClearErrors
+    ${GetOptions} $0 $2 $3
+    ${IfNot} ${Errors}
+    ${AndIf} $3 == ""
+      SetSilent silent
+    ${EndIf}
+  ${Next}
+  ClearErrors
+  ${GetOptions} $0 "/?" $3
+  ${IfNot} ${Errors}
+    MessageBox MB_OK|MB_ICONINFORMATION "GPRS Modem Kit set-up, for the person at the PC: it places the kit and then sets up the modem with its own pages.$\r$\n$\r$\n/S (or /quiet)$\tplaces only the kit's files, without pages; it ends with 0, 3010 or 1603.$\r$\n/D=folder$\ta folder under Program Files for the kit; the last option.$\r$\n$\r$\nTo set up the modem from a script, use the Windows Installer package: msiexec /i GprsModemKit-x64.msi /qn PORT=COM4 APN=internet /l*v setup.log" /SD IDOK
+    SetErrorLevel 0
+    Quit
+  ${EndIf}
   !insertmacro PlacesX64Kit $X64Kit
   ${If} $X64Kit == 1
     SetRegView 64
