@@ -51,7 +51,7 @@ std::string Encoded(PCCERT_CONTEXT context) {
 size_t FindHash(const std::vector<std::string>& certificates, const std::string& sha1,
                 size_t from = 0) {
   for (size_t i = from; i < certificates.size(); ++i)
-    if (Sha1(certificates[i]) == sha1) return i;
+    if (Sha1Bytes(certificates[i]) == sha1) return i;
   return certificates.size();
 }
 
@@ -151,7 +151,7 @@ BOOL WINAPI CertAddEncodedCertificateToStore(HCERTSTORE certStore, DWORD certEnc
     return Fail(kInvalidArg, FALSE);
   if (store->readOnly) return Fail(kAccessDenied, FALSE);
   std::vector<std::string>& certificates = TheCertStores().stores[store->key];
-  const size_t match = FindHash(certificates, Sha1(der));
+  const size_t match = FindHash(certificates, Sha1Bytes(der));
   if (match == certificates.size()) {
     certificates.push_back(der);
   } else if (addDisposition == CERT_STORE_ADD_NEW) {
@@ -178,7 +178,7 @@ PCCERT_CONTEXT WINAPI CertFindCertificateInStore(HCERTSTORE certStore, DWORD cer
   if (prevCertContext) {
     if (const Certificate* previous = FindContext(prevCertContext)) {
       const std::vector<std::string>& certificates = TheCertStores().stores[previous->store];
-      const size_t at = FindHash(certificates, Sha1(previous->encoded));
+      const size_t at = FindHash(certificates, Sha1Bytes(previous->encoded));
       from = at == certificates.size() ? certificates.size() : at + 1;
       TheCertStores().contexts.erase(prevCertContext);
     }
@@ -199,7 +199,7 @@ PCCERT_CONTEXT WINAPI CertFindCertificateInStore(HCERTSTORE certStore, DWORD cer
     case CERT_FIND_EXISTING: {
       const auto* existing = static_cast<PCCERT_CONTEXT>(findPara);
       if (!existing) return Fail(kInvalidArg, PCCERT_CONTEXT{nullptr});
-      sha1 = Sha1(Encoded(existing));
+      sha1 = Sha1Bytes(Encoded(existing));
       break;
     }
     default:  // no other search is simulated
@@ -226,7 +226,7 @@ BOOL WINAPI CertDeleteCertificateFromStore(PCCERT_CONTEXT certContext) {
   if (key.empty()) return Fail(kInvalidArg, FALSE);
   if (readOnly) return Fail(kAccessDenied, FALSE);
   std::vector<std::string>& certificates = TheCertStores().stores[key];
-  const size_t at = FindHash(certificates, Sha1(der));
+  const size_t at = FindHash(certificates, Sha1Bytes(der));
   if (at < certificates.size()) certificates.erase(certificates.begin() + static_cast<long>(at));
   return TRUE;
 }
@@ -247,7 +247,7 @@ BOOL WINAPI CertGetCertificateContextProperty(PCCERT_CONTEXT certContext, DWORD 
   *dataSize = kSha1Size;
   if (!data) return TRUE;
   if (given < kSha1Size) return Fail(ERROR_MORE_DATA, FALSE);
-  std::memcpy(data, Sha1(certificate->encoded).data(), kSha1Size);
+  std::memcpy(data, Sha1Bytes(certificate->encoded).data(), kSha1Size);
   return TRUE;
 }
 

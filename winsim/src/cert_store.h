@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "core.h"
+#include "sha1.h"
 
 namespace winsim::detail {
 
@@ -50,7 +51,10 @@ inline CertStoreState& TheCertStores() {
 std::string MachineStoreKey(std::string_view name);
 // A context of `der`, or the code of why it is no certificate.
 std::unique_ptr<Certificate> ParseCertificate(std::string_view der, DWORD& code);
-// The SHA-1 hash of `data`.
-std::string Sha1(std::string_view data);
+// The SHA-1 hash of `data`, as the bytes a store compares and gives out.
+inline std::string Sha1Bytes(std::string_view data) {
+  const auto digest = Sha1(data);
+  return std::string(digest.begin(), digest.end());
+}
 
 }  // namespace winsim::detail

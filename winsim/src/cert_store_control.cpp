@@ -42,7 +42,7 @@ void AddMachineCertificate(std::string_view name, std::string_view der) {
 
 std::string Thumbprint(std::string_view der) {
   std::string text;
-  for (const char byte : Sha1(der)) {
+  for (const char byte : Sha1Bytes(der)) {
     char digits[3];
     (void)std::snprintf(digits, sizeof digits, "%02X", static_cast<unsigned char>(byte));
     text += digits;
