@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "entrymaker_machine.h"
+#include "input_rules.h"
 #include "kit_version.h"
 #include "platform.h"
 #include "sim_test.h"
@@ -149,6 +150,10 @@ TEST_F(GprsKitTest, ApnWritesTheInitStringOrSaysWhyNot) {
   }
   EXPECT_EQ(Run({"apn", std::string(101, 'a').c_str()}), kExitUsage);
   EXPECT_EQ(console.errors.at(0).rfind("The APN is refused: the APN may hold at most 100", 0), 0u);
+  // The port a script hands the installer package, by the same care: a name as Windows gives one.
+  EXPECT_TRUE(IsPortName("COM10"));
+  for (const char* refused : {"", "COM4;", "\\\\.\\COM4", "COM 4", "COM4\"\""})
+    EXPECT_FALSE(IsPortName(refused)) << refused;
   EXPECT_EQ(Modems()[0]->driverKey->count("UserInit"), 0u);
   EXPECT_EQ(Run({"apn", ""}), kExitDone);
   EXPECT_EQ(Run({"apn", ("Az09-._" + std::string(93, 'a')).c_str()}), kExitDone);
