@@ -370,7 +370,9 @@ int ApnAutoVerb(const char* port, bool standard, Console& console) {
   Check check(line, console);
   if (!Answers(check, line, port, console) || !check.Ask(kSimQuestion, kAnswerMs))
     return kExitFailed;
-  if (check.sim != SimState::kReady) {
+  // A SIM that is not ready keeps its IMSI to itself.
+  const bool ready = check.sim == SimState::kReady;
+  if (!ready) {
     (void)line.Close();
     console.Error(SimVerdict(check.sim));
     return kExitFailed;

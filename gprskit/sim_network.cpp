@@ -13,6 +13,12 @@ using operator_table::kOperators;
 using operator_table::Text;
 using operator_table::Usage;
 
+// `count` characters of `text` from `from`; substr() would bring in the exception run time the
+// kit's programs are built without.
+std::string_view Part(std::string_view text, size_t from, size_t count) {
+  return std::string_view(text.data() + from, count);
+}
+
 unsigned Number(std::string_view digits) {
   unsigned number = 0;
   for (const char c : digits) number = number * 10 + static_cast<unsigned>(c - '0');
@@ -86,9 +92,9 @@ bool FindSimNetwork(std::string_view digits, SimNetwork& network) {
   if (digits.size() != 6) return false;
   for (const char c : digits)
     if (c < '0' || c > '9') return false;
-  const unsigned mcc = Number(digits.substr(0, 3));
-  const unsigned two = Number(digits.substr(3, 2));
-  const unsigned three = Number(digits.substr(3, 3));
+  const unsigned mcc = Number(Part(digits, 0, 3));
+  const unsigned two = Number(Part(digits, 3, 2));
+  const unsigned three = Number(Part(digits, 3, 3));
   bool twoMatch = false, threeMatch = false, twoKnown = false, threeKnown = false;
   for (unsigned i = 0; i < operator_table::kNetworkCount; ++i) {
     const operator_table::Network& code = kNetworks[i];
@@ -100,18 +106,18 @@ bool FindSimNetwork(std::string_view digits, SimNetwork& network) {
     (isTwo ? twoMatch : threeMatch) = true;
     AddOperator(network, code.op);
   }
-  Copy(digits.substr(0, 3), network.mcc);
+  Copy(Part(digits, 0, 3), network.mcc);
   // The SIM alone says how long its MNC is in a file the kit does not read; the table says it
   // where its codes of the country are of one length, or where just one reading matches.
   const bool useTwo = twoMatch || (!threeMatch && twoKnown);
   const bool useThree = threeMatch || (!twoMatch && threeKnown);
   network.mncKnown = useTwo != useThree;
   if (network.mncKnown) {
-    Copy(digits.substr(3, useThree ? 3 : 2), network.mnc);
+    Copy(Part(digits, 3, useThree ? 3 : 2), network.mnc);
   } else {
-    Copy(digits.substr(3, 2), network.mnc);
+    Copy(Part(digits, 3, 2), network.mnc);
     std::memcpy(network.mnc + 2, " or ", 4);
-    Copy(digits.substr(3, 3), network.mnc + 6);
+    Copy(Part(digits, 3, 3), network.mnc + 6);
   }
   return true;
 }
