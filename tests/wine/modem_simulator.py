@@ -42,11 +42,10 @@ import tty
 # The identity a modem gives away in ATI and +CGSN and the SIM's in +CIMI; a tool that prints the
 # modem's answers must keep both to itself. The IMSI's first digits are a network code of
 # serviceproviders.xml (mobile-broadband-provider-info 20230416-1): 262 01, which T-Mobile
-# (Telekom) and Congstar share; 302 720, Rogers' alone; 262 99, no one's.
+# (Telekom) and Congstar share; 302 720, Rogers' alone.
 IMEI = "356938035643809"
 IMSI = "262019876543210"
 IMSI_ONE_OPERATOR = "302720876543210"
-IMSI_UNKNOWN = "262998765432109"
 
 MODES = ("strict", "lenient", "silent", "held")
 QUIRKS = ("vendor", "early", "long", "numeric", "cme", "pin", "puk", "nosim", "at-once",
