@@ -153,15 +153,20 @@ void ModemAnswer::EndLine() {
   const std::string_view line = Trimmed(std::string_view(line_, length_));
   length_ = 0;
   // An IMSI in the line is forgotten as soon as the line is read.
-  struct Forget {
+  class Forget {
+   public:
+    explicit Forget(ModemAnswer& answer) : answer_(answer) {}
     ~Forget() {
-      if (answer->kind_ == InformationText::kImsi) {
-        volatile char* bytes = answer->line_;
-        for (size_t i = 0; i < kLineCapacity; ++i) bytes[i] = 0;
-      }
+      if (answer_.kind_ != InformationText::kImsi) return;
+      volatile char* bytes = answer_.line_;
+      for (size_t i = 0; i < kLineCapacity; ++i) bytes[i] = 0;
     }
-    ModemAnswer* answer;
-  } forget{this};
+    Forget(const Forget&) = delete;
+    Forget& operator=(const Forget&) = delete;
+
+   private:
+    ModemAnswer& answer_;
+  } forget(*this);
   if (line.empty()) return;
   const ResultCode code = ReadResultCode(line, numeric_);
   if (end_ != AnswerEnd::kNone) {

@@ -94,12 +94,16 @@ ModemLine::Asked ModemLine::Ask(std::string_view command, DWORD limitMs, ModemAn
   const DWORD start = GetTickCount();
   DWORD lastByte = start;
   // What came is wiped once read, however the answer ends: it may hold the SIM's IMSI.
-  struct Received {
+  class Received {
+   public:
+    Received() = default;
     ~Received() {
       volatile char* wiped = bytes;
       for (size_t i = 0; i < sizeof bytes; ++i) wiped[i] = 0;
     }
-    char bytes[64];
+    Received(const Received&) = delete;
+    Received& operator=(const Received&) = delete;
+    char bytes[64] = {};
   } received;
   char(&bytes)[64] = received.bytes;
   for (;;) {
