@@ -152,7 +152,8 @@ class Check {
       sim = ReadSimState(asked == ModemLine::Asked::kAnswered ? end : AnswerEnd::kNone,
                          answer.Information(), answer.FinalCode());
     // Only the network's digits of an IMSI are kept, and only from an answer that ended well.
-    std::memcpy(network, Accepted() ? answer.NetworkDigits() : "", sizeof network);
+    const char* digits = Accepted() ? answer.NetworkDigits() : "";
+    std::memcpy(network, digits, strnlen(digits, sizeof network - 1) + 1);
     if (network[0] == '\0')
       console_.Line(Words({question.label, " (", question.command, "): ", said, note}).Text());
     return true;

@@ -467,10 +467,11 @@ TEST_F(GprsKitTest, CheckAsksTheModemOnItsPortAndPutsThePortBack) {
                 "revision (AT+CGMR): 1.0.7", "SIM (AT+CPIN?): READY", "signal (AT+CSQ): -73 dBm",
                 "network (AT+CREG?): registered, home network",
                 "packet network (AT+CGREG?): registered, roaming",
-                "SIM's network (MCC 302, MNC 720): Rogers; APN for the internet: internet.com, "
-                "user name wapuser1, password wap",
-                "the init string's APN internet is none the table gives for the SIM's network; "
-                "GprsKit apn /auto writes internet.com",
+                std::string("SIM's network (MCC 302, MNC 720): Rogers; APN for the internet: ") +
+                    "internet.com, user name wapuser1, password wap",
+                std::string("the init string's APN internet is none the table gives for the ") +
+                    "SIM's network; "
+                    "GprsKit apn /auto writes internet.com",
                 "init string (ATE1;+CGDCONT=\"internet\";+CGQREQ=1): OK",
                 "the modem accepts the init string"}));
   EXPECT_TRUE(console.errors.empty());
@@ -697,7 +698,7 @@ TEST(OperatorTable, HoldsEveryGsmOperatorOfTheDatabase) {
   std::ifstream file(KIT_OPERATOR_XML);
   ASSERT_TRUE(file) << KIT_OPERATOR_XML;
   std::string xml((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  for (size_t at; (at = xml.find("<!--")) != std::string::npos;)
+  for (size_t at = xml.find("<!--"); at != std::string::npos; at = xml.find("<!--", at))
     xml.erase(at, xml.find("-->", at) + 3 - at);
   unsigned operators = 0, networks = 0, apns = 0;
   for (size_t at = 0; (at = xml.find("<provider", at)) != std::string::npos; ++at) {
