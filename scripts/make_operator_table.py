@@ -20,7 +20,7 @@ import xml.etree.ElementTree as ElementTree
 # The kit's own rule for an APN it writes (gprskit/input_rules.cpp): labels of letters, digits,
 # '-', '.' and '_', at most 100 characters.
 PLAIN_APN = re.compile(r"[A-Za-z0-9._-]{0,100}")
-# The usages the tool tells apart; the database's others ("wap", "ia", ...) count as "other".
+# The usages the tool tells apart; the database's others ("wap", "ia") count as "other".
 USAGES = {"internet": "kInternet", "mms": "kMms"}
 LANG = "{http://www.w3.org/XML/1998/namespace}lang"
 
@@ -67,8 +67,10 @@ def read(xml_path):
                     continue
                 usage = apn.find("usage")
                 # An APN without a usage is the operator's data APN, as the database's users
-                # read it.
-                kind = "internet" if usage is None else usage.get("type", "")
+                # read it; one for several ("mms-internet-hipri", as AT&T's all are) serves the
+                # internet too.
+                kinds = ["internet"] if usage is None else usage.get("type", "").split("-")
+                kind = "internet" if "internet" in kinds else "mms" if "mms" in kinds else ""
                 user = ascii_text(apn.findtext("username"))
                 password = ascii_text(apn.findtext("password"))
                 apns.append((value, USAGES.get(kind, "kOther"), user, password))

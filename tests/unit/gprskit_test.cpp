@@ -611,7 +611,7 @@ TEST_F(GprsKitTest, CheckAsksTheModemOnItsPortAndPutsThePortBack) {
 // serviceproviders.xml (mobile-broadband-provider-info 20230416-1), its tail made up: shared by
 // T-Mobile(Telekom) and Congstar (mcc="262" mnc="01"), by Telstra's resellers with Aldi Mobile AU,
 // whose one APN is for MMS (mcc="505" mnc="01"), Simplus' two- and three-digit codes (mcc="208"
-// mnc="26" and mnc="260"), a code of a known country no one uses, and a country unknown.
+// mnc="26" and mnc="260"), codes of known countries no one uses, and a country unknown.
 TEST_F(GprsKitTest, CheckAndApnAutoNameTheSimsOperator) {
   ASSERT_EQ(Run({"install", "COM4"}), kExitDone);
   ASSERT_EQ(Run({"apn", "internet"}), kExitDone);
@@ -639,6 +639,18 @@ TEST_F(GprsKitTest, CheckAndApnAutoNameTheSimsOperator) {
         "the init string's APN internet is none the table gives for the SIM's network; GprsKit "
         "apn /auto writes fnetnrj"},
        "fnetnrj"},
+      // AT&T's APNs serve "mms-internet-hipri"; velcom's first is for WAP (mcc="257" mnc="01").
+      {"\r\n310150987654321\r\n\r\nOK\r\n",
+       {"SIM's network (MCC 310, MNC 150): AT&T; APN for the internet: NXTGENPHONE"},
+       "NXTGENPHONE"},
+      {"\r\n257019876543210\r\n\r\nOK\r\n",
+       {"SIM's network (MCC 257, MNC 01): velcom; APN for the internet: web.velcom.by, user "
+        "name web, password web"},
+       "web.velcom.by"},
+      // Canada's codes have three digits.
+      {"\r\n302999876543210\r\n\r\nOK\r\n",
+       {"SIM's network (MCC 302, MNC 999): " + unknown},
+       nullptr},
       {"\r\n262999876543210\r\n\r\nOK\r\n",
        {"SIM's network (MCC 262, MNC 99): " + unknown},
        nullptr},
