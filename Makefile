@@ -5,7 +5,7 @@ JOBS ?= $(shell nproc)
 HOST_PACKAGES := cmake g++ googletest g++-mingw-w64-i686 g++-mingw-w64-x86-64 \
                  wine wine64 wine32:i386 xvfb xauth imagemagick clang libclang-rt-14-dev clang-tidy \
                  nsis zip p7zip-full python3-asn1crypto osslsigncode openssl \
-                 msitools wixl
+                 msitools wixl mobile-broadband-provider-info
 
 .PHONY: test demo dist fuzz bench mutate deps build host host-asan fuzz-build win32 win64 clean
 

@@ -10,6 +10,7 @@
 #include "kit_modems.h"
 #include "modem_line.h"
 #include "result_codes.h"
+#include "sim_network.h"
 #include "verb_steps.h"
 
 namespace {
@@ -78,6 +79,8 @@ constexpr Question kQuestions[] = {
     {"packet network", "AT+CGREG?", InformationText::kPrefixed, SayRegistration},
 };
 constexpr const Question& kSimQuestion = kQuestions[4];
+// Asked once the SIM is ready; its line is the operator's, as the network code names it.
+constexpr Question kNetworkQuestion = {"SIM's network", "AT+CIMI", InformationText::kImsi, nullptr};
 
 // What came back, in a few words.
 void SayAnswer(ModemLine::Asked asked, const ModemAnswer& answer, const Question& question,
@@ -148,7 +151,11 @@ class Check {
     if (&question == &kSimQuestion)
       sim = ReadSimState(asked == ModemLine::Asked::kAnswered ? end : AnswerEnd::kNone,
                          answer.Information(), answer.FinalCode());
-    console_.Line(Words({question.label, " (", question.command, "): ", said, note}).Text());
+    // Only the network's digits of an IMSI are kept, and only from an answer that ended well.
+    const char* digits = Accepted() ? answer.NetworkDigits() : "";
+    std::memcpy(network, digits, strnlen(digits, sizeof network - 1) + 1);
+    if (network[0] == '\0')
+      console_.Line(Words({question.label, " (", question.command, "): ", said, note}).Text());
     return true;
   }
 
@@ -167,6 +174,7 @@ class Check {
   char said[kTextCapacity] = {};
   bool numeric = false;
   SimState sim = SimState::kUnknown;
+  char network[7] = {};  // the first digits of the IMSI the last answer gave, or ""
 
  private:
   ModemLine& line_;
@@ -201,14 +209,14 @@ int OpenFailure(ModemLine::Opened opened, const char* port, Console& console) {
   return kExitFailed;
 }
 
-}  // namespace
-
-int CheckVerb(const char* port, Console& console) {
+// The port a verb asks on, and the kit's modem there; kExitDone when the verb can go on.
+// `doing`: what the port is named for; `verb`: the command line that names it.
+int FindPort(const char*& port, FindKitModem& modem, const char* doing, const char* verb,
+             Console& console) {
   if (port && !IsComPortName(port)) {
     console.Error(Words({"\"", port, "\" is not the name of a COM port, such as COM5."}).Text());
     return kExitUsage;
   }
-  FindKitModem modem(port);
   if (!ForEachKitModem(modem) && !modem.found) {
     char reason[kTextCapacity];
     SystemReason(GetLastError(), reason);
@@ -216,7 +224,9 @@ int CheckVerb(const char* port, Console& console) {
     return kExitFailed;
   }
   if (!port && !modem.found) {
-    console.Error("No modem of the kit is installed; name the port to check: GprsKit check COMn");
+    console.Error(Words({"No modem of the kit is installed; name the port to ", doing, ": GprsKit ",
+                         verb, " COMn"})
+                      .Text());
     return kExitFailed;
   }
   if (!port) port = modem.attachedTo;
@@ -225,6 +235,56 @@ int CheckVerb(const char* port, Console& console) {
         Words({"The kit's modem is attached to \"", port, "\", which is no COM port."}).Text());
     return kExitFailed;
   }
+  return kExitDone;
+}
+
+// The first answer of a modem that has just been powered may be lost: false, said, when none
+// answers.
+bool Answers(Check& check, ModemLine& line, const char* port, Console& console) {
+  const Question first = {"modem", "AT", InformationText::kNone, nullptr};
+  for (int i = 0; i < kFirstTries; ++i) {
+    if (!check.Ask(first, kFirstAnswerMs)) return false;
+    if (check.Answered()) return true;
+  }
+  (void)line.Close();
+  console.Error(Words({"no modem answers on ", port}).Text());
+  return false;
+}
+
+bool ClosePort(ModemLine& line, const char* port, Console& console) {
+  if (line.Close()) return true;
+  char reason[kTextCapacity];
+  SystemReason(GetLastError(), reason);
+  console.Error(
+      Words({"The former settings of ", port, " could not be put back: ", reason}).Text());
+  return false;
+}
+
+// Whether the init string's APN is one the table gives for the SIM's network.
+void SayInitApn(const SimNetwork& network, const char* init, Console& console) {
+  std::string_view apn;
+  if (network.count == 0 ||
+      (!ApnInInit(kApnInitTemplate, init, apn) && !ApnInInit(kApnStandardTemplate, init, apn)))
+    return;
+  const std::string_view shown = apn.empty() ? std::string_view("\"\"") : apn;
+  if (IsInternetApnOf(network, apn))
+    return console.Line(
+        Words({"the init string's APN ", shown, " is one the table gives for the SIM's network"})
+            .Text());
+  const operator_table::Apn* first =
+      network.count == 1 ? FirstInternetApn(network.operators[0]) : nullptr;
+  console.Line(
+      Words({"the init string's APN ", shown, " is none the table gives for the SIM's network",
+             first ? "; GprsKit apn /auto writes " : "",
+             first ? operator_table::Text(first->value) : ""})
+          .Text());
+}
+
+}  // namespace
+
+int CheckVerb(const char* port, Console& console) {
+  FindKitModem modem(port);
+  if (const int found = FindPort(port, modem, "check", "check", console)) return found;
   if (modem.found && modem.initRead != ValueRead::kText && modem.initRead != ValueRead::kNone) {
     console.Error(Words({"The init string of the kit's modem on ", port, " is ",
                          StandIn(modem.initRead), "."})
@@ -238,20 +298,20 @@ int CheckVerb(const char* port, Console& console) {
   if (opened != ModemLine::Opened::kOpen) return OpenFailure(opened, port, console);
   Check check(line, console);
 
-  // A modem that has just been powered may miss the first command.
-  const Question first = {"modem", "AT", InformationText::kNone, nullptr};
-  bool answers = false;
-  for (int i = 0; i < kFirstTries && !answers; ++i) {
-    if (!check.Ask(first, kFirstAnswerMs)) return kExitFailed;
-    answers = check.Answered();
-  }
-  if (!answers) {
-    (void)line.Close();
-    console.Error(Words({"no modem answers on ", port}).Text());
-    return kExitFailed;
-  }
+  if (!Answers(check, line, port, console)) return kExitFailed;
   for (const Question& question : kQuestions)
     if (!check.Ask(question, kAnswerMs)) return kExitFailed;
+  // The operator, by the network code at the head of the SIM's IMSI. A SIM that is not ready
+  // keeps it to itself; a refusal is said on its line, and the SIM's readiness stays +CPIN?'s.
+  SimNetwork network;
+  if (check.sim == SimState::kReady) {
+    if (!check.Ask(kNetworkQuestion, kAnswerMs)) return kExitFailed;
+    if (FindSimNetwork(check.network, network)) {
+      SaySimNetwork(network, console);
+      if (modem.found && modem.initRead == ValueRead::kText)
+        SayInitApn(network, modem.init, console);
+    }
+  }
 
   // The string the modem driver sends before every connection, as the modem gets it.
   char command[kTextCapacity + 2] = "AT";
@@ -275,13 +335,7 @@ int CheckVerb(const char* port, Console& console) {
       standardTaken = check.Accepted();
     }
   }
-  if (!line.Close()) {
-    char reason[kTextCapacity];
-    SystemReason(GetLastError(), reason);
-    console.Error(
-        Words({"The former settings of ", port, " could not be put back: ", reason}).Text());
-    return kExitFailed;
-  }
+  if (!ClosePort(line, port, console)) return kExitFailed;
   // Readiness decides the exit code: the modem answers, its SIM is ready and the init string is
   // taken. The registration does not: a modem may still be searching.
   if (init && !initAccepted) {
@@ -305,4 +359,44 @@ int CheckVerb(const char* port, Console& console) {
   }
   console.Line("the modem accepts the init string");
   return kExitDone;
+}
+
+int ApnAutoVerb(const char* port, bool standard, Console& console) {
+  FindKitModem modem(port);
+  if (const int found = FindPort(port, modem, "ask", "apn /auto", console)) return found;
+  console.Line(Words({"Asking the modem on ", port, " for the SIM's network."}).Text());
+  ModemLine line;
+  const ModemLine::Opened opened = line.Open(port);
+  if (opened != ModemLine::Opened::kOpen) return OpenFailure(opened, port, console);
+  Check check(line, console);
+  if (!Answers(check, line, port, console) || !check.Ask(kSimQuestion, kAnswerMs))
+    return kExitFailed;
+  // A SIM that is not ready keeps its IMSI to itself.
+  const bool ready = check.sim == SimState::kReady;
+  if (!ready) {
+    (void)line.Close();
+    console.Error(SimVerdict(check.sim));
+    return kExitFailed;
+  }
+  if (!check.Ask(kNetworkQuestion, kAnswerMs)) return kExitFailed;
+  SimNetwork network;
+  const bool known = FindSimNetwork(check.network, network);
+  if (!ClosePort(line, port, console)) return kExitFailed;
+  if (!known) {
+    console.Error(Words({"the SIM did not say its network (AT+CIMI answered ", check.said,
+                         "); nothing was changed"})
+                      .Text());
+    return kExitFailed;
+  }
+  SaySimNetwork(network, console);
+  const operator_table::Apn* apn =
+      network.count == 1 ? FirstInternetApn(network.operators[0]) : nullptr;
+  if (apn) return ApnVerb(operator_table::Text(apn->value), standard, console);
+  console.Error(network.count > 1 ? "Several operators share the SIM's network: nothing was "
+                                    "changed; write the SIM's operator's APN: GprsKit apn NAME"
+                : network.count   ? "The table knows no APN for the internet of the SIM's "
+                                    "operator: nothing was changed; write its APN: GprsKit apn NAME"
+                                  : "No operator of the table uses the SIM's network: nothing was "
+                                    "changed; write its operator's APN: GprsKit apn NAME");
+  return kExitFailed;
 }

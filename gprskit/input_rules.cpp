@@ -23,3 +23,11 @@ bool IsPortName(std::string_view port) {
     if (!IsLetterOrDigit(c)) return false;
   return true;
 }
+
+bool IsAutoApn(std::string_view apn) {
+  constexpr std::string_view kAuto = "auto";
+  if (apn.size() != kAuto.size()) return false;
+  for (size_t i = 0; i < apn.size(); ++i)
+    if ((apn[i] | 0x20) != kAuto[i]) return false;
+  return true;
+}

@@ -15,3 +15,7 @@ bool IsPlainApn(std::string_view apn);
 
 // A port's name as Windows gives one: letters and digits only, and at least one.
 bool IsPortName(std::string_view port);
+
+// "auto" in any case, as APN=auto asks for the APN of the SIM's operator: no operator of the
+// kit's table has an APN of that name.
+bool IsAutoApn(std::string_view apn);

@@ -89,6 +89,15 @@ bool NamesAnIdentity(std::string_view line) {
   return false;
 }
 
+// An IMSI as TS 23.003 lays it out: at most 15 digits, the MCC's three, an MNC's two or three
+// and at least one of the subscriber's.
+bool IsImsi(std::string_view line) {
+  if (line.size() < 6 || line.size() > 15) return false;
+  for (const char c : line)
+    if (!IsDigit(c)) return false;
+  return true;
+}
+
 }  // namespace
 
 ModemAnswer::ModemAnswer(std::string_view command, InformationText information, bool numericCodes)
@@ -143,6 +152,21 @@ bool ModemAnswer::Take(const char* bytes, size_t size) {
 void ModemAnswer::EndLine() {
   const std::string_view line = Trimmed(std::string_view(line_, length_));
   length_ = 0;
+  // An IMSI in the line is forgotten as soon as the line is read.
+  class Forget {
+   public:
+    explicit Forget(ModemAnswer& answer) : answer_(answer) {}
+    ~Forget() {
+      if (answer_.kind_ != InformationText::kImsi) return;
+      volatile char* bytes = answer_.line_;
+      for (size_t i = 0; i < kLineCapacity; ++i) bytes[i] = 0;
+    }
+    Forget(const Forget&) = delete;
+    Forget& operator=(const Forget&) = delete;
+
+   private:
+    ModemAnswer& answer_;
+  } forget(*this);
   if (line.empty()) return;
   const ResultCode code = ReadResultCode(line, numeric_);
   if (end_ != AnswerEnd::kNone) {
@@ -172,7 +196,7 @@ bool ModemAnswer::IsUnsolicited(std::string_view line) const {
   const std::string_view prefix = PrefixOf(line);
   // Another command's name: a code the modem sends on its own, such as "+CREG: 1" or "+CRING:".
   if (!prefix.empty() && !SameNoCase(prefix, ownPrefix_)) return true;
-  if (kind_ == InformationText::kPlain) return false;
+  if (kind_ == InformationText::kPlain || kind_ == InformationText::kImsi) return false;
   // A command that names its answer: a line without the name is none of it ("Call Ready").
   if (prefix.empty()) return true;
   if (SameNoCase(prefix, "+CREG") || SameNoCase(prefix, "+CGREG"))
@@ -183,6 +207,10 @@ bool ModemAnswer::IsUnsolicited(std::string_view line) const {
 void ModemAnswer::Keep(std::string_view line) {
   if (!ownPrefix_.empty() && SameNoCase(PrefixOf(line), ownPrefix_))
     line = AfterPrefix(line, ownPrefix_);
+  if (kind_ == InformationText::kImsi && IsImsi(line)) {
+    if (!network_[0]) std::memcpy(network_, line.data(), sizeof network_ - 1);
+    line = "(withheld)";
+  }
   if (NamesAnIdentity(line)) line = "(withheld)";
   if (informationCut_) return;
   // Room is kept for the "..." that says the rest was left out.

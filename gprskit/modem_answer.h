@@ -25,6 +25,7 @@ enum class InformationText {
   kNone,      // none at all: "AT", a line of set commands
   kPlain,     // lines without a prefix of their own: ATI, +CGMI, +CGMM, +CGMR
   kPrefixed,  // lines that start with the command's own name: "+CSQ: 20,99"
+  kImsi,      // +CIMI's: the SIM's IMSI, a line of digits, read as the plain kind
 };
 
 class ModemAnswer {
@@ -48,6 +49,9 @@ class ModemAnswer {
   // that names an IMEI or IMSI, or holds a run of digits as long as one, stands as "(withheld)":
   // they identify the SIM's owner and have no place in a log.
   const char* Information() const { return information_; }
+  // For kImsi: the first six digits of the IMSI, the network's MCC and an MNC of up to three
+  // digits; "" when no line was one. The rest of the IMSI is never kept.
+  const char* NetworkDigits() const { return network_; }
 
  private:
   void EndLine();
@@ -69,4 +73,5 @@ class ModemAnswer {
   char information_[kTextCapacity] = {};
   size_t informationLength_ = 0;
   bool informationCut_ = false;
+  char network_[7] = {};
 };

@@ -93,8 +93,20 @@ ModemLine::Asked ModemLine::Ask(std::string_view command, DWORD limitMs, ModemAn
   if (written != size) return Asked::kNotTaken;
   const DWORD start = GetTickCount();
   DWORD lastByte = start;
+  // What came is wiped once read, however the answer ends: it may hold the SIM's IMSI.
+  class Received {
+   public:
+    Received() = default;
+    ~Received() {
+      volatile char* wiped = bytes;
+      for (size_t i = 0; i < sizeof bytes; ++i) wiped[i] = 0;
+    }
+    Received(const Received&) = delete;
+    Received& operator=(const Received&) = delete;
+    char bytes[64] = {};
+  } received;
+  char(&bytes)[64] = received.bytes;
   for (;;) {
-    char bytes[64];
     DWORD read = 0;
     if (!ReadFile(port_.get(), bytes, sizeof bytes, &read, nullptr)) return Asked::kPortFailed;
     if (read > 0 && !answer.Take(bytes, read)) return Asked::kAnswered;

@@ -10,6 +10,10 @@ constexpr const char* kUsage[] = {
     "  install COMn   installs the modem on the COM port COMn, from the INF beside GprsKit.exe",
     "  apn TEXT       writes the modem's init string for the access point name TEXT",
     "  apn TEXT /standard  the same in TS 27.007's form, for a modem that refuses the kit's",
+    "  apn /auto [COMn] [/standard]  asks the modem on COMn, or on the kit's modem's port, for",
+    "                 the SIM's network and writes its operator's APN for the internet, from",
+    "                 the kit's table of operators; where the table names no one operator, it",
+    "                 lists them and writes nothing",
     // NOLINTNEXTLINE(bugprone-suspicious-missing-comma): one line around the entry's name
     "  entry          makes the dial-up entry \"" KIT_ENTRY_NAME "\" for the user who runs it",
     "  entry /allusers  makes it in the system's phonebook, for every user of the PC",
@@ -17,7 +21,8 @@ constexpr const char* kUsage[] = {
     "  status         shows the kit's modems, the user's dial-up entry, and whether the",
     "                 driver package's catalog lists the INF and this PC trusts it",
     "  check [COMn]   asks the modem on COMn, or on the kit's modem's port, whether it answers",
-    "                 and takes the init string; it changes nothing",
+    "                 and takes the init string, and names the SIM's operator; it changes",
+    "                 nothing",
     "  trust          adds the kit's own certificate (wwandev.cer beside GprsKit.exe) to the",
     "                 machine's Root and TrustedPublisher stores, so that Windows installs",
     "                 the driver package without asking",
@@ -48,6 +53,26 @@ int RunGprsKit(int argc, const char* const* argv, Console& console) {
   }
   const std::string_view verb = argv[0];
   const int arguments = argc - 1;
+  // The APN from the SIM: a port to ask and the form to write it in, each optional, in order.
+  if (SameNoCase(verb, "apn") && arguments >= 1 && argv[1] && SameNoCase(argv[1], "/auto")) {
+    const char* port = nullptr;
+    bool standard = false;
+    bool fits = arguments <= 3;
+    for (int i = 2; fits && i <= arguments; ++i) {
+      if (SameNoCase(argv[i], "/standard") && i == arguments)
+        standard = true;
+      else if (i == 2 && argv[i][0] != '/')
+        port = argv[i];
+      else
+        fits = false;
+    }
+    if (!fits) {
+      console.Error("\"apn /auto\" takes a port and then /standard, each optional.");
+      Usage(console, false);
+      return kExitUsage;
+    }
+    return ApnAutoVerb(port, standard, console);
+  }
   const struct {
     const char* name;
     int arguments;

@@ -13,6 +13,9 @@ int InstallVerb(const char* port, Console& console);
 // `standard`: the init string in TS 27.007's form (kApnStandardTemplate), for a modem that
 // refuses the kit's own.
 int ApnVerb(const char* apn, bool standard, Console& console);
+// `GprsKit apn /auto [COMn] [/standard]`: the APN for the internet of the one operator whose
+// network code the SIM carries, asked of the modem on COMn or on the kit's modem's port.
+int ApnAutoVerb(const char* port, bool standard, Console& console);
 int EntryVerb(Phonebook whose, Console& console);
 int StatusVerb(Console& console);
 // `GprsKit check [COMn]`; `port` is null when none was named.

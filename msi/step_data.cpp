@@ -58,7 +58,7 @@ bool ParseStepData(std::string_view data, StepData& step, const char*& reason) {
   const bool hasArgument = afterVerb != std::string_view::npos;
   const std::string_view tail = hasArgument ? Slice(rest, afterVerb + 1) : std::string_view();
   const size_t afterArgument = tail.find('|');
-  const std::string_view argument = Slice(tail, 0, afterArgument);
+  std::string_view argument = Slice(tail, 0, afterArgument);
   if (afterArgument != std::string_view::npos) {
     std::string_view undos = Slice(tail, afterArgument + 1);
     for (const char*& undo : step.undo) {
@@ -93,6 +93,8 @@ bool ParseStepData(std::string_view data, StepData& step, const char*& reason) {
       case Argument::kApn:
         fits = hasArgument && IsPlainApn(argument);
         reason = "APN may hold only letters, digits, '-', '.' and '_', at most 100 characters";
+        // APN=auto: the SIM's operator's APN, which GprsKit finds by asking the modem.
+        if (fits && IsAutoApn(argument)) argument = "/auto";
         break;
       case Argument::kAllUsers:
         fits = hasArgument && argument == "/allusers";

@@ -58,10 +58,11 @@ printf '%s\n' "$entry" |
   sed 's/^/  /'
 
 # A modem of the host's own, on a pseudo-terminal that the prefix sees as COM4: one that takes any
-# +CGDCONT, as many do. The check asks it what the kit's modem would be asked, and the init string.
+# +CGDCONT, as many do, with a SIM of Rogers' network code (302 720). The check asks it what the
+# kit's modem would be asked, names the SIM's operator, and tries the init string.
 step "GprsKit check asks a simulated modem on COM4 whether it takes the init string"
 python3 "$root/tests/wine/modem_simulator.py" --prefix "$prefix/wine" --port com4 --mode lenient \
-  >/dev/null &
+  --imsi 302720876543210 >/dev/null &
 simulator=$!
 trap 'kill $simulator 2>/dev/null || true; wine cleanup >/dev/null 2>&1; rm -rf "$prefix"' EXIT
 for _ in $(seq 50); do [[ -L $prefix/wine/dosdevices/com4 ]] && break; sleep 0.1; done
@@ -88,6 +89,8 @@ expect "AttachedTo" "$(field AttachedTo)" "COM4"
 expect "FriendlyName" "$(field FriendlyName)" "GPRS Modem"
 expect "UserInit" "$(field UserInit)" 'E1;+CGDCONT="internet";+CGQREQ=1'
 expect "GprsKit check" "$(printf '%s\n' "$check" | tail -n 1)" "the modem accepts the init string"
+expect "SIM's operator" "$(printf '%s\n' "$check" | sed -n "s/^SIM's network (MCC 302, MNC 720): //p")" \
+  "Rogers; APN for the internet: internet.com, user name wapuser1, password wap"
 for setting in NegotiateMultilinkAlways=0 BindMsNetClient=0 PreviewUserPw=1 ShowDialingProgress=1 \
   ShowMonitorIconInTaskBar=1 IpHeaderCompression=0 IpNameAssign=1 ms_msclient=0 \
   ConnectBPS=115200 HwFlowControl=0 Protocol=0 Compression=0; do

@@ -36,6 +36,7 @@ constexpr Command kCommands[] = {
     {"AT+CREG?", InformationText::kPrefixed},
     {"AT+CGREG?", InformationText::kPrefixed},
     {"ATE1;+CGDCONT=\"internet\";+CGQREQ=1", InformationText::kNone},
+    {"AT+CIMI", InformationText::kImsi},
 };
 
 void Require(bool holds, const char* what) {
@@ -109,6 +110,7 @@ struct Expected {
   AnswerEnd end = AnswerEnd::kNone;
   std::string finalCode;
   std::string information;
+  std::string network;   // the first six digits of the first IMSI line, for +CIMI
   bool drained = false;  // ended, and the rest of a cut answer has come up to a final code
 };
 
@@ -194,6 +196,10 @@ class Reader {
     if (kind_ == InformationText::kPrefixed &&
         (Upper(name) == "+CREG" || Upper(name) == "+CGREG") && !IsRegistrationAnswer(text))
       return;
+    if (kind_ == InformationText::kImsi && text.size() >= 6 && IsDigits(text, 15)) {
+      if (expected_.network.empty()) expected_.network = text.substr(0, 6);
+      text = "(withheld)";
+    }
     if (NamesAnIdentity(text)) text = "(withheld)";
     Keep(text);
   }
@@ -250,6 +256,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (expected.end == AnswerEnd::kOk || expected.end == AnswerEnd::kRefused) {
     Require(answer.FinalCode() == expected.finalCode, "another final code than the answer's");
     Require(answer.Information() == expected.information, "other information than the answer's");
+    Require(answer.NetworkDigits() == expected.network, "another network than the IMSI's");
   }
   // Once done, an answer takes nothing more.
   const AnswerEnd end = answer.end();
@@ -259,6 +266,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
   Require(information.size() < kTextCapacity, "the information overran its buffer");
   Require(!NamesAnIdentity(information), "an IMEI or IMSI would be printed");
+  // Of an IMSI, the network's six digits at most are kept.
+  Require(std::strlen(answer.NetworkDigits()) == 0 || std::strlen(answer.NetworkDigits()) == 6,
+          "more or less of an IMSI than its network's digits was kept");
   for (const char c : information)
     Require(c == '\t' || (c >= ' ' && c <= '~'), "information that is no text");
   return 0;

@@ -1,5 +1,7 @@
+#include <algorithm>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <set>
 #include <sstream>
 #include <string>
@@ -8,6 +10,7 @@
 #include "entrymaker_machine.h"
 #include "input_rules.h"
 #include "kit_version.h"
+#include "operator_table.h"
 #include "platform.h"
 #include "sim_test.h"
 #include "verbs.h"
@@ -409,7 +412,9 @@ TEST_F(GprsKitTest, StatusSaysWhetherTheCatalogListsTheInfAndIsTrusted) {
 // A modem that answers every question of the check as TS 27.007 lays the answers out, with the
 // echo, unsolicited codes and pauses a real one sends among them; its ATI gives its IMEI. The
 // vendor's codes are those of widespread USB modems, as garronej/at-messages-parser's tests
-// (src/test) hold them: ^BOOT, ^MODE, ^RSSI, and +CREG: 2,00,0 unsolicited.
+// (src/test) hold them: ^BOOT, ^MODE, ^RSSI, and +CREG: 2,00,0 unsolicited. Its SIM is one of
+// Rogers' (serviceproviders.xml: network-id mcc="302" mnc="720", whose first APN for the
+// internet is internet.com with <username>wapuser1</username> and <password>wap</password>).
 winsim::ScriptedModem AnsweringModem() {
   winsim::ScriptedModem modem;
   modem.answers = {
@@ -424,6 +429,7 @@ winsim::ScriptedModem AnsweringModem() {
       {"AT+CSQ", {{"\r\n+CMTI: \"SM\",3\r\n\r\n^RSSI:17\r\n\r\n+CSQ: 20,99\r\n\r\nOK\r\n"}}},
       {"AT+CREG?", {{"\r\n+CREG: 1\r\n"}, {"\r\n+CREG: 2,00,0\r\n\r\n+CREG: 0,1\r\n\r\nOK\r\n"}}},
       {"AT+CGREG?", {{"\r\n+CGREG: 0,5\r\n\r\n+CREG: 1,\"00C3\",\"1A2B\"\r\n\r\nOK\r\n"}}},
+      {"AT+CIMI", {{"\r\n302720987654321\r\n\r\nOK\r\n"}}},
       {"ATE1;+CGDCONT=\"internet\";+CGQREQ=1", {{"\r\nOK\r\n"}}}};
   return modem;
 }
@@ -465,12 +471,17 @@ TEST_F(GprsKitTest, CheckAsksTheModemOnItsPortAndPutsThePortBack) {
                 "revision (AT+CGMR): 1.0.7", "SIM (AT+CPIN?): READY", "signal (AT+CSQ): -73 dBm",
                 "network (AT+CREG?): registered, home network",
                 "packet network (AT+CGREG?): registered, roaming",
+                std::string("SIM's network (MCC 302, MNC 720): Rogers; APN for the internet: ") +
+                    "internet.com, user name wapuser1, password wap",
+                std::string("the init string's APN internet is none the table gives for the ") +
+                    "SIM's network; "
+                    "GprsKit apn /auto writes internet.com",
                 "init string (ATE1;+CGDCONT=\"internet\";+CGQREQ=1): OK",
                 "the modem accepts the init string"}));
   EXPECT_TRUE(console.errors.empty());
   const winsim::SerialPortSeen after = winsim::SerialPortNow("COM4");
   EXPECT_EQ(after.heard,
-            "AT\rATI\rAT+CGMI\rAT+CGMM\rAT+CGMR\rAT+CPIN?\rAT+CSQ\rAT+CREG?\rAT+CGREG?\r"
+            "AT\rATI\rAT+CGMI\rAT+CGMM\rAT+CGMR\rAT+CPIN?\rAT+CSQ\rAT+CREG?\rAT+CGREG?\rAT+CIMI\r"
             "ATE1;+CGDCONT=\"internet\";+CGQREQ=1\r");
   ASSERT_EQ(after.statesSet.size(), 2u);
   EXPECT_EQ(Bytes(after.statesSet[0]), InfLineSettings());
@@ -568,7 +579,9 @@ TEST_F(GprsKitTest, CheckAsksTheModemOnItsPortAndPutsThePortBack) {
     winsim::AddSerialPort("COM4", modem);
     EXPECT_EQ(Run({"check"}), each.lastLine ? kExitFailed : kExitDone) << each.answer;
     EXPECT_EQ(console.lines.at(6), "SIM (AT+CPIN?): " + each.said);
-    EXPECT_EQ(console.lines.at(10), "init string (ATE1;+CGDCONT=\"internet\";+CGQREQ=1): OK");
+    // Only a ready SIM is asked for its network.
+    EXPECT_EQ(console.lines.at(each.lastLine ? 10 : 12),
+              "init string (ATE1;+CGDCONT=\"internet\";+CGQREQ=1): OK");
     EXPECT_EQ(console.errors,
               each.lastLine ? std::vector<std::string>{each.lastLine} : std::vector<std::string>{});
   }
@@ -586,7 +599,8 @@ TEST_F(GprsKitTest, CheckAsksTheModemOnItsPortAndPutsThePortBack) {
             "modem (AT): 0 (OK), in numeric mode (V0); the modem driver's own init string sets V1");
   EXPECT_EQ(console.lines.at(2), "identity (ATI): SimTel GPRS-1");
   EXPECT_EQ(console.lines.at(3), "manufacturer (AT+CGMI): 4 (ERROR)");
-  EXPECT_EQ(console.lines.at(10), "init string (ATE1;+CGDCONT=\"internet\";+CGQREQ=1): 0 (OK)");
+  EXPECT_EQ(console.lines.at(10), "SIM's network (AT+CIMI): 4 (ERROR)");
+  EXPECT_EQ(console.lines.at(11), "init string (ATE1;+CGDCONT=\"internet\";+CGQREQ=1): 0 (OK)");
 
   // Named, a port is checked before any install; no init string is sent where no modem of the
   // kit is attached.
@@ -595,6 +609,135 @@ TEST_F(GprsKitTest, CheckAsksTheModemOnItsPortAndPutsThePortBack) {
   EXPECT_EQ(console.lines.back(),
             "the modem answers; no init string of the kit is installed for com12");
   EXPECT_EQ(winsim::SerialPortNow("COM12").heard.find("CGDCONT"), std::string::npos);
+}
+
+// The SIM's network as the check names it and `apn /auto` writes it. Each IMSI's head is a code of
+// serviceproviders.xml (mobile-broadband-provider-info 20230416-1), its tail made up: shared by
+// T-Mobile(Telekom) and Congstar (mcc="262" mnc="01"), by Telstra's resellers with Aldi Mobile AU,
+// whose one APN is for MMS (mcc="505" mnc="01"), Simplus' two- and three-digit codes (mcc="208"
+// mnc="26" and mnc="260"), codes of known countries no one uses, and a country unknown.
+TEST_F(GprsKitTest, CheckAndApnAutoNameTheSimsOperator) {
+  ASSERT_EQ(Run({"install", "COM4"}), kExitDone);
+  ASSERT_EQ(Run({"apn", "internet"}), kExitDone);
+  const std::string unknown = std::string(
+                                  "no operator of the kit's table uses it "
+                                  "(mobile-broadband-provider-info ") +
+                              operator_table::kDatabaseVersion + ")";
+  const struct {
+    std::string answer;
+    std::vector<std::string> said;  // from the network's line on
+    const char* written;            // the APN `apn /auto` writes, or null
+  } sims[] = {
+      {"\r\n262019876543210\r\n\r\nOK\r\n",
+       {"SIM's network (MCC 262, MNC 01): 2 operators share it:",
+        "  T-Mobile(Telekom); APN for the internet: internet.t-d1.de, password t-d1",
+        "  Congstar; APN for the internet: internet.t-mobile, user name t-mobile, password tm",
+        "the init string's APN internet is none the table gives for the SIM's network"},
+       nullptr},
+      {"\r\n505019876543210\r\n\r\nOK\r\n",
+       {"  Aldi Mobile AU; no APN for the internet, only for MMS"},
+       nullptr},
+      // Some modems name the answer as they name others.
+      {"\r\n+CIMI: 208260987654321\r\n\r\nOK\r\n",
+       {"SIM's network (MCC 208, MNC 26 or 260): Simplus; APN for the internet: fnetnrj",
+        "the init string's APN internet is none the table gives for the SIM's network; GprsKit "
+        "apn /auto writes fnetnrj"},
+       "fnetnrj"},
+      // AT&T's APNs serve "mms-internet-hipri"; velcom's first is for WAP (mcc="257" mnc="01").
+      {"\r\n310150987654321\r\n\r\nOK\r\n",
+       {"SIM's network (MCC 310, MNC 150): AT&T; APN for the internet: NXTGENPHONE"},
+       "NXTGENPHONE"},
+      {"\r\n257019876543210\r\n\r\nOK\r\n",
+       {"SIM's network (MCC 257, MNC 01): velcom; APN for the internet: web.velcom.by, user "
+        "name web, password web"},
+       "web.velcom.by"},
+      // Canada's codes have three digits.
+      {"\r\n302999876543210\r\n\r\nOK\r\n",
+       {"SIM's network (MCC 302, MNC 999): " + unknown},
+       nullptr},
+      {"\r\n262999876543210\r\n\r\nOK\r\n",
+       {"SIM's network (MCC 262, MNC 99): " + unknown},
+       nullptr},
+      {"\r\n001019876543210\r\n\r\nOK\r\n",
+       {"SIM's network (MCC 001, MNC 01 or 019, which the table cannot tell): " + unknown},
+       nullptr},
+      {"\r\n+CME ERROR: 10\r\n",
+       {"SIM's network (AT+CIMI): +CME ERROR: 10 (SIM not inserted)"},
+       nullptr},
+  };
+  for (const auto& each : sims) {
+    winsim::ScriptedModem modem = AnsweringModem();
+    modem.answers["AT+CIMI"] = {{each.answer}};
+    winsim::AddSerialPort("COM4", modem);
+    // The network is news, not a verdict: the SIM's readiness stays +CPIN?'s.
+    EXPECT_EQ(Run({"check"}), kExitDone) << each.answer;
+    for (const std::string& line : each.said)
+      EXPECT_NE(std::find(console.lines.begin(), console.lines.end(), line), console.lines.end())
+          << line;
+    winsim::AddSerialPort("COM4", modem);
+    EXPECT_EQ(Run({"apn", "/auto"}), each.written ? kExitDone : kExitFailed) << each.answer;
+    EXPECT_EQ(winsim::SerialPortNow("COM4").heard, "AT\rAT+CPIN?\rAT+CIMI\r");
+    EXPECT_EQ(console.errors.size(), each.written ? 0u : 1u) << each.answer;
+    EXPECT_EQ(Modems()[0]->driverKey->at("UserInit"),
+              winsim::Sz(std::string("E1;+CGDCONT=\"") +
+                         (each.written ? each.written : "internet") + "\";+CGQREQ=1"));
+    ASSERT_EQ(Run({"apn", "internet"}), kExitDone);
+  }
+  // One operator's APN, in the form asked for, from the port named; no IMSI is ever said.
+  winsim::AddSerialPort("COM7", AnsweringModem());
+  EXPECT_EQ(Run({"apn", "/AUTO", "com7", "/standard"}), kExitDone);
+  EXPECT_EQ(console.lines.back(),
+            "The modem's init string is now E1;+CGDCONT=1,\"IP\",\"internet.com\";+CGQREQ=1");
+  EXPECT_EQ(::testing::PrintToString(console.lines).find("98765"), std::string::npos);
+  // No answer, or no SIM to ask, writes nothing, in the check's words.
+  winsim::ScriptedModem locked = AnsweringModem(), silent;
+  locked.answers["AT+CPIN?"] = {{"\r\n+CPIN: SIM PIN\r\n\r\nOK\r\n"}};
+  silent.silent = true;
+  for (const auto& [modem, error] :
+       {std::pair(locked,
+                  "the SIM asks for its PIN: no dial works until it is given, or until "
+                  "its request is switched off with the SIM in a phone"),
+        std::pair(silent, "no modem answers on COM4")}) {
+    winsim::AddSerialPort("COM4", modem);
+    EXPECT_EQ(Run({"apn", "/auto"}), kExitFailed);
+    EXPECT_EQ(console.errors, std::vector<std::string>{error});
+  }
+  EXPECT_EQ(Run({"apn", "/auto", "/standard", "COM4"}), kExitUsage);
+  EXPECT_EQ(Modems()[0]->driverKey->at("UserInit"),
+            winsim::Sz("E1;+CGDCONT=1,\"IP\",\"internet.com\";+CGQREQ=1"));
+}
+
+// The table the build made against the database it came from, read here another way: the XML as
+// text, its comments dropped, each provider with a network code counted with its codes and the
+// APNs the kit can write.
+TEST(OperatorTable, HoldsEveryGsmOperatorOfTheDatabase) {
+  std::ifstream file(KIT_OPERATOR_XML);
+  ASSERT_TRUE(file) << KIT_OPERATOR_XML;
+  std::string xml((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  for (size_t at = xml.find("<!--"); at != std::string::npos; at = xml.find("<!--", at))
+    xml.erase(at, xml.find("-->", at) + 3 - at);
+  unsigned operators = 0, networks = 0, apns = 0;
+  for (size_t at = 0; (at = xml.find("<provider", at)) != std::string::npos; ++at) {
+    const std::string provider = xml.substr(at, xml.find("</provider>", at) - at);
+    const size_t gsm = provider.find("<gsm>");
+    if (gsm == std::string::npos) continue;
+    std::set<std::string> codes;
+    for (size_t id = gsm; (id = provider.find("<network-id ", id)) != std::string::npos; ++id)
+      codes.insert(provider.substr(id, provider.find('>', id) - id));
+    if (codes.empty()) continue;
+    ++operators;
+    networks += static_cast<unsigned>(codes.size());
+    for (size_t apn = gsm; (apn = provider.find("<apn value=\"", apn)) != std::string::npos;) {
+      apn += sizeof "<apn value=\"" - 1;
+      std::string value = provider.substr(apn, provider.find('"', apn) - apn);
+      while (!value.empty() && value.back() == ' ') value.pop_back();
+      apns += IsPlainApn(value) ? 1 : 0;
+    }
+  }
+  EXPECT_EQ(operator_table::kOperatorCount, operators);
+  EXPECT_EQ(operator_table::kNetworkCount, networks);
+  EXPECT_EQ(operator_table::kApnCount, apns);
+  EXPECT_GT(operators, 600u);  // 20230416-1 has 636
 }
 
 TEST_F(GprsKitTest, CheckEndsWithinItsBoundsWhateverTheModemSends) {
@@ -642,9 +785,9 @@ TEST_F(GprsKitTest, CheckEndsWithinItsBoundsWhateverTheModemSends) {
     EXPECT_EQ(console.errors, std::vector<std::string>{"the modem refuses the init string: " +
                                                        init + " " + each.lastLine})
         << each.what;
-    EXPECT_EQ(console.lines.size(), each.refused ? 12u : 11u) << each.what;
+    EXPECT_EQ(console.lines.size(), each.refused ? 14u : 13u) << each.what;
     EXPECT_EQ(console.lines.back(),
-              each.refused ? "standard form (" + standard + "): ERROR" : console.lines.at(10));
+              each.refused ? "standard form (" + standard + "): ERROR" : console.lines.at(12));
   }
   // A modem that follows TS 27.007 to the letter takes its form: the last line names the fix,
   // and once it is written the check finds it taken.
@@ -663,7 +806,7 @@ TEST_F(GprsKitTest, CheckEndsWithinItsBoundsWhateverTheModemSends) {
   key["UserInit"] = winsim::Sz("E1;+CGDCONT=\"internet\";+CGQREQ=3");
   winsim::AddSerialPort("COM4", strict);
   EXPECT_EQ(Run({"check"}), kExitFailed);
-  EXPECT_EQ(console.lines.size(), 11u);
+  EXPECT_EQ(console.lines.size(), 12u);
   // The empty APN stands between quotes in the fix.
   key["UserInit"] = winsim::Sz("E1;+CGDCONT=\"\";+CGQREQ=1");
   strict.answers["ATE1;+CGDCONT=1,\"IP\",\"\";+CGQREQ=1"] = {{"\r\nOK\r\n"}};

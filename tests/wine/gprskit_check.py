@@ -3,7 +3,10 @@
 modem on COM5: a modem that follows TS 27.007 to the letter, a lenient one, a silent port and a
 port another process holds, each checked with the port named and through the installed modem's;
 then modems that answer as widespread ones do (vendor codes, a code before the echo, a long line,
-numeric result codes) and SIMs that are locked or missing, with the port named.
+numeric result codes) and SIMs that are locked or missing, with the port named; last the SIM's
+operator as the check names it and `GprsKit apn /auto` writes its APN, for SIMs of one operator's
+network code and of a code several share; a +CIMI the modem refuses, among the widespread modems'
+ways (the unit tests hold the unknown codes).
 
   gprskit_check.py --kit DIR --port-device EXE --prefix DIR --server WINESERVER -- RUNNER...
 
@@ -22,13 +25,23 @@ import time
 # The source tree is no place for a compiled copy of the simulator.
 sys.dont_write_bytecode = True
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-from modem_simulator import IDLE_SPEED, IMEI, ModemSimulator  # noqa: E402
+from modem_simulator import (IDLE_SPEED, IMEI, IMSI, IMSI_ONE_OPERATOR,  # noqa: E402
+                             ModemSimulator)
 
 SKIP = 77
 PORT = "COM5"
 USER_INIT = 'E1;+CGDCONT="internet";+CGQREQ=1'
 STANDARD_INIT = 'E1;+CGDCONT=1,"IP","internet";+CGQREQ=1'
-QUESTIONS = ["ATI", "AT+CGMI", "AT+CGMM", "AT+CGMR", "AT+CPIN?", "AT+CSQ", "AT+CREG?", "AT+CGREG?"]
+# A SIM that is not ready is not asked for its network.
+NOT_READY_QUESTIONS = ["ATI", "AT+CGMI", "AT+CGMM", "AT+CGMR", "AT+CPIN?", "AT+CSQ", "AT+CREG?",
+                       "AT+CGREG?"]
+QUESTIONS = NOT_READY_QUESTIONS + ["AT+CIMI"]
+# The simulated SIM's network, serviceproviders.xml's two operators of 262 01, as the check says it.
+SHARED_NETWORK = [
+    "SIM's network (MCC 262, MNC 01): 2 operators share it:",
+    "  T-Mobile(Telekom); APN for the internet: internet.t-d1.de, password t-d1",
+    "  Congstar; APN for the internet: internet.t-mobile, user name t-mobile, password tm",
+]
 # The verb's whole check is bounded at 30 s; Wine's start comes on top.
 CHECK_BOUND = 40
 CAP_SYS_ADMIN = 21
@@ -128,8 +141,9 @@ def check(prefix, modem, arguments, expected_code, verdict, commands, lines=()):
     expect(verdict(last_line(stream)), "%s: last line %r" % (label, last_line(stream)))
     if expected_code == 0:
         expect(err == "", "%s: says %r on its error stream" % (label, err))
-    expect(IMEI not in out + err and not re.search(r"\d{14,}", out + err),
-           "%s: shows the modem's IMEI" % label)
+    for identity in (IMEI, IMSI, IMSI_ONE_OPERATOR):
+        expect(identity[6:] not in out + err and not re.search(r"\d{14,}", out + err),
+               "%s: shows the modem's IMEI or the SIM's IMSI" % label)
     expect(elapsed < CHECK_BOUND, "%s: took %.1f s" % (label, elapsed))
     said = out.split("\n")
     for line in lines:
@@ -177,6 +191,8 @@ REAL_MODEMS = [
      ["modem (AT): 0 (OK), in numeric mode (V0); the modem driver's own init string sets V1",
       "identity (ATI): Kit Test Modems GPRS-SIM 1; Revision: 1.0.7; (withheld)",
       "init string (AT%s): 0 (OK)" % USER_INIT]),
+    (("cimi-error", "cme"), 0, "the modem accepts the init string",
+     ["SIM's network (AT+CIMI): +CME ERROR: 4 (operation not supported)", INIT_TAKEN]),
     (("pin",), 1, "the SIM asks for its PIN: no dial works until it is given, or until its "
      "request is switched off with the SIM in a phone",
      ["SIM (AT+CPIN?): SIM PIN", "network (AT+CREG?): not registered, not searching", INIT_TAKEN]),
@@ -212,15 +228,20 @@ def scenario(prefix, prefix_dir):
                   ["standard form (AT%s): OK" % STANDARD_INIT])
         with modem("lenient") as lenient:
             check(prefix, lenient, arguments, 0,
-                  lambda line: line == "the modem accepts the init string", with_init)
+                  lambda line: line == "the modem accepts the init string", with_init,
+                  SHARED_NETWORK + ["the init string's APN internet is none the table gives for "
+                                    "the SIM's network"])
         with modem("silent") as silent:
             check(prefix, silent, arguments, 1,
                   lambda line: line == "no modem answers on " + PORT, None)
 
+    not_ready_init = NOT_READY_QUESTIONS + ["AT" + USER_INIT]
     for quirks, code, last, lines in REAL_MODEMS:
         with ModemSimulator(prefix_dir, PORT.lower(), "lenient", quirks) as real:
             check(prefix, real, ["check", PORT], code, lambda line, last=last: line == last,
-                  with_init, lines)
+                  with_init if code == 0 else not_ready_init, lines)
+
+    sim_operator(prefix, prefix_dir)
 
     # The fix the strict modem's check names, and the check after it.
     code, out, err, _ = prefix.gprskit("apn", "internet", "/standard")
@@ -242,6 +263,27 @@ def scenario(prefix, prefix_dir):
         for arguments in (["check", PORT], ["check"]):
             check(prefix, held, arguments, 1,
                   lambda line: line == PORT + " is in use by another program", [])
+
+
+def sim_operator(prefix, prefix_dir):
+    """The SIM's operator: named by the check, its APN written by apn /auto where it is one."""
+    asked = ["AT+CPIN?", "AT+CIMI"]
+    with ModemSimulator(prefix_dir, PORT.lower(), "lenient") as shared:
+        check(prefix, shared, ["apn", "/auto"], 1,
+              lambda line: line == "Several operators share the SIM's network: nothing was "
+              "changed; write the SIM's operator's APN: GprsKit apn NAME", asked, SHARED_NETWORK)
+    rogers = ("SIM's network (MCC 302, MNC 720): Rogers; APN for the internet: internet.com, "
+              "user name wapuser1, password wap")
+    one_init = 'E1;+CGDCONT="internet.com";+CGQREQ=1'
+    with ModemSimulator(prefix_dir, PORT.lower(), "lenient", imsi=IMSI_ONE_OPERATOR) as one:
+        check(prefix, one, ["apn", "/auto"], 0,
+              lambda line: line == "The modem's init string is now " + one_init, asked, [rogers])
+        check(prefix, one, ["check"], 0, lambda line: line == "the modem accepts the init string",
+              QUESTIONS + ["AT" + one_init],
+              [rogers, "the init string's APN internet.com is one the table gives for the SIM's "
+               "network"])
+    code, out, err, _ = prefix.gprskit("apn", "internet")
+    expect(code == 0, "GprsKit apn internet again: %d %s%s" % (code, out, err))
 
 
 def main():

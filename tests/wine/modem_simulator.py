@@ -20,11 +20,12 @@ and in any mode it may answer as widespread modems do, in their ways that a read
   cme         errors as +CME ERROR: <n> (AT+CMEE=1) from the start
   pin, puk    a SIM that asks for its PIN, or is blocked and asks for its PUK
   nosim       no SIM in the modem
+  cimi-error  +CIMI refused, as by a modem that does not know it (+CME ERROR: 4 with cme)
   at-once     each answer written in one piece, not in two a little apart
 
 Run on its own, it serves until interrupted:
   modem_simulator.py --prefix WINEPREFIX [--port com5] [--mode strict|lenient|silent|held]
-                     [--quirk QUIRK]...
+                     [--quirk QUIRK]... [--imsi DIGITS]
 """
 
 import argparse
@@ -39,17 +40,21 @@ import time
 import tty
 
 # The identity a modem gives away in ATI and +CGSN and the SIM's in +CIMI; a tool that prints the
-# modem's answers must keep both to itself.
+# modem's answers must keep both to itself. The IMSI's first digits are a network code of
+# serviceproviders.xml (mobile-broadband-provider-info 20230416-1): 262 01, which T-Mobile
+# (Telekom) and Congstar share; 302 720, Rogers' alone.
 IMEI = "356938035643809"
 IMSI = "262019876543210"
+IMSI_ONE_OPERATOR = "302720876543210"
 
 MODES = ("strict", "lenient", "silent", "held")
-QUIRKS = ("vendor", "early", "long", "numeric", "cme", "pin", "puk", "nosim", "at-once")
+QUIRKS = ("vendor", "early", "long", "numeric", "cme", "pin", "puk", "nosim", "at-once",
+          "cimi-error")
 
 # The SIM's state as AT+CPIN? gives it, and the +CME ERROR that TS 27.007 §9.2 gives for it.
 SIM_STATES = {None: ("READY", None), "pin": ("SIM PIN", 11), "puk": ("SIM PUK", 12),
               "nosim": (None, 10)}
-ERROR_TEXTS = {10: "SIM not inserted", 11: "SIM PIN required", 12: "SIM PUK required"}
+ERROR_TEXTS = {4: "operation not supported", 10: "SIM not inserted", 11: "SIM PIN required", 12: "SIM PUK required"}
 
 # 115200 bit/s, ten bits a byte: a long answer takes this long a byte on a real line.
 BYTE_SECONDS = 10 / 115200
@@ -103,8 +108,9 @@ def _is_string(value):
 class Modem:
     """The command interpreter, apart from the port, so that it can be read on its own."""
 
-    def __init__(self, mode, quirks=()):
+    def __init__(self, mode, quirks=(), imsi=IMSI):
         self.mode = mode
+        self.imsi = imsi
         self.quirks = set(quirks)
         self.echo = True
         self.verbose = "numeric" not in self.quirks
@@ -218,9 +224,11 @@ class Modem:
             "+CGMM": ["GPRS-SIM 1 " + "-" * 389 if "long" in self.quirks else "GPRS-SIM 1"],
             "+CGMR": ["1.0.7"],
             "+CGSN": [IMEI],
-            "+CIMI": [IMSI],
+            "+CIMI": [self.imsi],
             "+CSQ": ["+CSQ: 20,99"],
         }
+        if name == "+CIMI" and "cimi-error" in self.quirks:
+            raise Refused("+CIMI is not known here", 4)
         if name in plain and kind == "":
             info.extend(plain[name])
         elif name == "+CSQ" and kind == "=?":
@@ -299,7 +307,7 @@ class Modem:
 class ModemSimulator:
     """The modem behind dosdevices/<port> of a prefix, served from a thread of this process."""
 
-    def __init__(self, prefix, port="com5", mode="strict", quirks=()):
+    def __init__(self, prefix, port="com5", mode="strict", quirks=(), imsi=IMSI):
         if mode not in MODES:
             raise ValueError("mode must be one of " + ", ".join(MODES))
         if set(quirks) - set(QUIRKS):
@@ -308,7 +316,8 @@ class ModemSimulator:
         self.link = os.path.join(prefix, "dosdevices", port.lower())
         self.mode = mode
         self.quirks = tuple(quirks)
-        self.modem = Modem(mode, quirks)
+        self.imsi = imsi
+        self.modem = Modem(mode, quirks, imsi)
         self.commands = []  # every command line received, with the line's state when it came
         self._lock = threading.Lock()
         self._stop = threading.Event()
@@ -465,13 +474,14 @@ def main():
     parser.add_argument("--port", default="com5")
     parser.add_argument("--mode", choices=MODES, default="strict")
     parser.add_argument("--quirk", choices=QUIRKS, action="append", default=[])
+    parser.add_argument("--imsi", default=IMSI, help="the SIM's IMSI, 15 digits")
     arguments = parser.parse_args()
     if not arguments.prefix:
         parser.error("--prefix or WINEPREFIX names the prefix")
     done = threading.Event()
     signal.signal(signal.SIGTERM, lambda *_: done.set())
     with ModemSimulator(arguments.prefix, arguments.port, arguments.mode,
-                        arguments.quirk) as modem:
+                        arguments.quirk, arguments.imsi) as modem:
         print("%s modem on %s" % (arguments.mode, modem.link), flush=True)
         try:
             done.wait()

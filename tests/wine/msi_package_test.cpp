@@ -177,6 +177,8 @@ TEST_F(MsiPackage, RefusesWrongInputAndRollsBackAFailedStep) {
       {"APN=internet", "APN is given without PORT"},
       {"PORT=COM4 APN=\"internet\"\";+CFUN=0\"", "APN is refused"},
       {"PORT=COM9", "COM9 is not a present COM port"},
+      // No modem answers on the fixture's port: the SIM's APN cannot be found, and all rolls back.
+      {"PORT=COM4 APN=auto", "Asking the modem on COM4 for the SIM's network."},
   };
   for (const auto& run : refused) {
     EXPECT_NE(Msiexec("/i " + Package(KIT_PACKAGE) + " " + run.properties), 0u) << run.properties;
