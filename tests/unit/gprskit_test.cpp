@@ -304,6 +304,15 @@ TEST_F(GprsKitTest, StatusShowsEachModemAndTheEntry) {
           "  driver package: oem3.inf", kNoCatalog,
           userEntry + "in " + kPhonebook + ", without the kit's settings: Protocol",
           systemEntry + "not in " + kSystemPhonebook}));
+  // The system's phonebook, looked at last, that cannot be read fails the status all the same.
+  winsim::ClearCallLog();
+  Run({"status"});
+  const auto opens = winsim::CallsTo("CreateFileA");
+  ASSERT_EQ(opens.back().Text("fileName"), kSystemPhonebook);
+  winsim::FailCall("CreateFileA", static_cast<int>(opens.size()), ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"status"}), kExitFailed);
+  EXPECT_EQ(console.errors, (std::vector<std::string>{std::string("The phonebook ") +
+                                                      kSystemPhonebook + " cannot be read."}));
   // An entry none of whose lines the kit sets is no entry with the kit's settings.
   winsim::AddFile(kPhonebook, "[GPRS Connection]\r\nEncoding=1\r\n");
   EXPECT_EQ(Run({"status"}), kExitDone);
