@@ -10,6 +10,16 @@ bool IsLetterOrDigit(char c) {
 
 // The APN goes into the modem's init string between quotes: a quote or a ';' there would add
 // commands of its own that the modem runs before every connection.
+bool SameNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  const auto fold = [](char c) {
+    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+  };
+  for (size_t i = 0; i < a.size(); ++i)
+    if (fold(a[i]) != fold(b[i])) return false;
+  return true;
+}
+
 bool IsPlainApn(std::string_view apn) {
   if (apn.size() > kApnMost) return false;
   for (const char c : apn)
@@ -25,9 +35,5 @@ bool IsPortName(std::string_view port) {
 }
 
 bool IsAutoApn(std::string_view apn) {
-  constexpr std::string_view kAuto = "auto";
-  if (apn.size() != kAuto.size()) return false;
-  for (size_t i = 0; i < apn.size(); ++i)
-    if ((apn[i] | 0x20) != kAuto[i]) return false;
-  return true;
+  return SameNoCase(apn, "auto");
 }

@@ -13,6 +13,10 @@ inline constexpr size_t kApnMost = 100;
 // underscore some operators' APNs carry; at most kApnMost characters, or none.
 bool IsPlainApn(std::string_view apn);
 
+// Whether the texts are the same but for the case of their letters, as Windows compares the
+// names a command line gives.
+bool SameNoCase(std::string_view a, std::string_view b);
+
 // A port's name as Windows gives one: letters and digits only, and at least one.
 bool IsPortName(std::string_view port);
 

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "growing_text.h"
+#include "input_rules.h"
 #include "phonebook_editor.h"
 #include "verbs.h"
 
@@ -46,6 +47,3 @@ void OneLine(const char* text, const char* fallback, char (&line)[kTextCapacity]
 
 // `value` in decimal digits.
 void Decimal(unsigned value, char (&text)[11]);
-
-// Whether the NUL-terminated texts are the same but for the case of their letters.
-bool SameNoCase(std::string_view a, std::string_view b);

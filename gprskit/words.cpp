@@ -24,16 +24,6 @@ void OneLine(const char* text, const char* fallback, char (&line)[kTextCapacity]
   }
 }
 
-bool SameNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  const auto fold = [](char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-  };
-  for (size_t i = 0; i < a.size(); ++i)
-    if (fold(a[i]) != fold(b[i])) return false;
-  return true;
-}
-
 void Decimal(unsigned value, char (&text)[11]) {
   char reversed[10];
   size_t count = 0;
