@@ -11,7 +11,14 @@ equivalent, each with its reason.
 The copy lives in build/mutate, so the developer's tree and builds are never touched, and an
 interrupted run leaves nothing half-changed behind.
 
-  scripts/mutate.py [--list tests/mutants.txt] [--only TEXT]
+The list falls into groups, each started by a line "@ <name>" (the mutants before the first such
+line are "the first list"): a list written later by other hands is scored apart as well as in the
+whole, so that a score the first list earns cannot hide what the second one finds.
+
+  scripts/mutate.py [--list tests/mutants.txt] [--only TEXT] [--build-only]
+
+--build-only puts each mutant in and builds, without running a test: it shows which mutants do
+not compile, to someone who writes mutants without looking at the tests.
 """
 import argparse
 import os
@@ -31,8 +38,8 @@ TEST_SECONDS = 120
 
 
 class Mutant:
-    def __init__(self, path, first, line):
-        self.path, self.first, self.line = path, first, line
+    def __init__(self, path, first, line, group):
+        self.path, self.first, self.line, self.group = path, first, line, group
         self.find = self.replace = None
         self.equivalent = None
 
@@ -42,19 +49,22 @@ class Mutant:
 
 def read_list(path):
     """Blocks of `== file [tests to run first]`, then `- text` (found exactly once in the file),
-    `+ replacement` and an optional `~ why it is equivalent`, one mutant each."""
-    mutants, current, path_now, first_now = [], None, None, None
+    `+ replacement` and an optional `~ why it is equivalent`, one mutant each; `@ name` starts a
+    group."""
+    mutants, current, path_now, first_now, group = [], None, None, None, "the first list"
     with open(path, encoding="utf-8") as listing:
         for number, raw in enumerate(listing, 1):
             line = raw.rstrip("\n")
             if not line.strip() or line.startswith("#"):
                 continue
             kind, text = line[:2], line[2:]
-            if kind == "==":
+            if kind == "@ ":
+                group, current, path_now = text.strip(), None, None
+            elif kind == "==":
                 words = text.split()
                 path_now, first_now = words[0], (words[1] if len(words) > 1 else None)
             elif kind == "- ":
-                current = Mutant(path_now, first_now, number)
+                current = Mutant(path_now, first_now, number, group)
                 current.find = text
                 mutants.append(current)
             elif kind in ("+ ", "+") and current and current.replace is None:
@@ -124,10 +134,24 @@ def tests_pass(first=None, patch_kill=True):
     return True
 
 
+def print_score(name, killed, survived, equivalent, broken):
+    compiled = killed + survived
+    counted = compiled - equivalent
+    print("%s: %d killed, %d survived (%d of them equivalent), %d do not compile" % (
+        name, killed, survived, equivalent, broken))
+    # An equivalent mutant is the same program: no test could kill it, so it is not counted.
+    print("  score: %d killed of %d that compile and are not equivalent = %.1f %%" % (
+        killed, counted, 100.0 * killed / counted if counted else 0.0))
+    print("  (killed of all %d that compile: %.1f %%)" % (
+        compiled, 100.0 * killed / compiled if compiled else 0.0))
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--list", default=os.path.join(ROOT, "tests", "mutants.txt"))
     parser.add_argument("--only", help="run only the mutants whose file or text holds this")
+    parser.add_argument("--build-only", action="store_true",
+                        help="build each mutant without running the tests")
     arguments = parser.parse_args()
     mutants = read_list(arguments.list)
     if arguments.only:
@@ -138,48 +162,51 @@ def main():
         subprocess.run(["cmake", "--preset", preset,
                         "-DCMAKE_GTEST_DISCOVER_TESTS_DISCOVERY_MODE=PRE_TEST"], cwd=COPY,
                        check=True, capture_output=True)
-    if not build() or not tests_pass():
+    if not build() or not (arguments.build_only or tests_pass()):
         sys.exit("mutate: the unmutated tree does not build or does not pass its tests")
 
-    killed = survived = broken = equivalent = 0
+    counts = {}  # group: [killed, survived, equivalent, does not compile]
     survivors = []
     started = time.time()
     for mutant in mutants:
         path = os.path.join(COPY, mutant.path)
         original = open(path, encoding="utf-8").read()
+        if original.count(mutant.find) != 1 and arguments.build_only:
+            print("not in the file once        %s: %s" % (mutant.name(), mutant.find.strip()))
+            continue
         if original.count(mutant.find) != 1:
             sys.exit("%s: %r is not in %s exactly once" % (mutant.name(), mutant.find, mutant.path))
         try:
             with open(path, "w", encoding="utf-8") as out:
                 out.write(original.replace(mutant.find, mutant.replace))
             patch_kill = mutant.path.startswith("entrymaker/")
+            count = counts.setdefault(mutant.group, [0, 0, 0, 0])
             if not build(patch_kill):
                 outcome = "does not compile"
-                broken += 1
+                count[3] += 1
+            elif arguments.build_only:
+                outcome = "builds"
             elif tests_pass(mutant.first, patch_kill):
                 outcome = "survived" + (" (equivalent)" if mutant.equivalent else "")
-                survived += 1
-                equivalent += bool(mutant.equivalent)
+                count[1] += 1
+                count[2] += bool(mutant.equivalent)
                 if not mutant.equivalent:
                     survivors.append(mutant)
             else:
                 outcome = "killed"
-                killed += 1
+                count[0] += 1
         finally:
             with open(path, "w", encoding="utf-8") as out:
                 out.write(original)
         print("%-26s %s: %s -> %s" % (outcome, mutant.name(), mutant.find.strip(),
                                       mutant.replace.strip() or "(nothing)"), flush=True)
 
-    compiled = killed + survived
-    counted = compiled - equivalent
-    print("\n%d mutants in %.0f s: %d killed, %d survived (%d of them equivalent), %d do not "
-          "compile" % (len(mutants), time.time() - started, killed, survived, equivalent, broken))
-    # An equivalent mutant is the same program: no test could kill it, so it is not counted.
-    print("score: %d killed of %d that compile and are not equivalent = %.1f %%" % (
-        killed, counted, 100.0 * killed / counted if counted else 0.0))
-    print("(killed of all %d that compile: %.1f %%)" % (
-        compiled, 100.0 * killed / compiled if compiled else 0.0))
+    print("\n%d mutants in %.0f s" % (len(mutants), time.time() - started))
+    if arguments.build_only:
+        return 0
+    whole = [sum(column) for column in zip(*counts.values())] if counts else [0, 0, 0, 0]
+    for name, count in list(counts.items()) + ([("the whole list", whole)] if len(counts) > 1 else []):
+        print_score(name, *count)
     for mutant in survivors:
         print("survivor without a reason: %s" % mutant.name())
     return 0
