@@ -92,25 +92,22 @@ bool PhonebookEditor::PatchPhonebook() {
   return replace_.Commit();
 }
 
-namespace {
-
-EntrySetup SetUpWith(PhonebookEditor& editor) {
+EntrySetup SetUpEntry(PhonebookEditor& editor) {
   const RASIPADDR dnsAddress = {0, 0, 0, 0};
-  if (!editor.Reclaim()) return EntrySetup::kNotReclaimed;
+  if (!editor.Reclaim())
+    return editor.BackupKeptFor() ? EntrySetup::kBackupKept : EntrySetup::kNotReclaimed;
   if (!editor.CreateEntry(dnsAddress)) return EntrySetup::kNotCreated;
   return editor.PatchPhonebook() ? EntrySetup::kDone : EntrySetup::kNotPatched;
 }
 
-}  // namespace
-
 EntrySetup SetUpEntry(const EntryNames& names, Phonebook phonebook) {
   PhonebookEditor editor(names, phonebook);
-  return SetUpWith(editor);
+  return SetUpEntry(editor);
 }
 
 bool RunEntrySetup() {
   PhonebookEditor editor;
-  const bool done = SetUpWith(editor) == EntrySetup::kDone;
+  const bool done = SetUpEntry(editor) == EntrySetup::kDone;
   if (!done) {
     char text[kTextCapacity];
     LoadProgramString(IDS_ENTRY_FAILED, text);

@@ -28,6 +28,9 @@ class PhonebookEditor {
   // way left there. True when the folder is this run's, or does not exist yet, or there is no
   // phonebook to patch.
   bool Reclaim();
+  // After a failed reclaim: the code of the failed look at the phonebook for which its backup
+  // was kept, or 0.
+  DWORD BackupKeptFor() const { return replace_.BackupKeptFor(); }
   // Creates or updates the entry; true when the service accepted it.
   bool CreateEntry(const RASIPADDR& dnsAddress);
   // Sets the entry's thirteen lines in the phonebook. The phonebook is replaced by a complete,
@@ -50,12 +53,15 @@ class PhonebookEditor {
 enum class EntrySetup {
   kDone,
   kNotReclaimed,  // the phonebook's folder is another run's, or what a stopped run left stays
+  kBackupKept,    // the phonebook could not be looked at, so a stopped run's backup of it stays
   kNotCreated,    // the remote-access service did not take the entry
   kNotPatched,    // the entry was made, but its lines could not be set: the phonebook is as it was
 };
 
 // Creates the entry with `names` and patches the phonebook.
 EntrySetup SetUpEntry(const EntryNames& names, Phonebook phonebook = Phonebook::kUser);
+// The same through an editor the caller keeps, to ask it afterwards what it found.
+EntrySetup SetUpEntry(PhonebookEditor& editor);
 
 // Creates the entry with the names of the program's string table and patches the phonebook; on
 // any failure shows the program's one message.

@@ -28,11 +28,13 @@ bool NameBeside(const char* path, const char (&extension)[4], char (&name)[kText
   return true;
 }
 
-// Only a file that is not there: a name that cannot be looked at for another reason is not
-// taken for a missing one.
-bool IsMissing(const char* path) {
-  return GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES &&
-         GetLastError() == ERROR_FILE_NOT_FOUND;
+// Whether a name stands: only "not found" says it does not, and a look that fails for another
+// reason (no right to look, a device that did not answer) says nothing either way.
+enum class Presence { kThere, kMissing, kUnknown };
+
+Presence Look(const char* path) {
+  if (GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) return Presence::kThere;
+  return GetLastError() == ERROR_FILE_NOT_FOUND ? Presence::kMissing : Presence::kUnknown;
 }
 
 // One part of the process's token, in a block of its own; none when it cannot be read.
@@ -219,8 +221,17 @@ bool SafeReplace::Swap() {
 }
 
 bool SafeReplace::PutBackupBack() {
-  if (!IsMissing(path_) || GetFileAttributesA(backupPath_) == INVALID_FILE_ATTRIBUTES) return true;
-  return MoveFileExA(backupPath_, path_, 0) != FALSE;
+  switch (Look(path_)) {
+    case Presence::kThere:
+      return true;
+    case Presence::kMissing:
+      return MoveFileExA(backupPath_, path_, 0) != FALSE;
+    case Presence::kUnknown:
+      break;
+  }
+  // The backup may be the file's only copy: it stays until a look can tell.
+  backupKeptFor_ = GetLastError();
+  return false;
 }
 
 bool SafeReplace::Discard() {

@@ -27,6 +27,9 @@ class SafeReplace {
   // is set aside first: a file or a link deleted, a folder refused. True when the folder is this
   // run's, or does not exist yet.
   bool Reclaim();
+  // After a reclaim that failed because it could not tell whether the file is there, and so
+  // kept the backup: the code the look at the file's name failed with; otherwise 0.
+  DWORD BackupKeptFor() const { return backupKeptFor_; }
 
   // Opens the file for reading, alone, and makes its copy, empty, for writing; false, with
   // nothing changed, when either cannot be. The copy is to be written whole, flushed, and then
@@ -75,7 +78,7 @@ class SafeReplace {
   // Puts the copy in the file's place, keeping the file when that fails.
   bool Swap();
   // Moves the backup to the file's name when the backup is all there is; false when that move
-  // failed.
+  // failed, or when the file's name could not be looked at.
   bool PutBackupBack();
 
   Phonebook whose_;
@@ -88,4 +91,5 @@ class SafeReplace {
   File lock_;
   File copy_;
   File original_;
+  DWORD backupKeptFor_ = 0;
 };

@@ -124,9 +124,10 @@ int ApnVerb(const char* apn, bool standard, Console& console) {
 
 int EntryVerb(Phonebook whose, Console& console) {
   const EntryNames names = {kEntryName, kEntryDeviceName};
-  const EntrySetup outcome = SetUpEntry(names, whose);
+  PhonebookEditor editor(names, whose);
+  const EntrySetup outcome = SetUpEntry(editor);
   char phonebook[kTextCapacity] = {};
-  PhonebookEditor(names, whose).ReadPhonebookPath(phonebook);
+  editor.ReadPhonebookPath(phonebook);
   if (outcome != EntrySetup::kDone && phonebook[0] == '\0') {
     console.Error(whose == Phonebook::kAllUsers
                       ? "The system's phonebook cannot be found: the all-users application data "
@@ -146,6 +147,17 @@ int EntryVerb(Phonebook whose, Console& console) {
                            phonebook, "; nothing was changed."})
                         .Text());
       break;
+    case EntrySetup::kBackupKept: {
+      char code[11];
+      Decimal(editor.BackupKeptFor(), code);
+      console.Error(
+          Words({"A stopped run left the phonebook's backup beside ", phonebook,
+                 ", and whether the phonebook itself is there cannot be told (error ", code,
+                 "): the backup, which may be its only copy, is kept under the "
+                 "name ending in \".old\"; nothing was changed."})
+              .Text());
+      break;
+    }
     case EntrySetup::kNotCreated:
       console.Error(
           Words({"The remote-access service did not take the entry \"" KIT_ENTRY_NAME "\" in ",
