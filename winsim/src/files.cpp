@@ -101,10 +101,12 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
     return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
   // Windows refuses to write to, empty or delete a read-only file, whoever asks.
   if (exists && IsReadOnly(host) &&
-      ((access & (GENERIC_WRITE | DELETE)) || disposition == CREATE_ALWAYS ||
+      ((access & (GENERIC_WRITE | FILE_APPEND_DATA | DELETE)) || disposition == CREATE_ALWAYS ||
        disposition == TRUNCATE_EXISTING || (flags & FILE_FLAG_DELETE_ON_CLOSE)))
     return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
   int mode = (access & GENERIC_WRITE) ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
+  // A handle that may only add, as a log's: every write goes to the file's end.
+  if ((access & (GENERIC_WRITE | FILE_APPEND_DATA)) == FILE_APPEND_DATA) mode = O_WRONLY | O_APPEND;
   switch (disposition) {
     case OPEN_EXISTING:
       if (!exists) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
@@ -168,7 +170,8 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
     return WriteSerialPort(*port, buffer, toWrite, written);
   OpenFile* open = FindFile(file);
   if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
-  const off_t offset = ::lseek(open->descriptor, 0, SEEK_CUR);
+  const bool adds = (open->access & (GENERIC_WRITE | FILE_APPEND_DATA)) == FILE_APPEND_DATA;
+  const off_t offset = ::lseek(open->descriptor, 0, adds ? SEEK_END : SEEK_CUR);
   if (offset >= 0) NoteWrite(open->hostPath, static_cast<uint64_t>(offset), buffer, toWrite);
   const ssize_t count = ::write(open->descriptor, buffer, toWrite);
   if (count < 0) return Fail(ERROR_WRITE_FAULT, FALSE);
