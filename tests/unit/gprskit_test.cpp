@@ -261,7 +261,7 @@ TEST_F(GprsKitTest, RemoveTakesTheModemsAndTheirPackageAway) {
 
   // Windows 2000 has no way to remove a package: it stays, and the line says so.
   winsim::Newdev().uninstallsPackages = false;
-  winsim::Newdev().removalNeedsRestart = true;
+  winsim::Newdev().removalFlags = DI_NEEDREBOOT;
   modem("oem7.inf");
   EXPECT_EQ(Run({"remove"}), kExitRestart);
   EXPECT_EQ(console.lines.at(0),
@@ -270,7 +270,7 @@ TEST_F(GprsKitTest, RemoveTakesTheModemsAndTheirPackageAway) {
 
   // Stopped midway: what went stays gone, the rest and its package stay, and it is no success.
   winsim::Newdev().uninstallsPackages = true;
-  winsim::Newdev().removalNeedsRestart = false;
+  winsim::Newdev().removalFlags = 0;
   modem("oem7.inf");
   modem("oem7.inf");
   winsim::FailCall("SetupDiCallClassInstaller", 2, ERROR_ACCESS_DENIED);

@@ -107,6 +107,10 @@ void FailCallWithoutCode(std::string_view op, int nth) {
   Arm(op, nth, Fault::Kind::kFailWithoutCode, 0);
 }
 
+void FailCallLeavingCode(std::string_view op, int nth) {
+  Arm(op, nth, Fault::Kind::kFailLeavingCode, 0);
+}
+
 void MoveFewerBytes(std::string_view op, int nth, DWORD most) {
   Arm(op, nth, Fault::Kind::kFewerBytes, most);
 }

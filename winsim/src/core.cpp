@@ -41,6 +41,9 @@ ApiCall::ApiCall(const char* op, std::initializer_list<std::pair<const char*, Ca
       case Fault::Kind::kFailWithoutCode:
         if (fault_ == 0) fault_ = kFailsWithoutCode;
         break;
+      case Fault::Kind::kFailLeavingCode:
+        if (fault_ == 0) fault_ = kFailsLeavingCode;
+        break;
       case Fault::Kind::kFewerBytes:
         most_ = f.amount;
         break;

@@ -13,10 +13,10 @@
 
 namespace winsim::detail {
 
-// What an armed fault does to its call: fail it with a code, fail it leaving the code at 0, let
-// it move fewer bytes than asked, or let it report a size larger than what it filled.
+// What an armed fault does to its call: fail it with a code, fail it leaving the code at 0 or as
+// it was, let it move fewer bytes than asked, or let it report a size larger than what it filled.
 struct Fault {
-  enum class Kind { kFail, kFailWithoutCode, kFewerBytes, kLargerSize };
+  enum class Kind { kFail, kFailWithoutCode, kFailLeavingCode, kFewerBytes, kLargerSize };
   std::string op;
   int nth = 0;
   Kind kind = Kind::kFail;
@@ -24,9 +24,10 @@ struct Fault {
   int seen = 0;
 };
 
-// The code a fault that leaves the code at 0 gives its call, which Fail turns into 0. No Win32
-// error has it.
+// The codes a fault that leaves the code at 0, or as it was, gives its call, which Fail turns into
+// 0 or leaves the code alone for. No Win32 error has them.
 inline constexpr DWORD kFailsWithoutCode = 0xFFFFFFFFUL;
+inline constexpr DWORD kFailsLeavingCode = 0xFFFFFFFEUL;
 
 struct CoreState {
   std::vector<Call> log;
@@ -89,7 +90,7 @@ std::string GuidText(const GUID& guid);
 // A failing SetupAPI or kernel call: sets the last-error code and returns `result`.
 template <class Result>
 Result Fail(DWORD code, Result result) {
-  LastError() = code == kFailsWithoutCode ? 0 : code;
+  if (code != kFailsLeavingCode) LastError() = code == kFailsWithoutCode ? 0 : code;
   return result;
 }
 

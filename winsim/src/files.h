@@ -60,7 +60,8 @@ struct FileState {
   std::map<uint64_t, FileIdentity> identities;
   PowerWatch power;
   uint64_t fileClock = 0;  // creation times: each new file is made later than the one before
-  std::set<std::string> heldFiles;  // host paths another program holds open
+  // Host paths another program holds open: its access and share mode.
+  std::map<std::string, std::pair<DWORD, DWORD>> heldFiles;
   bool replaceCarriesOnlyData = false;
 
   size_t OpenHandles() const { return files.size() + finds.size(); }

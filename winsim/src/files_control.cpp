@@ -66,8 +66,8 @@ void GiveFileOwner(std::string_view path, std::string_view sid) {
   IdentityOf(HostPath(path), true).owner = std::string(sid);
 }
 
-void HoldFileOpen(std::string_view path) {
-  TheFiles().heldFiles.insert(HostPath(path));
+void HoldFileOpen(std::string_view path, DWORD access, DWORD shareMode) {
+  TheFiles().heldFiles[HostPath(path)] = {access, shareMode};
 }
 
 }  // namespace winsim

@@ -66,18 +66,21 @@ DWORD SharedKinds(DWORD access) {
 
 bool SharingRefuses(const std::string& hostPath, DWORD access, DWORD shareMode) {
   const FileState& m = TheFiles();
-  if (m.heldFiles.count(hostPath)) return true;
-  for (const auto& [token, file] : m.files) {
-    if (file.hostPath != hostPath) continue;
-    if ((SharedKinds(access) & ~file.shareMode) || (SharedKinds(file.access) & ~shareMode))
-      return true;
-  }
+  // Each opening, this program's or another's, must share what the other asks of the file.
+  const auto refuses = [&](DWORD openAccess, DWORD openShare) {
+    return (SharedKinds(access) & ~openShare) || (SharedKinds(openAccess) & ~shareMode);
+  };
+  const auto held = m.heldFiles.find(hostPath);
+  if (held != m.heldFiles.end() && refuses(held->second.first, held->second.second)) return true;
+  for (const auto& [token, file] : m.files)
+    if (file.hostPath == hostPath && refuses(file.access, file.shareMode)) return true;
   return false;
 }
 
 bool NameIsHeld(const std::string& hostPath) {
   const FileState& m = TheFiles();
-  if (m.heldFiles.count(hostPath)) return true;
+  const auto held = m.heldFiles.find(hostPath);
+  if (held != m.heldFiles.end() && !(held->second.second & FILE_SHARE_DELETE)) return true;
   for (const auto& [token, file] : m.files)
     if (file.hostPath == hostPath && !(file.shareMode & FILE_SHARE_DELETE)) return true;
   return false;

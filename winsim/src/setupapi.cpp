@@ -292,7 +292,7 @@ BOOL WINAPI SetupDiGetDeviceInstallParamsA(HDEVINFO set, PSP_DEVINFO_DATA data,
   if (data && !FindElement(set, data, code) && code != ERROR_NO_SUCH_DEVINST)
     return Fail(code, FALSE);
   // Asked after a removal, the element is gone from the machine but not from the set.
-  params->Flags = TheNewdev().package.removalNeedsRestart ? DI_NEEDREBOOT : 0;
+  params->Flags = TheNewdev().package.removalFlags;
   return Succeed(TRUE);
 }
 

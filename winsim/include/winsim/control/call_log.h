@@ -64,6 +64,9 @@ void FailCall(std::string_view op, int nth, DWORD code);
 // The same for a failure that leaves the last-error code at 0, as the platform's calls may; for
 // SetupAPI and kernel operations, whose failure is their result and not the code.
 void FailCallWithoutCode(std::string_view op, int nth);
+// The same for a failure that leaves the last-error code as it was before the call, stale: "the
+// return value ... is not reset by every function", as GetLastError's page warns.
+void FailCallLeavingCode(std::string_view op, int nth);
 // ReadFile or WriteFile moves at most `most` bytes on its `nth` call, and succeeds.
 void MoveFewerBytes(std::string_view op, int nth, DWORD most);
 // A call that reports a size (SetupDiGetDeviceRegistryPropertyA) reports `extra` bytes more than

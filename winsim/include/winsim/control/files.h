@@ -21,8 +21,10 @@ std::vector<std::string> FilesIn(std::string_view folder);
 // Whether ReplaceFileA carries over only the replacement's data, as Wine's does, rather than the
 // creation time and the access list its page names too. Off after Reset.
 void ReplaceCarriesOnlyTheData(bool only);
-// Another program holds the file open without sharing, until Reset.
-void HoldFileOpen(std::string_view path);
+// Another program holds the file open with `access`, sharing it only as `shareMode` says, until
+// Reset: by default for reading and writing, without sharing.
+void HoldFileOpen(std::string_view path, DWORD access = GENERIC_READ | GENERIC_WRITE,
+                  DWORD shareMode = 0);
 // A file's security descriptor, as GetFileSecurityA gives it and SetFileSecurityA takes it, is
 // text: a line "O:<sid>", "G:<sid>" or "D:<access list>" for each part asked for or given, then a
 // NUL. The user may give a file no owner but the user's own sid. A new file has the owner the

@@ -15,8 +15,9 @@ struct DriverPackage {
   // Values that installing the driver puts into each matching device's driver key. An "InfPath"
   // among them names the copy of the INF the system keeps as the driver package.
   Values driverValues;
-  // Whether removing a device asks for a restart (DI_NEEDREBOOT in its install parameters).
-  bool removalNeedsRestart = false;
+  // The flags a device's removal leaves in its install parameters: DI_NEEDREBOOT or
+  // DI_NEEDRESTART, either of which asks for a restart.
+  DWORD removalFlags = 0;
   // Whether setupapi.dll has SetupUninstallOEMInfA, as from Windows XP on.
   bool uninstallsPackages = true;
 };
