@@ -95,8 +95,10 @@ bool SafeReplace::Trusts(PSID owner) const {
 
 bool SafeReplace::Vet(const char* path, File& held) {
   const DWORD attributes = GetFileAttributesA(path);
-  // Nothing there; or a name that cannot be looked at, which is left to the step that uses it.
-  if (attributes == INVALID_FILE_ATTRIBUTES) return true;
+  // Nothing there. A name that cannot be looked at may be anything, the file's only copy among
+  // them: nothing is done with it, and the run fails with the look's code (the folder's absence
+  // among them, which the lock's look is the first to see).
+  if (attributes == INVALID_FILE_ATTRIBUTES) return GetLastError() == ERROR_FILE_NOT_FOUND;
   // The name itself, a link as the link: its owner is whoever put it there, whoever owns what it
   // points to.
   held.Reset(CreateFileA(path, READ_CONTROL, kShareAll, nullptr, OPEN_EXISTING,

@@ -72,7 +72,7 @@ class SafeReplace {
   bool Trusts(PSID owner) const;
   // Leaves under `path` nothing but a file the run trusts, which `held` then holds, or nothing;
   // false, with nothing changed, for a folder or a link the run trusts, for any folder, and when
-  // the name's owner cannot be read.
+  // the name cannot be looked at or its owner cannot be read.
   bool Vet(const char* path, File& held);
   bool ReadIdentity();
   // Puts the copy in the file's place, keeping the file when that fails.

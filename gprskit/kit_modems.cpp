@@ -13,6 +13,8 @@ bool ForEachKitModem(KitModemVisitor& visitor) {
   SP_DEVINFO_DATA element = {};
   element.cbSize = sizeof element;
   for (DWORD index = 0;; ++index) {
+    // A failure need not set the code, and a code an earlier call left may be the list's end.
+    SetLastError(ERROR_SUCCESS);
     if (!SetupDiEnumDeviceInfo(present.get(), index, &element))
       return GetLastError() == ERROR_NO_MORE_ITEMS;
     LocalMemory list;
