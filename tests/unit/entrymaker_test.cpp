@@ -374,7 +374,8 @@ TEST_F(EntryMakerTest, TheNextRunReclaimsWhatAStoppedRunLeft) {
   // An owner that cannot be read is neither trusted nor set aside: the run fails, and the stale
   // copy and the backup that alone holds the phonebook stay.
   for (const auto& [op, nth] :
-       std::vector<std::pair<const char*, int>>{{"GetSecurityInfo", 2},
+       std::vector<std::pair<const char*, int>>{{"GetFileAttributesA", 4},  // the phonebook's
+                                                {"GetSecurityInfo", 2},
                                                 {"CreateFileA", 2},
                                                 {"OpenProcessToken", 1},
                                                 {"GetTokenInformation", 2},
@@ -397,24 +398,29 @@ TEST_F(EntryMakerTest, TheNextRunReclaimsWhatAStoppedRunLeft) {
 // delete, the copy or the backup's move to another file; a folder under one is not the run's.
 TEST_F(EntryMakerTest, ANameBesideThePhonebookHeldByALinkOrAFolderChangesNothing) {
   constexpr char kPrecious[] = "C:\\Users\\me\\precious.txt";
+  int look = 0;  // the names are looked at in this order
   for (const char* extension : {"lck", "new", "old"}) {
-    for (bool link : {true, false}) {
-      SCOPED_TRACE(std::string(extension) + (link ? " link" : " folder"));
+    ++look;
+    // A link, a folder, and a link whose look fails: a name that cannot be looked at may be
+    // anything, the phonebook's only copy among them.
+    for (const int kind : {0, 1, 2}) {
+      SCOPED_TRACE(std::string(extension) + " of kind " + std::to_string(kind));
       winsim::Reset();
       SetUp();
       winsim::AddFile(kPrecious, "precious");
       const std::string side = std::string(kPbkFolder) + "\\rasphone." + extension;
-      if (link)
-        winsim::AddLink(side, kPrecious);
-      else
+      if (kind == 1)
         winsim::AddFolder(side);
+      else
+        winsim::AddLink(side, kPrecious);
+      if (kind == 2) winsim::FailCall("GetFileAttributesA", look, ERROR_ACCESS_DENIED);
       const std::string before = Phonebook();
       EXPECT_FALSE(RunEntrySetup());
       EXPECT_EQ(winsim::CallsTo("MessageBoxA").size(), 1u);
       EXPECT_EQ(Phonebook(), before);
       EXPECT_EQ(winsim::FileContents(kPrecious), "precious");
       EXPECT_EQ(GetFileAttributesA(side.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT,
-                link ? DWORD{FILE_ATTRIBUTE_REPARSE_POINT} : 0u);
+                kind == 1 ? 0u : DWORD{FILE_ATTRIBUTE_REPARSE_POINT});
     }
   }
 }

@@ -10,6 +10,7 @@
 #include "entrymaker_machine.h"
 #include "input_rules.h"
 #include "kit_version.h"
+#include "log_option.h"
 #include "operator_table.h"
 #include "platform.h"
 #include "sim_test.h"
@@ -88,6 +89,54 @@ TEST_F(GprsKitTest, AWrongCommandLineGetsTheUsageOnTheErrorStream) {
   EXPECT_EQ(console.lines, std::vector<std::string>{"GPRS Modem Kit " KIT_VERSION_TEXT});
 }
 
+// "/log:FILE" anywhere on the command line, in any case, the last one counting: the verbs never
+// see it, and each run adds its exit code, its command and its last words to the file. A log
+// that cannot be written is said aside, and changes neither of them.
+TEST_F(GprsKitTest, EachRunAddsItsLineToTheLogItsOptionNames) {
+  struct AsideConsole : RecordingConsole {
+    std::vector<std::string> asides;
+    void Aside(const char* text) override { asides.emplace_back(text); }
+  };
+  AsideConsole seen;
+  const auto run = [&seen](std::vector<std::string> words) {
+    std::vector<char*> argv;
+    for (std::string& word : words) argv.push_back(word.data());
+    seen = AsideConsole();
+    return RunGprsKitWithLog(static_cast<int>(argv.size()), argv.data(), seen);
+  };
+  winsim::AddFolder("C:\\logs");
+  constexpr char kLog[] = "C:\\logs\\kit.log";
+  EXPECT_EQ(run({"/log:C:\\logs\\other.log", "apn", "/LOG:C:\\logs\\kit.log", "internet"}),
+            kExitFailed);
+  EXPECT_EQ(seen.errors, std::vector<std::string>{"No GPRS modem (hardware ID WWAN_GENERIC) is "
+                                                  "present: install it first with \"GprsKit "
+                                                  "install COMn\"."});
+  // The usage that follows a wrong command line is no outcome of its own.
+  EXPECT_EQ(run({"frobnicate", "/log:C:\\logs\\kit.log"}), kExitUsage);
+  EXPECT_FALSE(seen.asides.empty());
+  // The last words are the last line alone, however long the lines before it were.
+  winsim::SetUserValue("Volatile Environment", "APPDATA",
+                       winsim::Sz("C:\\" + std::string(150, 'a')));
+  EXPECT_EQ(run({"status", "/log:C:\\logs\\kit.log"}), kExitDone);
+  EXPECT_EQ(winsim::FileContents(kLog),
+            "1 apn internet: No GPRS modem (hardware ID WWAN_GENERIC) is present: install it "
+            "first with \"GprsKit install COMn\".\r\n"
+            "2 frobnicate: \"frobnicate\" is not a verb of GprsKit.\r\n"
+            "0 status: " +
+                seen.lines.back() + "\r\n");
+  EXPECT_FALSE(winsim::FileExists("C:\\logs\\other.log"));
+
+  for (const char* log : {"/log:", "/log:C:\\missing\\kit.log"}) {
+    EXPECT_EQ(run({"version", log}), kExitDone) << log;
+    EXPECT_EQ(seen.lines, std::vector<std::string>{"GPRS Modem Kit " KIT_VERSION_TEXT});
+    EXPECT_EQ(seen.asides, std::vector<std::string>{
+                               std::string("The log \"") + (log + 5) + "\" could not be written: " +
+                               (log[5] ? "The system cannot find the path specified."
+                                       : "The filename, directory name, or volume label syntax is "
+                                         "incorrect.")});
+  }
+}
+
 TEST_F(GprsKitTest, InstallsFromTheToolsOwnFolderOnAPresentPortOnly) {
   for (const char* absent : {"COM9", "COM", "COM44", "COM4,COM1"}) {
     EXPECT_EQ(Run({"install", absent}), kExitFailed) << absent;
@@ -141,6 +190,20 @@ TEST_F(GprsKitTest, ApnWritesTheInitStringOrSaysWhyNot) {
   winsim::FailCall("SetupDiGetClassDevsA", 1, ERROR_ACCESS_DENIED);
   EXPECT_EQ(Run({"apn", "internet"}), kExitFailed);
   EXPECT_EQ(console.errors.at(0), "GetClassDevs(All Present Devices) FAILURE: Access is denied.");
+  // Nor is a walk that fails leaving the code a call before it left, the code of a list's end
+  // among them, as Wine's successful calls leave it.
+  winsim::LeaveLastErrorAfterSuccess(true);
+  for (const std::vector<const char*>& command :
+       std::vector<std::vector<const char*>>{{"apn", "internet"}, {"remove"}, {"check"}}) {
+    SetLastError(ERROR_NO_MORE_ITEMS);
+    winsim::FailCallLeavingCode("SetupDiEnumDeviceInfo", 1);
+    EXPECT_EQ(Run(command), kExitFailed) << command[0];
+    EXPECT_EQ(console.errors.at(0), command.size() == 2
+                                        ? "The modem's init string could not be written."
+                                        : "The present devices could not all be looked at: no "
+                                          "reason was given (error code 0)");
+  }
+  winsim::LeaveLastErrorAfterSuccess(false);
   ASSERT_EQ(Run({"install", "COM4"}), kExitDone);
   // An APN as TS 23.003 writes it, at most 100 characters, or the empty one; anything else,
   // from a script, could end the init string's quotes and add a command of its own.
@@ -192,6 +255,21 @@ TEST_F(GprsKitTest, EntryIsMadeAsEntryMakerMakesItWithoutAMessageBox) {
   ASSERT_EQ(ras.size(), 1u);
   EXPECT_EQ(ras[0].Text("entryName"), "GPRS Connection");
   EXPECT_NE(winsim::FileContents(kPhonebook)->find("\r\nConnectBPS=115200\r\n"), std::string::npos);
+  // A stopped run's backup beside a phonebook that cannot be looked at may be its only copy: it
+  // stays, and the run says why it changed nothing.
+  const std::string backup = std::string(kPhonebook, sizeof kPhonebook - 4) + "old";
+  winsim::AddFile(backup, "[Only copy]\r\n");
+  winsim::FailCall("GetFileAttributesA", 4, ERROR_SHARING_VIOLATION);
+  EXPECT_EQ(Run({"entry"}), kExitFailed);
+  EXPECT_EQ(console.errors,
+            std::vector<std::string>{
+                std::string("A stopped run left the phonebook's backup beside ") + kPhonebook +
+                ", and whether the phonebook itself is there cannot be told (error 32): the "
+                "backup, which may be its only copy, is kept under the name ending in \".old\"; "
+                "nothing was changed."});
+  EXPECT_EQ(winsim::FileContents(backup), "[Only copy]\r\n");
+  EXPECT_EQ(Run({"entry"}), kExitDone);
+  EXPECT_FALSE(winsim::FileExists(backup));
 
   // The system's phonebook, for every user: below the all-users application data the shell
   // gives, whatever the user's own says.
@@ -231,13 +309,20 @@ TEST_F(GprsKitTest, RemoveTakesTheModemsAndTheirPackageAway) {
     wanted.driverKey = winsim::Values{{"InfPath", winsim::Sz(package)}};
     return winsim::AddDevice(wanted);
   };
-  winsim::DriverPackages() = {"oem3.inf", "oem7.inf"};
+  // Only "oem", digits and ".inf" name a package the system copied: names that merely look like
+  // one stay, whatever they name.
+  const std::set<std::string> lookAlikes = {"oem.inf", "oem3a.inf", "xoem3.inf", "oem3.infx"};
+  winsim::DriverPackages() = lookAlikes;
+  winsim::DriverPackages().insert({"oem3.inf", "oem7.inf"});
   modem("oem3.inf");
   modem("OEM3.INF");
   const winsim::DeviceId evil = modem("..\\oem7.inf");
+  for (const std::string& name : lookAlikes) modem(name.c_str());
   EXPECT_EQ(Run({"remove"}), kExitDone);
-  EXPECT_EQ(console.lines.at(0), "Removed 3 GPRS modems and the driver package oem3.inf.");
-  EXPECT_EQ(winsim::DriverPackages(), std::set<std::string>{"oem7.inf"});
+  EXPECT_EQ(console.lines.at(0), "Removed 7 GPRS modems and the driver package oem3.inf.");
+  winsim::DriverPackages().erase("oem7.inf");
+  EXPECT_EQ(winsim::DriverPackages(), lookAlikes);
+  winsim::DriverPackages() = {"oem7.inf"};
   EXPECT_EQ(winsim::CallsTo("SetupUninstallOEMInfA").size(), 1u);
   EXPECT_EQ(winsim::FindDevice(evil), nullptr);
 
@@ -259,14 +344,17 @@ TEST_F(GprsKitTest, RemoveTakesTheModemsAndTheirPackageAway) {
   EXPECT_EQ(console.errors.at(0),
             "The driver package oem7.inf could not be removed: Access is denied.");
 
-  // Windows 2000 has no way to remove a package: it stays, and the line says so.
+  // Windows 2000 has no way to remove a package: it stays, and the line says so. Either flag of
+  // the install parameters asks for the restart.
   winsim::Newdev().uninstallsPackages = false;
-  winsim::Newdev().removalFlags = DI_NEEDREBOOT;
-  modem("oem7.inf");
-  EXPECT_EQ(Run({"remove"}), kExitRestart);
-  EXPECT_EQ(console.lines.at(0),
-            "Removed 1 GPRS modem; the driver package oem7.inf stays, as this Windows cannot "
-            "remove it; Windows must be restarted to finish.");
+  for (const DWORD flag : {DI_NEEDREBOOT, DI_NEEDRESTART}) {
+    winsim::Newdev().removalFlags = flag;
+    modem("oem7.inf");
+    EXPECT_EQ(Run({"remove"}), kExitRestart);
+    EXPECT_EQ(console.lines.at(0),
+              "Removed 1 GPRS modem; the driver package oem7.inf stays, as this Windows cannot "
+              "remove it; Windows must be restarted to finish.");
+  }
 
   // Stopped midway: what went stays gone, the rest and its package stay, and it is no success.
   winsim::Newdev().uninstallsPackages = true;
@@ -318,9 +406,21 @@ TEST_F(GprsKitTest, StatusShowsEachModemAndTheEntry) {
   EXPECT_EQ(Run({"status"}), kExitDone);
   EXPECT_EQ(console.lines.at(6),
             userEntry + "in " + kPhonebook + ", without the kit's settings: none of them is there");
+  // A second link may hold more keys than the first, whose lines all stand as the kit sets them.
+  const std::string device = "MEDIA=serial\r\nConnectBPS=115200\r\nDEVICE=modem\r\n";
+  winsim::AddFile(kPhonebook,
+                  "[GPRS Connection]\r\n" + device + device + "HwFlowControl=1\r\nProtocol=0\r\n");
+  EXPECT_EQ(Run({"status"}), kExitDone);
+  EXPECT_EQ(console.lines.at(6),
+            userEntry + "in " + kPhonebook + ", without the kit's settings: HwFlowControl");
   ASSERT_EQ(Run({"entry"}), kExitDone);
   ASSERT_EQ(Run({"entry", "/allusers"}), kExitDone);
   Run({"status"});
+  EXPECT_EQ(console.lines.at(6), userEntry + "in " + kPhonebook + ", with the kit's settings");
+  // The dial-up service may hold the phonebook open for writing, sharing it as it writes.
+  winsim::HoldFileOpen(kPhonebook, GENERIC_READ | GENERIC_WRITE,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE);
+  EXPECT_EQ(Run({"status"}), kExitDone);
   EXPECT_EQ(console.lines.at(6), userEntry + "in " + kPhonebook + ", with the kit's settings");
   EXPECT_EQ(console.lines.at(7),
             systemEntry + "in " + kSystemPhonebook + ", with the kit's settings");
@@ -539,6 +639,15 @@ TEST_F(GprsKitTest, CheckAsksTheModemOnItsPortAndPutsThePortBack) {
        "network (AT+CREG?): not registered, not searching"},
       {"AT+CGREG?", "\r\n+CGREG: 1,84CD,00D30156\r\n\r\n+CGREG: 2,1,8BE3,2BAF\r\n\r\nOK\r\n", 9,
        "packet network (AT+CGREG?): registered, home network"},
+      // TS 27.007 §7.2's unsolicited "+CREG: <stat>" and "+CGREG: <stat>,<lac>,<ci>" arriving
+      // before and after the read command's own answer, which alone says the state.
+      {"AT+CREG?", "\r\n+CREG: 5\r\n\r\n+CREG: 0,2\r\n\r\n+CREG: 1\r\n\r\nOK\r\n", 8,
+       "network (AT+CREG?): not registered, searching"},
+      {"AT+CGREG?", "\r\n+CGREG: 0,3\r\n\r\n+CGREG: 1,\"84CD\",\"00D30156\"\r\n\r\nOK\r\n", 9,
+       "packet network (AT+CGREG?): registration denied"},
+      // An identity anywhere in a line, and the words that name one in any case, are withheld.
+      {"ATI", "\r\nModel X\r\nserial 356938035643809, rev A\r\nimsi: on the SIM\r\n\r\nOK\r\n", 2,
+       "identity (ATI): Model X; (withheld); (withheld)"},
       // faucamp/python-gsmmodem, test/fakemodems.py: Huawei K3715's ^CEND, a Wavecom's name
       // after a blank, and a Nokia N79's revision in five lines.
       {"AT+CGMI", "\r\n^CEND:1,5,29,16\r\n WAVECOM MODEM\r\n\r\nOK\r\n", 3,
@@ -610,6 +719,27 @@ TEST_F(GprsKitTest, CheckAsksTheModemOnItsPortAndPutsThePortBack) {
   EXPECT_EQ(console.lines.at(3), "manufacturer (AT+CGMI): 4 (ERROR)");
   EXPECT_EQ(console.lines.at(10), "SIM's network (AT+CIMI): 4 (ERROR)");
   EXPECT_EQ(console.lines.at(11), "init string (ATE1;+CGDCONT=\"internet\";+CGQREQ=1): 0 (OK)");
+
+  // A modem that refuses every command, or ends each with a code V.250 gives only a call, still
+  // answers: the first AT is asked once, every line says the code, and the init string fails.
+  for (const char* code : {"ERROR", "NO CARRIER"}) {
+    winsim::ScriptedModem refusing;
+    refusing.otherwise = {{std::string("\r\n") + code + "\r\n"}};
+    winsim::AddSerialPort("COM4", refusing);
+    EXPECT_EQ(Run({"check"}), kExitFailed) << code;
+    EXPECT_EQ(console.lines.at(1), std::string("modem (AT): ") + code);
+    EXPECT_EQ(winsim::SerialPortNow("COM4").heard.rfind("AT\rATI\r", 0), 0u) << code;
+    EXPECT_EQ(console.lines.at(6), std::string("SIM (AT+CPIN?): ") + code);
+    EXPECT_EQ(
+        console.lines.back(),
+        std::string("standard form (ATE1;+CGDCONT=1,\"IP\",\"internet\";+CGQREQ=1): ") + code);
+    EXPECT_EQ(console.errors,
+              (std::vector<std::string>{
+                  std::string("the modem refuses the init string: "
+                              "ATE1;+CGDCONT=\"internet\";+CGQREQ=1 answered ") +
+                      code,
+                  "the SIM is not ready (see its line above): no dial works until it is"}));
+  }
 
   // Named, a port is checked before any install; no init string is sent where no modem of the
   // kit is attached.
@@ -919,6 +1049,15 @@ TEST_F(GprsKitTest, CheckSaysWhyAPortCannotBeChecked) {
     EXPECT_EQ(console.errors.at(0),
               "The former settings of COM4 could not be put back: Access is denied.");
   }
+  // Both failing in one run: both are tried, and the first one's reason is told.
+  winsim::FailCall("SetCommState", 2, ERROR_ACCESS_DENIED);
+  winsim::FailCall("SetCommTimeouts", 2, ERROR_INVALID_PARAMETER);
+  winsim::ClearCallLog();
+  EXPECT_EQ(Run({"check", "COM4"}), kExitFailed);
+  EXPECT_EQ(console.errors,
+            std::vector<std::string>{
+                "The former settings of COM4 could not be put back: Access is denied."});
+  EXPECT_EQ(winsim::CallsTo("SetCommTimeouts").size(), 2u);
   winsim::FailCall("PurgeComm", 2, ERROR_ACCESS_DENIED);
   EXPECT_EQ(Run({"check", "COM4"}), kExitFailed);
   EXPECT_EQ(console.errors.at(0), "The port failed: Access is denied.");

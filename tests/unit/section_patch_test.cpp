@@ -92,6 +92,9 @@ TEST_F(SectionPatchTest, SetsEveryKeyOfTheSectionInAnyOrderAndAsOftenAsItStands)
       "MEDIA=serial\r\nConnectBPS=115200\r\nDEVICE=modem\r\n"
       "HwFlowControl=0\r\nProtocol=0\r\nCompression=0\r\n";
   EXPECT_EQ(PatchText("[GPRS Connection]\n" + link + link), "[GPRS Connection]\r\n" + set + set);
+  // The second link may hold more keys than the first.
+  EXPECT_EQ(PatchText("[GPRS Connection]\nMEDIA=serial\nConnectBPS=9600\n" + link),
+            "[GPRS Connection]\r\nMEDIA=serial\r\nConnectBPS=115200\r\n" + set);
   // Leading blanks are allowed; the whole old line goes.
   EXPECT_EQ(PatchText("[GPRS Connection]\n  \tConnectBPS=9600 ; old\n"),
             "[GPRS Connection]\r\nConnectBPS=115200\r\n");
