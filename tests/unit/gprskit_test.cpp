@@ -5,6 +5,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "entrymaker_machine.h"
@@ -602,6 +603,12 @@ TEST_F(GprsKitTest, CheckAsksTheModemOnItsPortAndPutsThePortBack) {
   for (const winsim::Call& open : winsim::CallsTo("CreateFileA"))
     EXPECT_EQ(open.Text("fileName"), "\\\\.\\COM4");
 
+  // Information text longer than a line may hold is cut at its last byte that fits, and says so.
+  std::string many, joined;
+  for (int i = 10; i < 40; ++i) {
+    many += "line-" + std::to_string(i) + "\r\n";
+    joined += (joined.empty() ? "line-" : "; line-") + std::to_string(i);
+  }
   // Answers as real modems give them, from the public test data of projects that parse them.
   const struct {
     const char* command;
@@ -615,6 +622,8 @@ TEST_F(GprsKitTest, CheckAsksTheModemOnItsPortAndPutsThePortBack) {
       {"AT+CSQ", "\r\n+CSQ: 31,0\r\n\r\nOK\r\n", 7, "signal (AT+CSQ): -51 dBm or more"},
       {"AT+CSQ", "\r\n+CSQ: 99,99\r\n\r\nOK\r\n", 7, "signal (AT+CSQ): unknown"},
       {"AT+CSQ", "\r\n+CSQ: 40,0\r\n\r\nOK\r\n", 7, "signal (AT+CSQ): 40,0"},
+      // V.250 takes a command's name in either case, and so does the check in an answer.
+      {"AT+CSQ", "\r\n+csq: 20,99\r\n\r\nOK\r\n", 7, "signal (AT+CSQ): -73 dBm"},
       // An unsolicited code before the echo, which the modem sends itself (echo stays on).
       {"AT+CSQ", "\r\n+CREG: 5\r\nAT+CSQ\r\r\n+CSQ: 17,99\r\n\r\nOK\r\n", 7,
        "signal (AT+CSQ): -79 dBm", false},
@@ -645,6 +654,7 @@ TEST_F(GprsKitTest, CheckAsksTheModemOnItsPortAndPutsThePortBack) {
        "network (AT+CREG?): not registered, searching"},
       {"AT+CGREG?", "\r\n+CGREG: 0,3\r\n\r\n+CGREG: 1,\"84CD\",\"00D30156\"\r\n\r\nOK\r\n", 9,
        "packet network (AT+CGREG?): registration denied"},
+      {"ATI", "\r\n" + many + "\r\nOK\r\n", 2, "identity (ATI): " + joined.substr(0, 256) + "..."},
       // An identity anywhere in a line, and the words that name one in any case, are withheld.
       {"ATI", "\r\nModel X\r\nserial 356938035643809, rev A\r\nimsi: on the SIM\r\n\r\nOK\r\n", 2,
        "identity (ATI): Model X; (withheld); (withheld)"},
@@ -683,6 +693,11 @@ TEST_F(GprsKitTest, CheckAsksTheModemOnItsPortAndPutsThePortBack) {
       {"\r\n+CME ERROR: 10\r\n", "+CME ERROR: 10 (SIM not inserted)",
        "the modem has no SIM: no dial works without one"},
       {"\r\n+CME ERROR: SIM not inserted\r\n", "+CME ERROR: SIM not inserted",
+       "the modem has no SIM: no dial works without one"},
+      // The text in another case, and the number with four digits, as some modems' own are.
+      {"\r\n+CME ERROR: sim NOT inserted\r\n", "+CME ERROR: sim NOT inserted",
+       "the modem has no SIM: no dial works without one"},
+      {"\r\n+CME ERROR: 0010\r\n", "+CME ERROR: 0010 (SIM not inserted)",
        "the modem has no SIM: no dial works without one"},
       // The same manual's state for a SIM that is missing.
       {"\r\n+CPIN: NOT INSERTED\r\n\r\nOK\r\n", "NOT INSERTED",
@@ -790,6 +805,12 @@ TEST_F(GprsKitTest, CheckAndApnAutoNameTheSimsOperator) {
        {"SIM's network (MCC 257, MNC 01): velcom; APN for the internet: web.velcom.by, user "
         "name web, password web"},
        "web.velcom.by"},
+      // Argentina's codes have two digits or three; Movistar's (mcc="722" mnc="010") has three,
+      // and no code of two digits is its head.
+      {"\r\n722010987654321\r\n\r\nOK\r\n",
+       {"SIM's network (MCC 722, MNC 010): Movistar; APN for the internet: "
+        "internet.gprs.unifon.com.ar, user name wap, password wap"},
+       "internet.gprs.unifon.com.ar"},
       // Canada's codes have three digits.
       {"\r\n302999876543210\r\n\r\nOK\r\n",
        {"SIM's network (MCC 302, MNC 999): " + unknown},
@@ -844,6 +865,21 @@ TEST_F(GprsKitTest, CheckAndApnAutoNameTheSimsOperator) {
   EXPECT_EQ(Run({"apn", "/auto", "/standard", "COM4"}), kExitUsage);
   EXPECT_EQ(Modems()[0]->driverKey->at("UserInit"),
             winsim::Sz("E1;+CGDCONT=1,\"IP\",\"internet.com\";+CGQREQ=1"));
+  // TS 23.003 compares APNs in any case, and so does the check with the table's; an APN the
+  // table gives for MMS alone (Telstra's telstra.mms, mcc="505" mnc="01") is none for the internet.
+  for (const auto& [imsi, apn, said] : {std::tuple("302720987654321", "INTERNET.COM", " is one"),
+                                        std::tuple("505019876543210", "telstra.mms", " is none")}) {
+    ASSERT_EQ(Run({"apn", apn}), kExitDone);
+    winsim::ScriptedModem modem = AnsweringModem();
+    modem.answers["AT+CIMI"] = {{std::string("\r\n") + imsi + "\r\n\r\nOK\r\n"}};
+    winsim::AddSerialPort("COM4", modem);
+    Run({"check"});
+    EXPECT_NE(std::find(console.lines.begin(), console.lines.end(),
+                        std::string("the init string's APN ") + apn + said +
+                            " the table gives for the SIM's network"),
+              console.lines.end())
+        << apn;
+  }
 }
 
 // The table the build made against the database it came from, read here another way: the XML as
@@ -942,10 +978,14 @@ TEST_F(GprsKitTest, CheckEndsWithinItsBoundsWhateverTheModemSends) {
   // An init string the kit's template did not make names no APN to offer the form with.
   winsim::Values& key =
       *const_cast<winsim::Device*>(winsim::FindDevice(Modems()[0]->id))->driverKey;
-  key["UserInit"] = winsim::Sz("E1;+CGDCONT=\"internet\";+CGQREQ=3");
-  winsim::AddSerialPort("COM4", strict);
-  EXPECT_EQ(Run({"check"}), kExitFailed);
-  EXPECT_EQ(console.lines.size(), 12u);
+  // Nor does the template around an APN the tool would never write.
+  for (const char* other :
+       {"E1;+CGDCONT=\"internet\";+CGQREQ=3", "E1;+CGDCONT=\"a b\";+CGQREQ=1"}) {
+    key["UserInit"] = winsim::Sz(other);
+    winsim::AddSerialPort("COM4", strict);
+    EXPECT_EQ(Run({"check"}), kExitFailed) << other;
+    EXPECT_NE(console.lines.back().rfind("init string (", 0), std::string::npos) << other;
+  }
   // The empty APN stands between quotes in the fix.
   key["UserInit"] = winsim::Sz("E1;+CGDCONT=\"\";+CGQREQ=1");
   strict.answers["ATE1;+CGDCONT=1,\"IP\",\"\";+CGQREQ=1"] = {{"\r\nOK\r\n"}};
@@ -1016,8 +1056,10 @@ TEST_F(GprsKitTest, CheckSaysWhyAPortCannotBeChecked) {
     EXPECT_EQ(console.errors.at(0),
               std::string("\"") + wrong + "\" is not the name of a COM port, such as COM5.");
   }
-  EXPECT_EQ(Run({"check", "COM7"}), kExitFailed);
-  EXPECT_EQ(console.errors.at(0), "There is no port COM7 on this PC.");
+  for (const char* absent : {"COM7", "com256"}) {
+    EXPECT_EQ(Run({"check", absent}), kExitFailed);
+    EXPECT_EQ(console.errors.at(0), std::string("There is no port ") + absent + " on this PC.");
+  }
 
   winsim::AddSerialPort("COM4", AnsweringModem());
   winsim::HoldSerialPort("COM4");
