@@ -142,8 +142,10 @@ void CheckCatalog(CatalogVerdict& verdict) {
   }
   BYTE hash[kHashMost] = {};
   DWORD hashSize = sizeof hash;
-  if (!wintrust.hash(inf.get(), &hashSize, hash, 0) || hashSize == 0 || hashSize > sizeof hash) {
-    verdict.code = GetLastError();
+  const bool hashed = wintrust.hash(inf.get(), &hashSize, hash, 0) != FALSE;
+  if (!hashed || hashSize == 0 || hashSize > sizeof hash) {
+    // A size no hash has comes with a success, which sets no code of its own.
+    verdict.code = hashed ? ERROR_INVALID_DATA : GetLastError();
     verdict.check = CatalogCheck::kUnreadable;
     verdict.infUnreadable = true;
     return;

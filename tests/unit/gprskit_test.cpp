@@ -348,13 +348,14 @@ TEST_F(GprsKitTest, RemoveTakesTheModemsAndTheirPackageAway) {
   // Windows 2000 has no way to remove a package: it stays, and the line says so. Either flag of
   // the install parameters asks for the restart.
   winsim::Newdev().uninstallsPackages = false;
-  for (const DWORD flag : {DI_NEEDREBOOT, DI_NEEDRESTART}) {
+  for (const auto& [flag, package] : {std::pair(DWORD{DI_NEEDREBOOT}, "oem7.inf"),
+                                      std::pair(DWORD{DI_NEEDRESTART}, "OEM7.INF")}) {
     winsim::Newdev().removalFlags = flag;
-    modem("oem7.inf");
+    modem(package);
     EXPECT_EQ(Run({"remove"}), kExitRestart);
     EXPECT_EQ(console.lines.at(0),
-              "Removed 1 GPRS modem; the driver package oem7.inf stays, as this Windows cannot "
-              "remove it; Windows must be restarted to finish.");
+              std::string("Removed 1 GPRS modem; the driver package ") + package +
+                  " stays, as this Windows cannot remove it; Windows must be restarted to finish.");
   }
 
   // Stopped midway: what went stays gone, the rest and its package stay, and it is no success.
@@ -468,7 +469,7 @@ TEST_F(GprsKitTest, StatusSaysWhetherTheCatalogListsTheInfAndIsTrusted) {
     return std::vector<std::string>(console.lines.begin() + 1, console.lines.end() - 2);
   };
   const std::string listed = "  lists the INF:  yes, wwandev.inf as it is now";
-  winsim::AddFile("D:\\Tools\\wwandev.cat", winsim::CatalogText({"00FF", kInfHash}));
+  winsim::AddFile("D:\\Tools\\wwandev.cat", winsim::CatalogText({kInfHash, "00FF"}));
   winsim::SetMessageText(0x800B0109,
                          "A certificate chain processed, but terminated in a root certificate "
                          "which is not trusted by the trust provider.\r\n");
@@ -489,6 +490,17 @@ TEST_F(GprsKitTest, StatusSaysWhetherTheCatalogListsTheInfAndIsTrusted) {
 
   winsim::Wintrust().signerVerdict = 0;
   EXPECT_EQ(catalogLines().at(2), "  signature:      trusted on this PC");
+  // The INF's member may stand anywhere among the others.
+  winsim::AddFile("D:\\Tools\\wwandev.cat", winsim::CatalogText({"00FF", kInfHash, "00FE"}));
+  EXPECT_EQ(catalogLines().at(1), listed);
+  // A hash longer than any a catalog takes is no INF's the catalog can list.
+  winsim::ReportLargerSize("CryptCATAdminCalcHashFromFileHandle", 1, 100);
+  EXPECT_EQ(Run({"status"}), kExitFailed);
+  EXPECT_EQ(console.errors, std::vector<std::string>{"The driver package's D:\\Tools\\wwandev.inf "
+                                                     "cannot be read: The data is invalid."});
+  // A folder gone from under the tool leaves it no catalog to read.
+  winsim::FailCall("CreateFileA", 1, ERROR_PATH_NOT_FOUND);
+  EXPECT_EQ(catalogLines().at(0), kNoCatalog);
   winsim::Wintrust().signerVerdict = CERT_E_EXPIRED;
   EXPECT_EQ(catalogLines().at(2),
             "  signature:      not trusted: its signer's certificate has expired (0x800B0101)");
@@ -1286,6 +1298,9 @@ TEST_F(GprsKitTrustTest, OnlyACertificateAsTheBuildMakesItIsTaken) {
       {"nobc.der", "it may certify other certificates (its basic constraints do not say CA:FALSE)"},
       {"server.der", "it is not for code signing (its extended key usage lacks code signing)"},
       {"issued.der", "it is not self-signed (its subject is not its issuer)"},
+      {"twin.der", "it is not self-signed (its subject is not its issuer)"},
+      {"oldbc.der",
+       "it may certify other certificates (its basic constraints do not say CA:FALSE)"},
   };
   for (const auto& each : refused) {
     const std::string der = TestCertificate(each.file);
@@ -1313,16 +1328,21 @@ TEST_F(GprsKitTrustTest, OnlyACertificateAsTheBuildMakesItIsTaken) {
             std::vector<std::string>{"wwandev.cer beside GprsKit.exe is refused, as it is not a "
                                      "certificate in DER, and nothing was changed: ASN1 bad tag "
                                      "value met."});
-  // A file far larger than any certificate of the kit is not read to its end.
+  // A file far larger than any certificate of the kit is not read to its end, whether it comes
+  // whole or in parts.
   winsim::AddFile(kKitCer, kit + std::string(size_t{64} * 1024, '\0'));
-  winsim::ClearCallLog();
-  EXPECT_EQ(Run({"trust"}), kExitFailed);
-  EXPECT_EQ(console.errors, std::vector<std::string>{
-                                "wwandev.cer beside GprsKit.exe is refused: it is larger than "
-                                "16 KB, which no certificate of the kit is; nothing was changed."});
-  uint64_t asked = 0;
-  for (const auto& read : winsim::CallsTo("ReadFile")) asked += read.Number("toRead");
-  EXPECT_LE(asked, 16u * 1024 + 1);
+  for (const bool parts : {false, true}) {
+    winsim::ClearCallLog();
+    if (parts) winsim::MoveFewerBytes("ReadFile", 1, 16 * 1024);
+    EXPECT_EQ(Run({"trust"}), kExitFailed);
+    EXPECT_EQ(console.errors,
+              std::vector<std::string>{
+                  "wwandev.cer beside GprsKit.exe is refused: it is larger than "
+                  "16 KB, which no certificate of the kit is; nothing was changed."});
+    uint64_t asked = 0;
+    for (const auto& read : winsim::CallsTo("ReadFile")) asked += read.Number("toRead");
+    EXPECT_LE(asked, 16u * 1024 + 1 + (parts ? 1 : 0));
+  }
   EXPECT_TRUE(winsim::MachineCertificates("Root").empty());
 }
 

@@ -164,7 +164,7 @@ BOOL WINAPI CryptCATAdminCalcHashFromFileHandle(HANDLE file, DWORD* hashSize, BY
   if (!ReadHostFile(open->second.hostPath, contents)) return Fail(ERROR_READ_FAULT, FALSE);
   const auto digest = Sha1(contents);
   std::memcpy(hash, digest.data(), kSha1Size);
-  *hashSize = kSha1Size;
+  *hashSize = kSha1Size + call.extra();
   return TRUE;
 }
 

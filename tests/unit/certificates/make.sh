@@ -10,6 +10,8 @@
 #   server.der  CA:FALSE, but for server authentication, not code signing
 #   nobc.der    code signing, without basic constraints: Windows may take it as an authority
 #   issued.der  CA:FALSE, code signing, issued by ca.der: not self-signed
+#   twin.der    CA:FALSE, code signing, issued by an authority whose name is as long as its own
+#   oldbc.der   CA:FALSE, code signing, and the older basic constraints extension (2.5.29.10)
 set -eu
 cd "$(dirname "$0")"
 work=$(mktemp -d)
@@ -43,3 +45,17 @@ openssl x509 -req -in "$work/issued.csr" -CA "$work/ca.pem" -CAkey "$work/ca.key
   -CAcreateserial -days 36500 -sha256 -extfile "$work/issued.ext" -extensions e \
   -out "$work/issued.pem"
 openssl x509 -in "$work/issued.pem" -outform DER -out issued.der
+
+# Issued by an authority whose name differs from the subject's in one letter alone.
+make twinca "/O=GPRS Modem Kit/CN=Twin A" \
+  'basicConstraints=critical,CA:TRUE\nkeyUsage=critical,keyCertSign,digitalSignature'
+openssl ecparam -name prime256v1 -genkey -noout -out "$work/twin.key"
+openssl req -new -key "$work/twin.key" -subj "/O=GPRS Modem Kit/CN=Twin B" -out "$work/twin.csr"
+openssl x509 -req -in "$work/twin.csr" -CA "$work/twinca.pem" -CAkey "$work/twinca.key" \
+  -CAcreateserial -days 36500 -sha256 -extfile "$work/issued.ext" -extensions e \
+  -out "$work/twin.pem"
+openssl x509 -in "$work/twin.pem" -outform DER -out twin.der
+rm twinca.der
+
+# The older form of the extension, whatever it says, beside the newer one's CA:FALSE.
+make oldbc "/O=GPRS Modem Kit/CN=Old constraints" "$signing\n2.5.29.10=DER:3000"

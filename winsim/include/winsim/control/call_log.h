@@ -69,7 +69,8 @@ void FailCallWithoutCode(std::string_view op, int nth);
 void FailCallLeavingCode(std::string_view op, int nth);
 // ReadFile or WriteFile moves at most `most` bytes on its `nth` call, and succeeds.
 void MoveFewerBytes(std::string_view op, int nth, DWORD most);
-// A call that reports a size (SetupDiGetDeviceRegistryPropertyA) reports `extra` bytes more than
+// A call that reports a size (SetupDiGetDeviceRegistryPropertyA, the hash's size of
+// CryptCATAdminCalcHashFromFileHandle) reports `extra` bytes more than
 // it filled, on its `nth` successful or failing call alike.
 void ReportLargerSize(std::string_view op, int nth, DWORD extra);
 
