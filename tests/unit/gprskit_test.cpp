@@ -449,6 +449,12 @@ TEST_F(GprsKitTest, StatusShowsEachModemAndTheEntry) {
   winsim::FailCall("SetupDiEnumDeviceInfo", 2, ERROR_NOT_ENOUGH_MEMORY);
   EXPECT_EQ(Run({"status"}), kExitFailed);
   EXPECT_EQ(console.errors.at(0).rfind("The present devices could not all be looked at: ", 0), 0u);
+  // So does a device whose hardware IDs cannot be read: the kit's modem may be the one.
+  winsim::FailCall("SetupDiGetDeviceRegistryPropertyA", 1, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"status"}), kExitFailed);
+  EXPECT_EQ(console.errors,
+            std::vector<std::string>{
+                "The present devices could not all be looked at: Access is denied."});
   // A failure that left no code still says that it is one.
   winsim::FailCallWithoutCode("SetupDiGetClassDevsA", 1);
   EXPECT_EQ(Run({"status"}), kExitFailed);
@@ -991,8 +997,9 @@ TEST_F(GprsKitTest, CheckEndsWithinItsBoundsWhateverTheModemSends) {
   winsim::Values& key =
       *const_cast<winsim::Device*>(winsim::FindDevice(Modems()[0]->id))->driverKey;
   // Nor does the template around an APN the tool would never write.
+  const std::string longest = "E1;+CGDCONT=\"" + std::string(101, 'a') + "\";+CGQREQ=1";
   for (const char* other :
-       {"E1;+CGDCONT=\"internet\";+CGQREQ=3", "E1;+CGDCONT=\"a b\";+CGQREQ=1"}) {
+       {"E1;+CGDCONT=\"internet\";+CGQREQ=3", "E1;+CGDCONT=\"a b\";+CGQREQ=1", longest.c_str()}) {
     key["UserInit"] = winsim::Sz(other);
     winsim::AddSerialPort("COM4", strict);
     EXPECT_EQ(Run({"check"}), kExitFailed) << other;
