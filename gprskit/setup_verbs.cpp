@@ -7,6 +7,7 @@
 #include "apn_init.h"
 #include "input_rules.h"
 #include "install_run.h"
+#include "kit_modems.h"
 #include "phonebook_editor.h"
 #include "port_choice.h"
 #include "verb_steps.h"
@@ -126,6 +127,7 @@ int EntryVerb(Phonebook whose, Console& console) {
   const EntryNames names = {kEntryName, kEntryDeviceName};
   PhonebookEditor editor(names, whose);
   const EntrySetup outcome = SetUpEntry(editor);
+  const DWORD failure = GetLastError();  // the failed step's, before the phonebook's path is read
   char phonebook[kTextCapacity] = {};
   editor.ReadPhonebookPath(phonebook);
   if (outcome != EntrySetup::kDone && phonebook[0] == '\0') {
@@ -141,12 +143,15 @@ int EntryVerb(Phonebook whose, Console& console) {
       console.Line(
           Words({"The dial-up entry \"" KIT_ENTRY_NAME "\" is made in ", phonebook, "."}).Text());
       return kExitDone;
-    case EntrySetup::kNotReclaimed:
+    case EntrySetup::kNotReclaimed: {
+      char reason[kTextCapacity];
+      SystemReason(failure, reason);
       console.Error(Words({"The phonebook's folder is in use by another run, or holds a name the "
                            "kit may not replace, beside ",
-                           phonebook, "; nothing was changed."})
+                           phonebook, "; nothing was changed. ", reason})
                         .Text());
       break;
+    }
     case EntrySetup::kBackupKept: {
       char code[11];
       Decimal(editor.BackupKeptFor(), code);

@@ -271,6 +271,24 @@ TEST_F(GprsKitTest, EntryIsMadeAsEntryMakerMakesItWithoutAMessageBox) {
   EXPECT_EQ(winsim::FileContents(backup), "[Only copy]\r\n");
   EXPECT_EQ(Run({"entry"}), kExitDone);
   EXPECT_FALSE(winsim::FileExists(backup));
+  // A folder another run holds, or a name beside the phonebook whose owner cannot be read, is
+  // said with the system's reason.
+  const std::string refused = std::string(
+                                  "The phonebook's folder is in use by another run, or "
+                                  "holds a name the kit may not replace, beside ") +
+                              kPhonebook + "; nothing was changed. ";
+  winsim::HoldFileOpen(std::string(kPhonebook, sizeof kPhonebook - 4) + "lck");
+  EXPECT_EQ(Run({"entry"}), kExitFailed);
+  EXPECT_EQ(console.errors, std::vector<std::string>{refused + "The process cannot access the "
+                                                               "file because it is being used "
+                                                               "by another process."});
+  winsim::Reset();
+  SetUp();
+  winsim::AddFile(backup, "[Only copy]\r\n");
+  winsim::FailCall("GetSecurityInfo", 1, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(Run({"entry"}), kExitFailed);
+  EXPECT_EQ(console.errors, std::vector<std::string>{refused + "Access is denied."});
+  winsim::AddFile(kPhonebook, "");
 
   // The system's phonebook, for every user: below the all-users application data the shell
   // gives, whatever the user's own says.

@@ -18,6 +18,8 @@ std::map<DWORD, std::string> DefaultMessages() {
       {ERROR_INVALID_PARAMETER, "The parameter is incorrect.\r\n"},
       {ERROR_BUFFER_OVERFLOW, "The file name is too long.\r\n"},
       {ERROR_INSUFFICIENT_BUFFER, "The data area passed to a system call is too small.\r\n"},
+      {ERROR_SHARING_VIOLATION,
+       "The process cannot access the file because it is being used by another process.\r\n"},
       {ERROR_INVALID_NAME,
        "The filename, directory name, or volume label syntax is incorrect.\r\n"},
       {ERROR_MOD_NOT_FOUND, "The specified module could not be found.\r\n"},
