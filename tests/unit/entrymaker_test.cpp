@@ -280,6 +280,14 @@ TEST_F(EntryMakerTest, TheNextRunReclaimsWhatAStoppedRunLeft) {
   EXPECT_TRUE(RunEntrySetup());
   EXPECT_EQ(Phonebook(), patched);
   EXPECT_EQ(winsim::FilesIn(kPbkFolder), std::vector<std::string>{"rasphone.pbk"});
+  // A phonebook that appears after the look, as the dial-up service may make one, is never
+  // overwritten by the backup: the run fails, and both stay.
+  winsim::AddFile(backup, "[Old]\r\n");
+  winsim::FailCall("GetFileAttributesA", 4, ERROR_FILE_NOT_FOUND);
+  EXPECT_FALSE(RunEntrySetup());
+  EXPECT_EQ(Phonebook(), patched);
+  EXPECT_EQ(winsim::FileContents(backup), "[Old]\r\n");
+  ASSERT_TRUE(DeleteFileA(backup.c_str()));
 
   // While a run copies, its lock and the phonebook are its own, whatever sharing another opener
   // offers: a second run cannot take the lock, and no program can read the lock or write the
