@@ -92,6 +92,9 @@ TEST_F(SectionPatchTest, SetsEveryKeyOfTheSectionInAnyOrderAndAsOftenAsItStands)
       "MEDIA=serial\r\nConnectBPS=115200\r\nDEVICE=modem\r\n"
       "HwFlowControl=0\r\nProtocol=0\r\nCompression=0\r\n";
   EXPECT_EQ(PatchText("[GPRS Connection]\n" + link + link), "[GPRS Connection]\r\n" + set + set);
+  // A last line without its end keeps the CR it ends with, within the section as outside it.
+  EXPECT_EQ(PatchText("[GPRS Connection]\nProtocol=1\nx\r"),
+            "[GPRS Connection]\r\nProtocol=0\r\nx\r\r\n");
   // The second link may hold more keys than the first.
   EXPECT_EQ(PatchText("[GPRS Connection]\nMEDIA=serial\nConnectBPS=9600\n" + link),
             "[GPRS Connection]\r\nMEDIA=serial\r\nConnectBPS=115200\r\n" + set);
