@@ -158,8 +158,8 @@ int EntryVerb(Phonebook whose, Console& console) {
       console.Error(
           Words({"A stopped run left the phonebook's backup beside ", phonebook,
                  ", and whether the phonebook itself is there cannot be told (error ", code,
-                 "): the backup, which may be its only copy, is kept under the "
-                 "name ending in \".old\"; nothing was changed."})
+                 "): the backup, which may be its only copy, is kept under the name ",
+                 "ending in \".old\"; nothing was changed."})
               .Text());
       break;
     }

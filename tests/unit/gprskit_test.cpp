@@ -101,6 +101,7 @@ TEST_F(GprsKitTest, EachRunAddsItsLineToTheLogItsOptionNames) {
   AsideConsole seen;
   const auto run = [&seen](std::vector<std::string> words) {
     std::vector<char*> argv;
+    argv.reserve(words.size());
     for (std::string& word : words) argv.push_back(word.data());
     seen = AsideConsole();
     return RunGprsKitWithLog(static_cast<int>(argv.size()), argv.data(), seen);
