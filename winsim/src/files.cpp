@@ -45,6 +45,11 @@ void RemoveFile(const std::string& hostPath) {
 }
 
 // Renames in one step, replacing `to`; what was kept of `to` goes with it.
+// A handle that may only add, as a log's: every write goes to the file's end.
+bool AddsOnly(DWORD access) {
+  return (access & (GENERIC_WRITE | FILE_APPEND_DATA)) == FILE_APPEND_DATA;
+}
+
 bool RenameFile(const std::string& from, const std::string& to) {
   NoteRenamed(from, to);
   if (std::filesystem::exists(to)) {
@@ -105,8 +110,7 @@ HANDLE WINAPI CreateFileA(LPCSTR fileName, DWORD access, DWORD shareMode, LPSECU
        disposition == TRUNCATE_EXISTING || (flags & FILE_FLAG_DELETE_ON_CLOSE)))
     return Fail(ERROR_ACCESS_DENIED, INVALID_HANDLE_VALUE);
   int mode = (access & GENERIC_WRITE) ? ((access & GENERIC_READ) ? O_RDWR : O_WRONLY) : O_RDONLY;
-  // A handle that may only add, as a log's: every write goes to the file's end.
-  if ((access & (GENERIC_WRITE | FILE_APPEND_DATA)) == FILE_APPEND_DATA) mode = O_WRONLY | O_APPEND;
+  if (AddsOnly(access)) mode = O_WRONLY | O_APPEND;
   switch (disposition) {
     case OPEN_EXISTING:
       if (!exists) return Fail(ERROR_FILE_NOT_FOUND, INVALID_HANDLE_VALUE);
@@ -170,8 +174,7 @@ BOOL WINAPI WriteFile(HANDLE file, LPCVOID buffer, DWORD toWrite, LPDWORD writte
     return WriteSerialPort(*port, buffer, toWrite, written);
   OpenFile* open = FindFile(file);
   if (!open) return Fail(ERROR_INVALID_HANDLE, FALSE);
-  const bool adds = (open->access & (GENERIC_WRITE | FILE_APPEND_DATA)) == FILE_APPEND_DATA;
-  const off_t offset = ::lseek(open->descriptor, 0, adds ? SEEK_END : SEEK_CUR);
+  const off_t offset = ::lseek(open->descriptor, 0, AddsOnly(open->access) ? SEEK_END : SEEK_CUR);
   if (offset >= 0) NoteWrite(open->hostPath, static_cast<uint64_t>(offset), buffer, toWrite);
   const ssize_t count = ::write(open->descriptor, buffer, toWrite);
   if (count < 0) return Fail(ERROR_WRITE_FAULT, FALSE);
